@@ -1,0 +1,14 @@
+# tovana_add_gtest(<name> SOURCES ... [LIBS ...])
+# One GoogleTest executable, its cases registered with CTest one by one. Widgets run on
+# the offscreen platform; every case gets the build tree's paths through the environment.
+function(tovana_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE test_support ${ARG_LIBS} GTest::gtest project_warnings)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 30
+    PROPERTIES
+      TIMEOUT 120
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOVANA_BUILD_DIR=${PROJECT_BINARY_DIR};TOVANA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()

@@ -1,0 +1,39 @@
+// The per-user settings store (application "Tovana2", section "StartUp"), the only code
+// that touches QSettings. Values are strings; an absent key reads as "". Writes collect in
+// memory and reach the disk as one atomic file replacement in commit(), so a crash leaves
+// either the whole old set or the whole new one. On Linux the file is
+// $XDG_CONFIG_HOME/Tovana2/Tovana2.conf (~/.config when unset); on Windows the registry key
+// HKCU\Software\VB and VBA Program Settings\Tovana2\StartUp.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+namespace tovana {
+
+class SettingsStore {
+public:
+    SettingsStore();
+    ~SettingsStore();
+    SettingsStore(const SettingsStore &) = delete;
+    SettingsStore &operator=(const SettingsStore &) = delete;
+
+    QString GetSetting(const QString &key) const;
+    void SaveSetting(const QString &key, const QString &value);
+    // Writes every pending change to disk at once; false (with errorString) when the
+    // platform refused the write.
+    bool commit();
+    QString errorString() const;
+
+    // The folder that holds the store ($XDG_CONFIG_HOME/Tovana2 on Linux); the serial
+    // port links live beneath it.
+    static QString configFolder();
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+    QString m_error;
+};
+
+} // namespace tovana
