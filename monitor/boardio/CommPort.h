@@ -50,8 +50,13 @@ signals:
     void readyRead();
     // The open port failed under its user (device gone, I/O error); it is closed now.
     void portFailed(const QString &message);
+    // An open port was closed by close(); users waiting on it stop waiting.
+    void closed();
 
 private:
+    void onError();
+    bool failWhenClosed();
+
     QSerialPort *m_port;
     int m_number = 1;
     QString m_settings = QStringLiteral("19200,n,8,1");

@@ -1,0 +1,64 @@
+// The acquisition cycle (`PollMeters`) as a state machine on the port's readyRead, living
+// on the UI thread: discard read, then for channels 1..8 query -> wait for a byte ->
+// settle delay -> read into the reading table, then the display phase, and again.
+// PollMeters() (re)starts at the discard read, abandoning a running cycle wherever it
+// waits, so exactly one cycle is live and nothing nests. A failed read or write, a port
+// failure or a close() of the port ends the cycle with ended(reason), the port closed.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <array>
+
+namespace tovana {
+
+class CommPort;
+
+class AcquisitionCycle : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSlotCount = 21;            // slots 1..8 hold channels 1..8
+    static constexpr int kMaxSettleMicros = 32767;
+    // Delays up to this are spun out on the spot; longer ones wait on a timer.
+    static constexpr int kSpinLimitMicros = 200;
+
+    explicit AcquisitionCycle(CommPort *port, QObject *parent = nullptr);
+
+    // The settle delay N in microseconds between a reply's arrival and its read
+    // (the response setting); negative counts as 0, values above 32767 as 32767.
+    void setSettleDelay(int microseconds);
+    int settleDelay() const;
+
+    void PollMeters();
+    bool isRunning() const;
+
+    // The channel counter: the channel queried last (1..8), 0 before the first query.
+    int channel() const;
+    // The last raw reading held in a slot, 0 for a slot never read.
+    int reading(int slot) const;
+
+signals:
+    // After a complete read phase: the raw readings of channels 1..8 (meters 0..7).
+    void displayPhase(const QList<int> &readings);
+    // Once per completed cycle, after displayPhase: the activity lamps change over.
+    void lampsToggled();
+    void ended(const QString &reason);
+
+private:
+    enum class Step { Idle, Discard, Query, AwaitReply, Settle, Settling, Read };
+
+    void run();
+    void onSettled();
+    void end(const QString &reason);
+
+    CommPort *m_port;
+    QTimer m_settle;
+    Step m_step = Step::Idle;
+    quint64 m_generation = 0;  // bumped whenever the running cycle is abandoned
+    int m_settleMicros = 0;
+    int m_channel = 0;
+    std::array<int, kSlotCount> m_readings{};
+};
+
+} // namespace tovana

@@ -1,0 +1,133 @@
+#include "CommPort.h"
+
+#include "LowLatency.h"
+#include "PortSettings.h"
+
+#include <QFileInfo>
+#include <QSerialPort>
+#include <QStandardPaths>
+
+namespace tovana {
+
+CommPort::CommPort(QObject *parent)
+    : QObject(parent), m_port(new QSerialPort(this))
+{
+    connect(m_port, &QSerialPort::readyRead, this, &CommPort::readyRead);
+    connect(m_port, &QSerialPort::errorOccurred, this, &CommPort::onError);
+}
+
+CommPort::~CommPort() = default;
+
+int CommPort::portNumber() const { return m_number; }
+void CommPort::setPortNumber(int number) { m_number = number; }
+QString CommPort::settings() const { return m_settings; }
+void CommPort::setSettings(const QString &settings) { m_settings = settings; }
+bool CommPort::isOpen() const { return m_port->isOpen(); }
+int CommPort::inputLength() const { return m_inputLength; }
+void CommPort::setInputLength(int length) { m_inputLength = qMax(0, length); }
+QString CommPort::errorString() const { return m_error; }
+
+int CommPort::waitingCount() const
+{
+    return m_port->isOpen() ? static_cast<int>(m_port->bytesAvailable()) : 0;
+}
+
+QString CommPort::deviceFor(int portNumber)
+{
+#if defined(Q_OS_WIN)
+    return QStringLiteral("COM%1").arg(portNumber);
+#else
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QFileInfo link(QStringLiteral("%1/Tovana2/ports/COM%2").arg(config).arg(portNumber));
+    if (link.exists())
+        return link.canonicalFilePath();
+    if (link.isSymLink())  // dangling: open() then names the device that is gone
+        return link.symLinkTarget();
+    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+#endif
+}
+
+bool CommPort::open()
+{
+    if (m_port->isOpen()) {
+        m_error = QStringLiteral("COM%1 is already open.").arg(m_number);
+        return false;
+    }
+    if (m_number < 1) {
+        m_error = QStringLiteral("Port number %1 is not valid; ports are numbered from 1.").arg(m_number);
+        return false;
+    }
+    const auto settings = PortSettings::parse(m_settings, &m_error);
+    if (!settings)
+        return false;
+
+    const QString device = deviceFor(m_number);
+    m_port->setPortName(device);
+    m_port->setBaudRate(settings->baudRate);
+    m_port->setParity(settings->parity);
+    m_port->setDataBits(settings->dataBits);
+    m_port->setStopBits(settings->stopBits);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_error = QStringLiteral("Cannot open COM%1 (%2): %3").arg(m_number).arg(device, m_port->errorString());
+        m_port->clearError();
+        return false;
+    }
+    requestLowLatency(m_port->handle());
+    m_error.clear();
+    return true;
+}
+
+void CommPort::close()
+{
+    if (!m_port->isOpen())
+        return;
+    m_port->close();
+    emit closed();
+}
+
+bool CommPort::failWhenClosed()
+{
+    if (m_port->isOpen())
+        return false;
+    m_error = QStringLiteral("COM%1 is not open.").arg(m_number);
+    return true;
+}
+
+bool CommPort::input(QByteArray *bytes)
+{
+    bytes->clear();
+    if (failWhenClosed())
+        return false;
+    *bytes = m_inputLength == 0 ? m_port->readAll() : m_port->read(m_inputLength);
+    return m_port->isOpen();
+}
+
+bool CommPort::output(const QByteArray &bytes)
+{
+    if (failWhenClosed())
+        return false;
+    if (m_port->write(bytes) != bytes.size()) {
+        m_error = QStringLiteral("Cannot write to COM%1: %2").arg(m_number).arg(m_port->errorString());
+        return false;
+    }
+    // Hand the bytes to the driver now rather than on the next event loop pass: a query
+    // then leaves as soon as it is written, which is what paces the acquisition cycle.
+    m_port->flush();
+    return m_port->isOpen();
+}
+
+void CommPort::onError()
+{
+    const QSerialPort::SerialPortError error = m_port->error();
+    // Errors of open() are reported by open() itself; a timeout is not a failure of the line.
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !m_port->isOpen())
+        return;
+    const QString message = QStringLiteral("COM%1 failed: %2").arg(m_number).arg(m_port->errorString());
+    m_error = message;
+    m_port->clearError();
+    m_port->close();
+    emit portFailed(message);
+}
+
+} // namespace tovana
