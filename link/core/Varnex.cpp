@@ -1,0 +1,157 @@
+#include "Varnex.h"
+
+#include "Status.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace tethra {
+namespace {
+
+struct FieldInfo {
+    std::size_t index;
+    const catalogue::Member *member;
+};
+
+const std::unordered_map<std::string_view, FieldInfo> &fieldIndex()
+{
+    static const auto index = [] {
+        std::unordered_map<std::string_view, FieldInfo> map;
+        const auto order = catalogue::fieldOrder();
+        for (std::size_t i = 0; i < order.size(); ++i)
+            map.emplace(order[i], FieldInfo{i, catalogue::findVarnexMember(order[i])});
+        return map;
+    }();
+    return index;
+}
+
+const FieldInfo *findField(std::string_view name)
+{
+    const auto &index = fieldIndex();
+    auto it = index.find(name);
+    return it == index.end() ? nullptr : &it->second;
+}
+
+bool holds(const Value &value, catalogue::Type type)
+{
+    switch (type) {
+    case catalogue::Type::Long: return std::holds_alternative<std::int32_t>(value);
+    case catalogue::Type::Double: return std::holds_alternative<double>(value);
+    case catalogue::Type::String: return std::holds_alternative<std::u16string>(value);
+    case catalogue::Type::Object: return false;
+    }
+    return false;
+}
+
+Value defaultValue(const catalogue::Member &member)
+{
+    switch (member.type) {
+    case catalogue::Type::Double: return 0.0;
+    case catalogue::Type::String: return std::u16string(static_cast<std::size_t>(member.textWidth), u' ');
+    default: return std::int32_t{0};
+    }
+}
+
+} // namespace
+
+std::u16string fixedWidth(std::u16string text, std::size_t width)
+{
+    text.resize(width, u' ');
+    return text;
+}
+
+Varnex::Varnex()
+{
+    // Every Long and Double starts at 0, every String empty, and the fixed-width texts
+    // (CallSign, Comment and their requests) all spaces.
+    for (std::string_view name : catalogue::fieldOrder())
+        m_fields.push_back(defaultValue(*catalogue::findVarnexMember(name)));
+}
+
+std::int32_t Varnex::get(std::string_view field, Value &out) const
+{
+    const FieldInfo *info = findField(field);
+    if (!info)
+        return status::unknownName;
+    out = m_fields[info->index];
+    return status::ok;
+}
+
+std::int32_t Varnex::set(std::string_view field, const Value &value)
+{
+    const FieldInfo *info = findField(field);
+    if (!info)
+        return status::unknownName;
+    if (!holds(value, info->member->type))
+        return status::typeMismatch;
+    store(info->index, value);
+    return status::ok;
+}
+
+void Varnex::store(std::size_t field, const Value &value)
+{
+    const auto *member = catalogue::findVarnexMember(catalogue::fieldOrder()[field]);
+    if (member->textWidth > 0)
+        m_fields[field] = fixedWidth(std::get<std::u16string>(value), static_cast<std::size_t>(member->textWidth));
+    else
+        m_fields[field] = value;
+}
+
+std::int32_t Varnex::call(std::string_view command, std::span<const Value> arguments)
+{
+    const catalogue::Member *member = catalogue::findVarnexMember(command);
+    if (!member || member->kind != catalogue::Kind::Method)
+        return status::memberNotFound;
+    if (arguments.size() != member->arguments.size())
+        return status::badParamCount;
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        if (!holds(arguments[i], member->arguments[i].type))
+            return status::typeMismatch;
+
+    // A sink may drop the last owning reference while the event is delivered.
+    const auto keepAlive = weak_from_this().lock();
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        store(findField(member->arguments[i].field)->index, arguments[i]);
+    return raise(*catalogue::findEvent(member->event));
+}
+
+std::uint32_t Varnex::connect(EventSink *sink)
+{
+    const std::uint32_t cookie = m_nextCookie++;
+    if (m_nextCookie == 0)
+        m_nextCookie = 1;
+    m_sinks.push_back({cookie, sink});
+    return cookie;
+}
+
+bool Varnex::disconnect(std::uint32_t cookie)
+{
+    auto it = std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const Connection &c) { return c.cookie == cookie; });
+    if (it == m_sinks.end())
+        return false;
+    m_sinks.erase(it);
+    return true;
+}
+
+bool Varnex::isConnected(std::uint32_t cookie) const
+{
+    return std::any_of(m_sinks.begin(), m_sinks.end(), [cookie](const Connection &c) { return c.cookie == cookie; });
+}
+
+std::int32_t Varnex::raise(const catalogue::Event &event)
+{
+    // Deliver over a snapshot: sinks connected meanwhile wait for the next event, sinks
+    // disconnected meanwhile are skipped. A failing sink does not stop the others.
+    const std::vector<Connection> snapshot = m_sinks;
+    std::int32_t result = status::ok;
+    for (const Connection &connection : snapshot) {
+        if (!isConnected(connection.cookie))
+            continue;
+        const std::int32_t delivered = connection.sink->raise(event);
+        if (delivered != status::ok && result == status::ok)
+            result = delivered;
+    }
+    return result;
+}
+
+} // namespace tethra

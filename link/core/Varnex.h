@@ -1,0 +1,70 @@
+// Varnex, the shared link state object: the fields of one transceiver's state, read and
+// written by name, and the commands that store their arguments into request fields and then
+// raise their event to every connected sink, synchronously, one after the other.
+// A sink may call back into the object during delivery (read, write, call, connect or
+// disconnect sinks, even drop the last owning reference): a command keeps the object alive
+// and delivers to the sinks connected when it started that are still connected.
+// Single-threaded: no locks; the server serves one call at a time.
+#pragma once
+
+#include "MemberCatalogue.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace tethra {
+
+// Long, Double or String (UTF-16, as an automation string).
+using Value = std::variant<std::int32_t, double, std::u16string>;
+
+class EventSink
+{
+public:
+    virtual ~EventSink() = default;
+    // Returns 0, or the failure status of this delivery.
+    virtual std::int32_t raise(const catalogue::Event &event) = 0;
+};
+
+class Varnex : public std::enable_shared_from_this<Varnex>
+{
+public:
+    Varnex(); // Class_Initialize: the defaults of a new object
+
+    // Property read and write; status::unknownName for an unknown field, status::typeMismatch
+    // when the value's type is not the field's. Text fields of fixed width cut or fill.
+    std::int32_t get(std::string_view field, Value &out) const;
+    std::int32_t set(std::string_view field, const Value &value);
+
+    // Runs a command: checks the arguments, stores them into the request fields in order,
+    // raises the event. Returns the first delivery failure; the stored values stay.
+    std::int32_t call(std::string_view command, std::span<const Value> arguments);
+
+    // Sinks are not owned. The cookie (never 0) disconnects the sink again.
+    std::uint32_t connect(EventSink *sink);
+    bool disconnect(std::uint32_t cookie);
+    std::size_t sinkCount() const { return m_sinks.size(); }
+
+private:
+    struct Connection {
+        std::uint32_t cookie;
+        EventSink *sink;
+    };
+
+    void store(std::size_t field, const Value &value);
+    bool isConnected(std::uint32_t cookie) const;
+    std::int32_t raise(const catalogue::Event &event);
+
+    std::vector<Value> m_fields; // in catalogue::fieldOrder()
+    std::vector<Connection> m_sinks;
+    std::uint32_t m_nextCookie = 1;
+};
+
+// Fixed-width text: cut to the first width characters or filled with spaces up to width.
+std::u16string fixedWidth(std::u16string text, std::size_t width);
+
+} // namespace tethra
