@@ -17,8 +17,9 @@ struct SeedValues {
 };
 
 // Writes the default of every catalogue key that reads "" (143 keys from an empty store),
-// in catalogue order, then commits. A complete store is only read.
-void RegInit(SettingsStore &store, const SeedValues &seed);
+// in catalogue order, then commits. A complete store is only read, the file left as it is.
+// False (see store.errorString()) when the store refused the write.
+bool RegInit(SettingsStore &store, const SeedValues &seed);
 
 // Reads every key the loader uses. A text that does not convert gives the catalogue
 // default for that value (the store is not rewritten); positions that do not convert
@@ -43,11 +44,13 @@ ScalingTable GetMultiplier(const SettingsStore &store, const std::array<Scale, k
 // in the save order, then commits atomically. False when the store refused the write.
 bool SaveSettings(SettingsStore &store, const Preferences &state);
 
-// Stores one meter's multiplier at once ("Multiplier"+i), as the setup dialog does, and commits.
+// Stores one meter's multiplier at once ("Multiplier"+i), as the setup dialog does, and
+// commits. False for a meter outside 0..7, a multiplier that is not finite, or a refused write.
 bool SaveMultiplier(SettingsStore &store, int meter, double multiplier);
 
 // Stored text forms: shortest decimal text with a point and at most `digits` significant
-// digits ("3", "4.5"); "True"/"False". Reading accepts a point or a comma.
+// digits ("3", "4.5"); "True"/"False". Reading accepts a point or a comma (not both), blanks
+// around the text, and "true"/"false" in any case; infinities and NaN do not convert.
 QString formatReal(double value, int digits = 15);
 QString formatBool(bool value);
 bool parseReal(const QString &text, double *value);

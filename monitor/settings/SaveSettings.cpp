@@ -1,0 +1,27 @@
+#include "KeyCatalogue.h"
+#include "Preferences.h"
+#include "SettingsStore.h"
+
+#include <cmath>
+
+namespace tovana {
+
+bool SaveSettings(SettingsStore &store, const Preferences &state)
+{
+    // The catalogue's accessors locate fields in a mutable record; the save only reads.
+    Preferences &fields = const_cast<Preferences &>(state);
+    forEachKey(Saved, [&](const CatalogueKey &key) {
+        store.SaveSetting(key.name, formatField(key.row.form, key.row.field(fields, key.element)));
+    });
+    return store.commit();
+}
+
+bool SaveMultiplier(SettingsStore &store, int meter, double multiplier)
+{
+    if (meter < 0 || meter >= kMeterCount || !std::isfinite(multiplier))
+        return false;
+    store.SaveSetting(multiplierKey(meter), formatReal(multiplier));
+    return store.commit();
+}
+
+} // namespace tovana
