@@ -1,0 +1,30 @@
+// Command line of tovana-boardsim: which port link to make, what each ADC channel reads,
+// the line speed to pace replies by, and the faults to inject.
+#pragma once
+
+#include "Waveform.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace boardsim {
+
+struct Options {
+    int port = 1;
+    bool makeLink = true;
+    std::array<Waveform, 8> channels;  // channel 1 is element 0
+    int baud = 0;                      // 0: no line timing
+    bool silent = false;
+    int lateMs = 0;
+    double doubleRate = 0;
+    double dropRate = 0;
+    double strayPerSecond = 0;
+    unsigned seed = 1;
+};
+
+// nullopt with *message set for --help (message is the help, *exitCode 0) or for a bad
+// argument (message says which, *exitCode 2).
+std::optional<Options> parseOptions(int argc, char **argv, std::string *message, int *exitCode);
+
+} // namespace boardsim

@@ -1,0 +1,104 @@
+#include "Pty.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <termios.h>
+#include <unistd.h>
+
+namespace boardsim {
+
+namespace {
+
+std::string portsFolder()
+{
+    const char *config = std::getenv("XDG_CONFIG_HOME");
+    if (config && *config)
+        return std::string(config) + "/Tovana2/ports";
+    const char *home = std::getenv("HOME");
+    return std::string(home ? home : ".") + "/.config/Tovana2/ports";
+}
+
+std::string systemError(const std::string &what)
+{
+    return what + ": " + std::strerror(errno);
+}
+
+} // namespace
+
+Pty::~Pty()
+{
+    unlink();
+    if (m_slave >= 0)
+        ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
+}
+
+bool Pty::open(std::string *error)
+{
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
+        *error = systemError("cannot open a pseudo-terminal");
+        return false;
+    }
+    const char *name = ::ptsname(m_master);
+    if (!name) {
+        *error = systemError("cannot name the pseudo-terminal");
+        return false;
+    }
+    m_slavePath = name;
+    m_slave = ::open(name, O_RDWR | O_NOCTTY);
+    if (m_slave < 0) {
+        *error = systemError("cannot open " + m_slavePath);
+        return false;
+    }
+    termios raw{};
+    ::tcgetattr(m_slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(m_slave, TCSANOW, &raw);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    return true;
+}
+
+bool Pty::link(int port, std::string *error)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = portsFolder();
+    const fs::path path = folder / ("COM" + std::to_string(port));
+    std::error_code code;
+    fs::create_directories(folder, code);
+    if (code) {
+        *error = "cannot make " + folder.string() + ": " + code.message();
+        return false;
+    }
+    const fs::file_status status = fs::symlink_status(path, code);
+    if (fs::exists(status)) {
+        if (!fs::is_symlink(status)) {
+            *error = path.string() + " exists and is not a link; not replacing it";
+            return false;
+        }
+        fs::remove(path, code);
+    }
+    fs::create_symlink(m_slavePath, path, code);
+    if (code) {
+        *error = "cannot link " + path.string() + ": " + code.message();
+        return false;
+    }
+    m_linkPath = path.string();
+    return true;
+}
+
+void Pty::unlink()
+{
+    if (m_linkPath.empty())
+        return;
+    std::error_code code;
+    if (std::filesystem::read_symlink(m_linkPath, code) == m_slavePath)
+        std::filesystem::remove(m_linkPath, code);
+    m_linkPath.clear();
+}
+
+} // namespace boardsim

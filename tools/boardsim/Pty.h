@@ -1,0 +1,34 @@
+// The simulator's end of the serial line: a raw pseudo-terminal whose slave the monitor
+// opens as its port, and optionally the COM<n> link to it in the monitor's port folder.
+// The simulator keeps a slave descriptor of its own open, so the master never sees a
+// hang-up (and never spins in poll) while the monitor closes and reopens the port.
+#pragma once
+
+#include <string>
+
+namespace boardsim {
+
+class Pty {
+public:
+    Pty() = default;
+    ~Pty();
+    Pty(const Pty &) = delete;
+    Pty &operator=(const Pty &) = delete;
+
+    bool open(std::string *error);
+    // Makes (or replaces a stale) link COM<port> to the slave.
+    bool link(int port, std::string *error);
+    // Removes the link if it still points at this pseudo-terminal.
+    void unlink();
+
+    int master() const { return m_master; }
+    const std::string &slavePath() const { return m_slavePath; }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_slavePath;
+    std::string m_linkPath;
+};
+
+} // namespace boardsim
