@@ -4,10 +4,13 @@
 // window again before it goes. Lives on the UI thread.
 #pragma once
 
+#include "SysInfoServices.h"
+
 #include <QPointer>
 #include <QWidget>
 
 class QCloseEvent;
+class QLabel;
 
 class frmAbout : public QWidget
 {
@@ -15,10 +18,18 @@ class frmAbout : public QWidget
 
 public:
     explicit frmAbout(QWidget *mainWindow);
+    // With the registry, file test and program starter the system-information button uses.
+    frmAbout(QWidget *mainWindow, SysInfoServices services);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void buildWidgets();
+    void showVersionInformation();
+
     QPointer<QWidget> m_mainWindow;
+    SysInfoServices m_services;
+    QLabel *m_lblTitle = nullptr;
+    QLabel *m_lblVersion = nullptr;
 };

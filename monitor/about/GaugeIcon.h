@@ -1,0 +1,7 @@
+// The program's icon: a small annular gauge with green, yellow and red bands and a needle,
+// painted for the given size and device pixel ratio.
+#pragma once
+
+#include <QPixmap>
+
+QPixmap paintGaugeIcon(int size, qreal devicePixelRatio);

@@ -1,0 +1,17 @@
+#include "SystemRegistry.h"
+
+#ifdef _WIN32
+#include "WindowsRegistry.h"
+#else
+#include "MemoryRegistry.h"
+#endif
+
+Registry &systemRegistry()
+{
+#ifdef _WIN32
+    static WindowsRegistry registry;
+#else
+    static MemoryRegistry registry;
+#endif
+    return registry;
+}
