@@ -1,0 +1,92 @@
+// The rigctld connection against a real dummy radio: answers, refusals, restarts.
+#include "RigctlClient.h"
+#include "RigctldProcess.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+class RigctlClientTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(rigctld.start()) << "rigctld did not start"; }
+
+    RigctldProcess rigctld;
+    RigctlClient client{QStringLiteral("127.0.0.1"), rigctld.port()};
+};
+
+} // namespace
+
+TEST_F(RigctlClientTest, AnswersComeBackInTheOrderAsked)
+{
+    QSignalSpy connected(&client, &RigctlClient::connected);
+    client.start();
+    ASSERT_TRUE(connected.wait(10000));
+
+    QStringList seen;
+    client.send(QStringLiteral("F 7074000"), [&](const RigctlReply &r) { seen << QStringLiteral("F %1").arg(r.code); });
+    client.send(QStringLiteral("f"), [&](const RigctlReply &r) { seen << r.value(QStringLiteral("Frequency")); });
+    client.send(QStringLiteral("M CWR 0"), [&](const RigctlReply &r) { seen << QStringLiteral("M %1").arg(r.code); });
+    client.send(QStringLiteral("m"), [&](const RigctlReply &r) { seen << r.value(QStringLiteral("Mode")); });
+    QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 4, 10000);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("F 0"), QStringLiteral("7074000"), QStringLiteral("M 0"), QStringLiteral("CWR")}));
+    EXPECT_EQ(client.pending(), 0);
+}
+
+TEST_F(RigctlClientTest, ARefusedCommandReportsHamlibsError)
+{
+    QSignalSpy connected(&client, &RigctlClient::connected);
+    client.start();
+    ASSERT_TRUE(connected.wait(10000));
+
+    std::optional<RigctlReply> reply;
+    client.send(QStringLiteral("V VFOZ"), [&](const RigctlReply &r) { reply = r; });
+    QTRY_VERIFY_WITH_TIMEOUT(reply.has_value(), 10000);
+    EXPECT_TRUE(reply->answered);
+    EXPECT_FALSE(reply->ok());
+    EXPECT_LT(reply->code, 0);
+}
+
+TEST_F(RigctlClientTest, ReconnectsWhenRigctldComesBackAndFailsRequestsMeanwhile)
+{
+    QSignalSpy connected(&client, &RigctlClient::connected);
+    QSignalSpy disconnected(&client, &RigctlClient::disconnected);
+    client.start();
+    ASSERT_TRUE(connected.wait(10000));
+
+    rigctld.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!disconnected.isEmpty(), 10000);
+    EXPECT_FALSE(client.isConnected());
+
+    std::optional<RigctlReply> reply;
+    client.send(QStringLiteral("f"), [&](const RigctlReply &r) { reply = r; });
+    QTRY_VERIFY_WITH_TIMEOUT(reply.has_value(), 10000);
+    EXPECT_FALSE(reply->answered);
+
+    ASSERT_TRUE(rigctld.start());
+    QTRY_COMPARE_WITH_TIMEOUT(connected.size(), 2, 15000);
+    reply.reset();
+    client.send(QStringLiteral("f"), [&](const RigctlReply &r) { reply = r; });
+    QTRY_VERIFY_WITH_TIMEOUT(reply.has_value(), 10000);
+    EXPECT_TRUE(reply->ok());
+}
+
+TEST_F(RigctlClientTest, RequestsInFlightFailWhenTheConnectionDrops)
+{
+    QSignalSpy connected(&client, &RigctlClient::connected);
+    client.start();
+    ASSERT_TRUE(connected.wait(10000));
+
+    int answered = 0;
+    int unanswered = 0;
+    for (int i = 0; i < 50; ++i)
+        client.send(QStringLiteral("f"), [&](const RigctlReply &r) { ++(r.answered ? answered : unanswered); });
+    rigctld.stop();
+    // Every handler runs exactly once, answered or not; none is lost with the socket.
+    QTRY_COMPARE_WITH_TIMEOUT(answered + unanswered, 50, 10000);
+    EXPECT_EQ(client.pending(), 0);
+}
