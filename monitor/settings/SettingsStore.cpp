@@ -73,6 +73,10 @@ void SettingsStore::SaveSetting(const QString &key, const QString &value)
 
 bool SettingsStore::commit()
 {
+    // QSettings keeps its first error for good; a fresh one (sharing the pending changes
+    // of this file) lets a commit succeed once the cause is gone.
+    if (m_settings->status() != QSettings::NoError)
+        m_settings = openSettings();
     m_error.clear();
 #ifndef Q_OS_WIN
     const QString folder = configFolder();
@@ -88,8 +92,6 @@ bool SettingsStore::commit()
         m_error = status == QSettings::AccessError
                 ? QStringLiteral("Cannot write the settings to %1").arg(where)
                 : QStringLiteral("The settings in %1 are not in a readable format").arg(where);
-        // QSettings keeps its first error for good; a fresh one lets a later commit succeed.
-        m_settings = openSettings();
         return false;
     }
 #ifdef Q_OS_UNIX
