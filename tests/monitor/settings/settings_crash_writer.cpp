@@ -1,0 +1,39 @@
+// Test helper: writes to the settings store in $XDG_CONFIG_HOME and then dies by SIGKILL,
+// with no destructor or exit handler run.
+//   save-then-die <caption>  seeds, saves a state whose gauges all read <caption>, dies
+//   die-mid-save <caption>   writes <caption> into every gauge caption, dies before commit
+#include "Preferences.h"
+#include "SettingsStore.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s save-then-die|die-mid-save CAPTION\n", argv[0]);
+        return 1;
+    }
+    const QString caption = QString::fromLocal8Bit(argv[2]);
+    tovana::SettingsStore store;
+    if (std::strcmp(argv[1], "save-then-die") == 0) {
+        tovana::SeedValues seed;
+        for (int n = 0; n < tovana::kRelayCount; ++n)
+            seed.relayCaptions[n] = QStringLiteral("Relay%1").arg(n + 1);
+        tovana::Preferences state = tovana::GetPreferences(store, seed.position);
+        for (tovana::MeterConfig &meter : state.meters)
+            meter.caption = caption;
+        if (!tovana::RegInit(store, seed) || !tovana::SaveSettings(store, state)) {
+            std::fprintf(stderr, "%s\n", qPrintable(store.errorString()));
+            return 2;
+        }
+    } else if (std::strcmp(argv[1], "die-mid-save") == 0) {
+        for (int i = 0; i < tovana::kMeterCount; ++i)
+            store.SaveSetting(QStringLiteral("Caption-Gauge%1").arg(i), caption);
+    } else {
+        return 1;
+    }
+    std::raise(SIGKILL);
+    return 3;
+}
