@@ -22,8 +22,9 @@ public:
 
     QString GetSetting(const QString &key) const;
     void SaveSetting(const QString &key, const QString &value);
-    // Writes every pending change to disk at once; false (with errorString) when the
-    // platform refused the write.
+    // Writes every pending change to disk at once and syncs it; false (with errorString)
+    // when the platform refused the write. Refused changes stay pending for the next commit;
+    // changes still pending when the store is destroyed are written then.
     bool commit();
     QString errorString() const;
 
