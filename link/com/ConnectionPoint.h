@@ -1,0 +1,48 @@
+// One connection point of the shared object's event source, for one event-interface
+// identifier (the current one or an earlier one). A sink that answers to that identifier is
+// connected to the core Varnex, which raises each event through the sink's IDispatch::Invoke
+// with the event's DISPID; the sink's failure comes back to the command's caller.
+// Lives inside its container: AddRef and Release are the container's.
+#pragma once
+
+#include "Varnex.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <map>
+#include <memory>
+
+namespace tethra::com {
+
+class ConnectionPoint : public IConnectionPoint
+{
+public:
+    ConnectionPoint(IConnectionPointContainer &container, Varnex &varnex, const IID &iid);
+    ~ConnectionPoint();
+    ConnectionPoint(const ConnectionPoint &) = delete;
+    ConnectionPoint &operator=(const ConnectionPoint &) = delete;
+
+    const IID &iid() const { return m_iid; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID *iid) override;
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer **container) override;
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown *sink, DWORD *cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections **connections) override;
+
+private:
+    class DispatchSink;
+
+    IConnectionPointContainer &m_container;
+    Varnex &m_varnex;
+    IID m_iid;
+    std::map<DWORD, std::shared_ptr<DispatchSink>> m_sinks;
+};
+
+} // namespace tethra::com
