@@ -1,0 +1,12 @@
+#include "EventPrinter.h"
+
+#include <QDateTime>
+
+#include <cstdio>
+
+void EventPrinter::print(const QDBusMessage &event)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    std::printf("%s %s\n", qPrintable(stamp), qPrintable(event.member()));
+    std::fflush(stdout);
+}

@@ -1,0 +1,13 @@
+// EventPrinter: prints each event of the shared object as it arrives, one line each,
+// prefixed with the local time to the millisecond.
+#pragma once
+
+#include <QDBusMessage>
+#include <QObject>
+
+class EventPrinter : public QObject
+{
+    Q_OBJECT
+public slots:
+    void print(const QDBusMessage &event);
+};

@@ -1,0 +1,91 @@
+#include "LinkSession.h"
+
+#include <QDBusArgument>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+
+namespace {
+
+const QString service = QStringLiteral("org.tethra.Tethra");
+const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString varnexInterface = QStringLiteral("org.tethra.Tethra._Varnex");
+const QString connectorInterface = QStringLiteral("org.tethra.Tethra._VarnexConnector");
+const QString connectorClassId = QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}");
+
+} // namespace
+
+LinkSession::LinkSession(const QDBusConnection &bus) : m_bus(bus) {}
+
+LinkSession::~LinkSession()
+{
+    close();
+}
+
+bool LinkSession::open()
+{
+    QDBusMessage reply;
+    if (!send(QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
+              QStringLiteral("CreateObject"), {connectorClassId}, reply))
+        return false;
+    m_connector = reply.arguments().value(0).value<QDBusObjectPath>().path();
+    if (!send(m_connector, properties, QStringLiteral("Get"), {connectorInterface, QStringLiteral("Varnex")}, reply))
+        return false;
+    m_object = reply.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
+    return true;
+}
+
+void LinkSession::close()
+{
+    QDBusMessage reply;
+    if (!m_object.isEmpty())
+        send(m_object, varnexInterface, QStringLiteral("Release"), {}, reply);
+    if (!m_connector.isEmpty())
+        send(m_connector, connectorInterface, QStringLiteral("Release"), {}, reply);
+    m_object.clear();
+    m_connector.clear();
+}
+
+bool LinkSession::get(const QString &name, QVariant &value)
+{
+    QDBusMessage reply;
+    if (!send(m_object, properties, QStringLiteral("Get"), {varnexInterface, name}, reply))
+        return false;
+    value = reply.arguments().value(0).value<QDBusVariant>().variant();
+    return true;
+}
+
+bool LinkSession::getAll(QVariantMap &values)
+{
+    QDBusMessage reply;
+    if (!send(m_object, properties, QStringLiteral("GetAll"), {varnexInterface}, reply))
+        return false;
+    const QDBusArgument arg = reply.arguments().value(0).value<QDBusArgument>();
+    arg >> values;
+    return true;
+}
+
+bool LinkSession::set(const QString &name, const QVariant &value)
+{
+    QDBusMessage reply;
+    return send(m_object, properties, QStringLiteral("Set"), {varnexInterface, name, QVariant::fromValue(QDBusVariant(value))},
+                reply);
+}
+
+bool LinkSession::call(const QString &command, const QVariantList &arguments)
+{
+    QDBusMessage reply;
+    return send(m_object, varnexInterface, command, arguments, reply);
+}
+
+bool LinkSession::send(const QString &path, const QString &interface, const QString &member,
+                       const QVariantList &arguments, QDBusMessage &reply)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, member);
+    message.setArguments(arguments);
+    reply = m_bus.call(message);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        m_error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,61 @@
+// tethra: the link server. Started by the session bus when a client first calls it; ends
+// once no client holds a connector or the shared object, or when the bus goes away.
+#include "IntrospectionXml.h"
+#include "LinkService.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int startGraceMs = 10000; // time for the activating client's first call
+constexpr int lingerMs = 250;       // lets the last replies reach their clients
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "tethra: %s\n", qPrintable(message));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args == QStringList{QStringLiteral("--version")}) {
+        std::printf("tethra %s (\"%s\")\nEXE Active X\nThis component allows a link from Varnak to Scrivo 5.\n",
+                    TETHRA_VERSION, TETHRA_VERSION_TEXT);
+        return 0;
+    }
+    if (!args.isEmpty())
+        return fail(QStringLiteral("unknown argument %1 (the only option is --version)").arg(args.first()));
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return fail(QStringLiteral("cannot connect to the session bus: %1").arg(bus.lastError().message()));
+
+    using namespace tethra::dbus;
+    LinkService service(bus, startGraceMs, lingerMs);
+    // Objects first, name second: the first call the bus hands over finds them in place.
+    if (!bus.registerVirtualObject(QLatin1String(rootPath), &service, QDBusConnection::SubPath))
+        return fail(QStringLiteral("cannot export %1").arg(QLatin1String(rootPath)));
+    if (!bus.registerService(QLatin1String(serviceName)))
+        return fail(QStringLiteral("the bus name %1 is already owned by another process").arg(QLatin1String(serviceName)));
+
+    QObject::connect(&service, &LinkService::idle, &app, [&bus] {
+        bus.unregisterService(QLatin1String(serviceName));
+        QCoreApplication::quit();
+    });
+    // The bus going away (a private bus torn down, a session ending) ends the server too.
+    QTimer busCheck;
+    QObject::connect(&busCheck, &QTimer::timeout, &app, [&bus] {
+        if (!bus.isConnected())
+            QCoreApplication::exit(1);
+    });
+    busCheck.start(1000);
+    return app.exec();
+}

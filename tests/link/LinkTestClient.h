@@ -1,0 +1,49 @@
+// A client of the link server on a private bus, for the tests: raw calls that return the
+// reply (or error) so a test sees exactly what a client would, and an event recorder.
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+
+class LinkTestClient
+{
+public:
+    explicit LinkTestClient(const QDBusConnection &connection) : m_connection(connection) {}
+
+    QDBusMessage call(const QString &path, const QString &interface, const QString &member, const QVariantList &args = {});
+    QDBusMessage createObject(const QString &clsid);
+    QString createConnector();                      // path, empty on failure
+    QString varnexOf(const QString &connector);     // path, empty on failure
+    QString connectShared();                        // connector + Varnex, returns the object path
+    QVariant get(const QString &object, const QString &name);
+    QDBusMessage set(const QString &object, const QString &name, const QVariant &value);
+    QDBusMessage command(const QString &object, const QString &name, const QVariantList &args = {});
+    QDBusMessage release(const QString &path);
+    QString uniqueName() const { return m_connection.baseService(); }
+    QDBusConnection connection() const { return m_connection; }
+
+private:
+    QDBusConnection m_connection;
+    QString m_connector;
+};
+
+class EventRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    EventRecorder(QDBusConnection connection, const QString &objectPath);
+    QStringList events;
+
+public slots:
+    void record(const QDBusMessage &event) { events << event.member(); }
+};
+
+// Waits, serving events, until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000);
+
+inline const QString connectorClsid = QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}");

@@ -1,0 +1,95 @@
+#include "PrivateBus.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+QString configuration(const QString &socketDir, const QString &serviceDir)
+{
+    return QStringLiteral(
+               "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+               "<busconfig>\n"
+               "  <type>session</type>\n"
+               "  <keep_umask/>\n"
+               "  <listen>unix:dir=%1</listen>\n"
+               "  <servicedir>%2</servicedir>\n"
+               "  <policy context=\"default\">\n"
+               "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+               "    <allow eavesdrop=\"true\"/>\n"
+               "    <allow own=\"*\"/>\n"
+               "  </policy>\n"
+               "  <limit name=\"service_start_timeout\">60000</limit>\n"
+               "</busconfig>\n")
+        .arg(socketDir, serviceDir);
+}
+
+// The build tree: from the environment, or else the nearest folder above the test binary
+// that holds dbus-services.
+QString buildDirectory()
+{
+    const QString fromEnvironment = qEnvironmentVariable("TOVANA_BUILD_DIR");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    QDir dir(QCoreApplication::applicationDirPath());
+    while (!dir.exists(QStringLiteral("dbus-services")) && dir.cdUp()) {
+    }
+    return dir.path();
+}
+
+} // namespace
+
+PrivateBus::PrivateBus()
+{
+    const QString buildDir = buildDirectory();
+    const QString configPath = m_dir.filePath(QStringLiteral("session.conf"));
+    QFile config(configPath);
+    if (!m_dir.isValid() || !config.open(QIODevice::WriteOnly))
+        return;
+    config.write(configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services"))).toUtf8());
+    config.close();
+
+    m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_daemon.start(QStringLiteral("dbus-daemon"),
+                   {QStringLiteral("--config-file=") + configPath, QStringLiteral("--nofork"),
+                    QStringLiteral("--print-address=1")});
+    // The daemon prints its address once it listens.
+    const QDeadlineTimer deadline(30000);
+    QByteArray line;
+    while (!line.contains('\n') && !deadline.hasExpired() && m_daemon.state() != QProcess::NotRunning) {
+        m_daemon.waitForReadyRead(int(deadline.remainingTime()));
+        line += m_daemon.readAllStandardOutput();
+    }
+    m_address = QString::fromUtf8(line).trimmed();
+}
+
+PrivateBus::~PrivateBus()
+{
+    for (const QString &name : std::as_const(m_connectionNames))
+        QDBusConnection::disconnectFromBus(name);
+    if (m_daemon.state() != QProcess::NotRunning) {
+        m_daemon.terminate();
+        if (!m_daemon.waitForFinished(5000)) {
+            m_daemon.kill();
+            m_daemon.waitForFinished(5000);
+        }
+    }
+}
+
+QDBusConnection PrivateBus::connect(const QString &name) const
+{
+    // Names are process-wide in Qt; make them unique per bus so tests never share one.
+    const QString unique = name + QLatin1Char('@') + m_address;
+    m_connectionNames << unique;
+    return QDBusConnection::connectToBus(m_address, unique);
+}
+
+QProcessEnvironment PrivateBus::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
+    return env;
+}

@@ -1,0 +1,33 @@
+// PrivateBus: a private dbus-daemon for one test, session-like, with the build tree's
+// dbus-services folder as its service directory so the built tethra is activated on demand.
+// The constructor returns once the daemon accepts connections (check isRunning()); the
+// destructor closes the connections made through it and kills the daemon, which ends tethra.
+#pragma once
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class PrivateBus
+{
+public:
+    PrivateBus();
+    ~PrivateBus();
+    PrivateBus(const PrivateBus &) = delete;
+    PrivateBus &operator=(const PrivateBus &) = delete;
+
+    bool isRunning() const { return !m_address.isEmpty(); }
+    QString address() const { return m_address; }
+    // A new connection to the bus under a name unique within this process.
+    QDBusConnection connect(const QString &name) const;
+    // The system environment with DBUS_SESSION_BUS_ADDRESS pointing at this bus.
+    QProcessEnvironment environment() const;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QString m_address;
+    mutable QStringList m_connectionNames;
+};
