@@ -1,0 +1,156 @@
+// The serial port control on real pseudo-terminals: which device a port number opens,
+// what a bad settings string or a missing device says, and what a vanished board does.
+#include "CommPort.h"
+#include "PortSettings.h"
+#include "PtyBoard.h"
+#include "TempConfigHome.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using tovana::CommPort;
+using tovana::PortSettings;
+
+namespace {
+
+constexpr int kTimeoutMs = 10000;
+
+TEST(PortSettingsText, TakesTheParityLetterInEitherCase)
+{
+    QString error;
+    const auto lower = PortSettings::parse("19200,n,8,1", &error);
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(lower->baudRate, 19200);
+    EXPECT_EQ(lower->parity, QSerialPort::NoParity);
+    EXPECT_EQ(lower->dataBits, QSerialPort::Data8);
+    EXPECT_EQ(lower->stopBits, QSerialPort::OneStop);
+
+    const auto upper = PortSettings::parse("9600,E,7,2", &error);
+    ASSERT_TRUE(upper);
+    EXPECT_EQ(upper->baudRate, 9600);
+    EXPECT_EQ(upper->parity, QSerialPort::EvenParity);
+    EXPECT_EQ(upper->dataBits, QSerialPort::Data7);
+    EXPECT_EQ(upper->stopBits, QSerialPort::TwoStop);
+
+    const QList<std::pair<QString, QSerialPort::Parity>> letters = {
+        {"o", QSerialPort::OddParity}, {"M", QSerialPort::MarkParity}, {"s", QSerialPort::SpaceParity}};
+    for (const auto &[letter, parity] : letters) {
+        const auto parsed = PortSettings::parse("1200," + letter + ",8,1", &error);
+        ASSERT_TRUE(parsed) << letter.toStdString();
+        EXPECT_EQ(parsed->parity, parity);
+    }
+}
+
+TEST(PortSettingsText, RefusesGarbageNamingTheText)
+{
+    for (const QString text : {"", "fast", "19200,n,8", "19200,x,8,1", "19200,n,9,1", "-5,n,8,1", "19200,n,8,3",
+                               "19200,nn,8,1", "19200,n,8,1,0"}) {
+        QString error;
+        EXPECT_FALSE(PortSettings::parse(text, &error)) << text.toStdString();
+        EXPECT_TRUE(error.contains("\"" + text + "\"")) << error.toStdString();
+    }
+}
+
+class CommPortTest : public ::testing::Test {
+protected:
+    TempConfigHome home;
+    PtyBoard board;
+    CommPort port;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(board.isOpen());
+        ASSERT_TRUE(board.linkAs(3));
+        port.setPortNumber(3);
+    }
+};
+
+TEST_F(CommPortTest, PortNumberOpensItsLinkOrTheSerialDevice)
+{
+    EXPECT_EQ(CommPort::deviceFor(3), board.slavePath());
+    EXPECT_EQ(CommPort::deviceFor(2), "/dev/ttyS1");
+}
+
+TEST_F(CommPortTest, OpeningAMissingPortFailsWithAMessage)
+{
+    port.setPortNumber(200);
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(port.errorString().contains("COM200")) << port.errorString().toStdString();
+    EXPECT_TRUE(port.errorString().contains("/dev/ttyS199")) << port.errorString().toStdString();
+}
+
+TEST_F(CommPortTest, LinkToAVanishedDeviceFailsNamingThatDevice)
+{
+    const QString gone = home.path() + "/unplugged-adapter";
+    const QString link = home.path() + "/Tovana2/ports/COM5";
+    ASSERT_TRUE(QFile::link(gone, link));
+    port.setPortNumber(5);
+    EXPECT_FALSE(port.open());
+    EXPECT_TRUE(port.errorString().contains(gone)) << port.errorString().toStdString();
+}
+
+TEST_F(CommPortTest, BadSettingsStringFailsAtOpenAndLeavesThePortClosed)
+{
+    port.setSettings("19200,q,8,1");
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(port.errorString().contains("19200,q,8,1"));
+    port.setSettings("9600,N,8,1");
+    EXPECT_TRUE(port.open()) << port.errorString().toStdString();
+}
+
+TEST_F(CommPortTest, BytesTravelBothWaysAndInputHonoursTheReadLength)
+{
+    ASSERT_TRUE(port.open()) << port.errorString().toStdString();
+    ASSERT_TRUE(port.output(QByteArray("\x21\x00\x3F", 3)));
+    QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray("\x21\x00\x3F", 3), kTimeoutMs);
+
+    board.send(QByteArray("\x00\xAB\xCD", 3));
+    QTRY_COMPARE_WITH_TIMEOUT(port.waitingCount(), 3, kTimeoutMs);
+    QByteArray bytes;
+    port.setInputLength(1);
+    ASSERT_TRUE(port.input(&bytes));
+    EXPECT_EQ(bytes, QByteArray(1, '\0'));
+    EXPECT_EQ(port.waitingCount(), 2);
+    port.setInputLength(0);  // everything that waits
+    ASSERT_TRUE(port.input(&bytes));
+    EXPECT_EQ(bytes, QByteArray("\xAB\xCD", 2));
+    ASSERT_TRUE(port.input(&bytes));
+    EXPECT_TRUE(bytes.isEmpty());
+}
+
+TEST_F(CommPortTest, ClosedPortRefusesReadsAndWritesWithAMessage)
+{
+    QByteArray bytes;
+    EXPECT_FALSE(port.output("!"));
+    EXPECT_TRUE(port.errorString().contains("COM3"));
+    EXPECT_FALSE(port.input(&bytes));
+    EXPECT_EQ(port.waitingCount(), 0);
+
+    ASSERT_TRUE(port.open());
+    EXPECT_FALSE(port.open()) << "a second open of the same control";
+    QSignalSpy closed(&port, &CommPort::closed);
+    port.close();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(port.output("!"));
+    EXPECT_TRUE(board.received().isEmpty());
+}
+
+TEST_F(CommPortTest, BoardGoingAwayClosesThePortAndSaysSo)
+{
+    ASSERT_TRUE(port.open());
+    QSignalSpy failed(&port, &CommPort::portFailed);
+    board.hangUp();
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, kTimeoutMs);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(failed.at(0).at(0).toString().contains("COM3"));
+    EXPECT_FALSE(port.output("!"));
+    // The failure is reported once; a dead line does not keep the loop busy with errors.
+    QTest::qWait(100);
+    EXPECT_EQ(failed.count(), 1);
+}
+
+} // namespace
