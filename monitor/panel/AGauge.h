@@ -1,0 +1,100 @@
+// An annular panel meter: a needle over an arc scale with a coloured band ring, major
+// ticks with numbers, minor ticks of two tick sets and a caption. Tick sets (0, 1) and
+// annuli (0..4) are reached through selectors that keep their value between accesses.
+// Numbers handed over as text are converted with a point or a comma; a text that does not
+// convert changes nothing and the setter returns false. The static face is drawn once
+// into a cached pixmap; each needle move repaints only the needle over it.
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+namespace tovana {
+
+class AGauge : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kTickSetCount = 2;
+    static constexpr int kAnnulusCount = 5;
+
+    explicit AGauge(QWidget *parent = nullptr);
+
+    // Kept as given, also outside the scale; the drawn needle stops at the scale's end.
+    double NeedleValue() const { return m_needle; }
+    void setNeedleValue(double value);
+    bool setNeedleValue(const QString &text);
+
+    double scaleMin() const { return m_scaleMin; }
+    void setScaleMin(double value);
+    bool setScaleMin(const QString &text);
+    double scaleMax() const { return m_scaleMax; }
+    void setScaleMax(double value);
+    bool setScaleMax(const QString &text);
+
+    QString caption() const { return m_caption; }
+    void setCaption(const QString &caption);
+
+    // Selects tick set 0 or 1; any other number is refused.
+    int tickSet() const { return m_tickSet; }
+    bool setTickSet(int index);
+    // Minor ticks between two major ticks, of the selected tick set.
+    int subTickCount() const { return m_subTicks[m_tickSet]; }
+    bool setSubTickCount(int count);
+    bool setSubTickCount(const QString &text);
+
+    // Selects annulus 0..4; any other number is refused.
+    int annulus() const { return m_annulus; }
+    bool setAnnulus(int index);
+    double annulusStart() const { return m_rings[m_annulus].start; }
+    void setAnnulusStart(double value);
+    bool setAnnulusStart(const QString &text);
+    double annulusStop() const { return m_rings[m_annulus].stop; }
+    void setAnnulusStop(double value);
+    bool setAnnulusStop(const QString &text);
+    // 0x00BBGGRR, red in the low byte.
+    std::uint32_t annulusColor() const { return m_rings[m_annulus].color; }
+    void setAnnulusColor(std::uint32_t color);
+    bool setAnnulusColor(const QString &text);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    struct Ring {
+        double start;
+        double stop;
+        std::uint32_t color;
+    };
+    struct Geometry {
+        QPointF pivot;
+        double radius;   // outer edge of the band ring
+        double ringWidth;
+    };
+
+    Geometry geometry() const;
+    // Position of a scale value along the arc, 0 at the minimum, 1 at the maximum, clamped.
+    double fraction(double value) const;
+    double angleFor(double value) const;  // degrees, counter-clockwise from 3 o'clock
+    void faceChanged();
+    void renderFace();
+
+    double m_needle = 0;
+    double m_scaleMin = 0;
+    double m_scaleMax = 5;
+    QString m_caption = QStringLiteral("Volts AC");
+    int m_tickSet = 0;
+    std::array<int, kTickSetCount> m_subTicks{4, 4};
+    int m_annulus = 0;
+    std::array<Ring, kAnnulusCount> m_rings;
+
+    QPixmap m_face;
+    bool m_faceValid = false;
+};
+
+} // namespace tovana

@@ -1,0 +1,320 @@
+#include "frmMonitor.h"
+
+#include "AGauge.h"
+#include "CommPort.h"
+#include "MonitorPanel.h"
+#include "SettingsStore.h"
+#include "frmAbout.h"
+#include "frmSetup.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QUrl>
+
+namespace tovana {
+
+namespace {
+
+constexpr int kTwips = MonitorPanel::kTwipsPerPixel;
+
+// Band status entries 1..10 live on indicators 1..9: entry 10 mirrors entry 9 on "10".
+int indicatorForStatus(int entry)
+{
+    return std::min(entry, MonitorPanel::kBandCount);
+}
+
+// The installed help file, or the source tree's when the program runs from its build tree.
+QString helpFile()
+{
+    const QString installed = QStringLiteral(TOVANA_HELP_INSTALLED);
+    return QFileInfo::exists(installed) ? installed : QStringLiteral(TOVANA_HELP_SOURCE);
+}
+
+} // namespace
+
+frmMonitor::frmMonitor(QWidget *parent)
+    : QMainWindow(parent)
+    , m_panel(new MonitorPanel(this))
+    , m_timer1(new QTimer(this))
+    , m_comm1(new CommPort(this))
+{
+    setObjectName("frmMonitor");
+    setWindowTitle("Tovana");
+    setCentralWidget(m_panel);
+    buildMenus();
+
+    m_timer1->setObjectName("Timer1");
+    m_timer1->setInterval(200);
+    m_comm1->setObjectName("MSComm1");
+    // The design places a second port control on the window; nothing uses it.
+    (new CommPort(this))->setObjectName("MSComm2");
+
+    connect(m_panel->followOnButton(), &QPushButton::clicked, this, [this] { setBandFollowing(true); });
+    connect(m_panel->followOffButton(), &QPushButton::clicked, this, [this] { setBandFollowing(false); });
+}
+
+frmMonitor::~frmMonitor() = default;
+
+void frmMonitor::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu("&File");
+    file->menuAction()->setObjectName("mnuFile");
+    for (const auto &[name, caption] : {std::pair{"mnuOpen", "&Open"}, std::pair{"mnuSave", "&Save Settings"},
+                                        std::pair{"mnuSaveAs", "&Save Settings As..."}}) {
+        QAction *item = file->addAction(caption);
+        item->setObjectName(name);
+        item->setVisible(false);
+        item->setEnabled(false);
+    }
+    QAction *exitItem = file->addAction("&Exit", this, &QWidget::close);
+    exitItem->setObjectName("mnuExit");
+
+    QAction *setup = menuBar()->addAction("&Setup", this, &frmMonitor::showSetup);
+    setup->setObjectName("mnuSetup");
+
+    QMenu *help = menuBar()->addMenu("&Help");
+    help->menuAction()->setObjectName("mnuHelp");
+    help->addAction("&Contents", this, &frmMonitor::openHelp)->setObjectName("mnuHelpContents");
+    help->addAction("&About", this, &frmMonitor::showAbout)->setObjectName("mnuHelpAbout");
+}
+
+AGauge *frmMonitor::gauge(int index) const { return m_panel->gauge(index); }
+QPushButton *frmMonitor::relayButton(int relay) const { return m_panel->relayButton(relay); }
+QWidget *frmMonitor::relayLamp(int relay) const { return m_panel->relayLamp(relay); }
+QPushButton *frmMonitor::bandIndicator(int band) const { return m_panel->bandIndicator(band); }
+QLabel *frmMonitor::Label2() const { return m_panel->bandCode(); }
+
+bool frmMonitor::bandFollowing() const
+{
+    return !m_panel->followOnIndicator()->isHidden();
+}
+
+frmSetup *frmMonitor::setupForm()
+{
+    if (!m_setup)
+        m_setup = new frmSetup(this);
+    return m_setup;
+}
+
+void frmMonitor::setupClosed(frmSetup *dialog)
+{
+    if (m_setup == dialog)
+        m_setup = nullptr;
+    show();
+}
+
+void frmMonitor::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Shown by the program (start, dialog closed), not restored by the window system.
+    if (!event->spontaneous())
+        activate();
+}
+
+void frmMonitor::activate()
+{
+    SettingsStore store;
+    SeedValues seed;
+    for (int n = 1; n <= kRelayCount; ++n)
+        seed.relayCaptions[n - 1] = relayButton(n)->text();
+    seed.position = positionInTwips();
+    RegInit(store, seed);
+    const Preferences prefs = GetPreferences(store, positionInTwips());
+    applyPreferences(prefs);
+
+    setBandFollowing(false);
+    configurePort(prefs.port);
+    if (!m_comm1->open()) {
+        showMessage(QStringLiteral("COM %1: not available. Check Comm Port setting.").arg(m_comm1->portNumber()));
+        return;
+    }
+    m_comm1->setInputLength(1);
+}
+
+void frmMonitor::applyPreferences(const Preferences &prefs)
+{
+    placeWindow(prefs.position);
+
+    frmSetup *setup = setupForm();
+    for (int n = 1; n <= kRelayCount; ++n)
+        setup->setRelayLabel(n, prefs.relays[n - 1].label);
+    for (int n = 1; n <= kRelayCount; ++n)
+        relayLamp(n)->setVisible(prefs.relays[n - 1].status);
+    for (int entry = 1; entry <= kBandStatusCount; ++entry)
+        bandIndicator(indicatorForStatus(entry))->setVisible(prefs.bandStatus[entry - 1]);
+
+    if (m_comm1->isOpen())
+        m_comm1->close();
+    m_comm1->setPortNumber(prefs.port.number);
+    setup->selectPortOption(prefs.port.number);
+    m_comm1->setSettings(prefs.port.settings);
+    setup->selectSpeedOption(prefs.port.settings, QLatin1Char('N'));
+
+    setup->setResponse(prefs.meterResponse);
+
+    for (int i = 0; i < kMeterCount; ++i) {
+        const MeterConfig &meter = prefs.meters[i];
+        AGauge *g = gauge(i);
+        g->setScaleMin(meter.scaleMin);
+        g->setScaleMax(meter.scaleMax);
+        for (int set : {0, 1}) {
+            g->setTickSet(set);
+            g->setSubTickCount(meter.ticSubCount);
+        }
+        g->setCaption(meter.caption);
+        for (int band = 0; band < 3; ++band) {
+            const Annulus &ring = meter.bands[band];
+            g->setAnnulus(band + 2);
+            // The first band always starts at the scale minimum.
+            g->setAnnulusStart(band == 0 ? meter.scaleMin : ring.start);
+            g->setAnnulusStop(ring.stop);
+            g->setAnnulusColor(ring.color);
+        }
+    }
+    GetMultiplier();
+}
+
+void frmMonitor::configurePort(const PortConfig &port)
+{
+    frmSetup *setup = setupForm();
+    if (m_comm1->isOpen())
+        m_comm1->close();
+    m_comm1->setPortNumber(port.number);
+    setup->selectPortOption(port.number);
+    m_comm1->setSettings(port.settings);
+    setup->selectSpeedOption(port.settings, QLatin1Char('n'));
+}
+
+void frmMonitor::GetMultiplier()
+{
+    std::array<Scale, kMeterCount> scales;
+    for (int i = 0; i < kMeterCount; ++i)
+        scales[i] = {gauge(i)->scaleMin(), gauge(i)->scaleMax()};
+    SettingsStore store;
+    m_scaling = tovana::GetMultiplier(store, scales);
+}
+
+Preferences frmMonitor::gatherPreferences()
+{
+    Preferences prefs;
+    prefs.port = {m_comm1->portNumber(), m_comm1->settings()};
+    for (int i = 0; i < kMeterCount; ++i) {
+        MeterConfig &meter = prefs.meters[i];
+        AGauge *g = gauge(i);
+        for (int band = 0; band < 3; ++band) {
+            g->setAnnulus(band + 2);
+            meter.bands[band] = {g->annulusStart(), g->annulusStop(), g->annulusColor()};
+        }
+        meter.scaleMin = g->scaleMin();
+        meter.scaleMax = g->scaleMax();
+        meter.ticSubCount = g->subTickCount();
+        meter.caption = g->caption();
+    }
+    prefs.meterResponse = setupForm()->response();
+    for (int n = 1; n <= kRelayCount; ++n)
+        prefs.relays[n - 1] = {relayButton(n)->text(), !relayLamp(n)->isHidden()};
+    prefs.position = positionInTwips();
+    for (int entry = 1; entry <= kBandStatusCount; ++entry)
+        prefs.bandStatus[entry - 1] = !bandIndicator(indicatorForStatus(entry))->isHidden();
+    return prefs;
+}
+
+bool frmMonitor::SaveSettings()
+{
+    SettingsStore store;
+    if (tovana::SaveSettings(store, gatherPreferences()))
+        return true;
+    QString text = QStringLiteral("The settings could not be saved: %1").arg(store.errorString());
+    if (m_closeDespiteFailedSave)
+        text += QStringLiteral("\nClose the window again to end without saving.");
+    showMessage(text);
+    return false;
+}
+
+void frmMonitor::closeEvent(QCloseEvent *event)
+{
+    // A refused save keeps the window open once, so the user learns of it before the
+    // program ends; closing again ends it without saving.
+    const bool firstAttempt = !m_closeDespiteFailedSave;
+    m_closeDespiteFailedSave = true;
+    if (!SaveSettings() && firstAttempt) {
+        event->ignore();
+        return;
+    }
+    m_timer1->stop();
+    event->accept();
+    QCoreApplication::exit(0);
+}
+
+void frmMonitor::placeWindow(const WindowPosition &position)
+{
+    const QPoint stored(int(position.left / kTwips), int(position.top / kTwips));
+    // The middle of the title bar must lie on a screen, or the user could not reach the
+    // window; the stored place stays in the store until the next save.
+    if (QGuiApplication::screenAt(stored + QPoint(frameGeometry().width() / 2, 10))) {
+        move(stored);
+        return;
+    }
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QRect frame = frameGeometry();
+    frame.moveCenter(available.center());
+    move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
+}
+
+WindowPosition frmMonitor::positionInTwips() const
+{
+    return {double(pos().x() * kTwips), double(pos().y() * kTwips)};
+}
+
+void frmMonitor::BandReset()
+{
+    for (int band = 1; band <= MonitorPanel::kBandCount; ++band)
+        bandIndicator(band)->hide();
+}
+
+void frmMonitor::setBandFollowing(bool on)
+{
+    m_panel->followOnIndicator()->setVisible(on);
+    m_panel->followOffIndicator()->setVisible(!on);
+    if (on)
+        m_timer1->start();
+    else
+        m_timer1->stop();
+}
+
+void frmMonitor::openHelp()
+{
+    const QString path = helpFile();
+    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        showMessage(QStringLiteral("The help file could not be opened: %1").arg(path));
+}
+
+void frmMonitor::showSetup()
+{
+    hide();
+    setupForm()->show();
+}
+
+void frmMonitor::showAbout()
+{
+    hide();
+    (new frmAbout(this))->show();
+}
+
+void frmMonitor::showMessage(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Tovana"), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+} // namespace tovana

@@ -1,0 +1,88 @@
+// The monitor's main window. Every time it is shown by the program (at start, and again
+// when the setup dialog or the about box closes) it runs its activation: seed the store,
+// load it into the widgets, band following off, configure and open the port MSComm1.
+// Closing it saves every setting from the widgets and ends the program. It owns the setup
+// dialog (created hidden on first use, destroyed when the dialog closes). All on the UI
+// thread; failures are shown in non-blocking message boxes titled "Tovana".
+#pragma once
+
+#include "Preferences.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace tovana {
+
+class AGauge;
+class CommPort;
+class MonitorPanel;
+class frmSetup;
+
+class frmMonitor : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMonitor(QWidget *parent = nullptr);
+    ~frmMonitor() override;
+
+    // Settle-delay count of the acquisition cycle, handed over by the setup dialog's
+    // response slider; empty until the first loading.
+    std::optional<int> mtr_response() const { return m_mtrResponse; }
+    void setMtr_response(int value) { m_mtrResponse = value; }
+
+    // Hides every band indicator; the band code in Label2 stays.
+    void BandReset();
+    // Gathers the whole state from the widgets and writes it to the store; a refused
+    // write is reported in a message box and gives false.
+    bool SaveSettings();
+    // Recomputes the per-meter scaling from the gauges' scales and the stored multipliers.
+    void GetMultiplier();
+    const ScalingTable &scalingTable() const { return m_scaling; }
+
+    // The setup dialog, created hidden when it does not exist yet.
+    frmSetup *setupForm();
+    // The dialog is going: the next load creates a fresh one. Shows the window again.
+    void setupClosed(frmSetup *dialog);
+
+    MonitorPanel *panel() const { return m_panel; }
+    AGauge *gauge(int index) const;
+    QPushButton *relayButton(int relay) const;     // 1..12
+    QWidget *relayLamp(int relay) const;           // 1..12, visible = relay on
+    QPushButton *bandIndicator(int band) const;    // 1..9, visible = band selected
+    QLabel *Label2() const;
+    CommPort *MSComm1() const { return m_comm1; }
+    QTimer *Timer1() const { return m_timer1; }
+    bool bandFollowing() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void activate();
+    void applyPreferences(const Preferences &prefs);
+    Preferences gatherPreferences();
+    void placeWindow(const WindowPosition &position);
+    WindowPosition positionInTwips() const;
+    void configurePort(const PortConfig &port);
+    void setBandFollowing(bool on);
+    void openHelp();
+    void showSetup();
+    void showAbout();
+    void showMessage(const QString &text);
+
+    MonitorPanel *m_panel;
+    QTimer *m_timer1;
+    CommPort *m_comm1;
+    QPointer<frmSetup> m_setup;
+    std::optional<int> m_mtrResponse;
+    ScalingTable m_scaling;
+    bool m_closeDespiteFailedSave = false;
+};
+
+} // namespace tovana

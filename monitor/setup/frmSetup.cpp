@@ -1,0 +1,239 @@
+#include "frmSetup.h"
+
+#include "frmMonitor.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tovana {
+
+namespace {
+
+constexpr int kTwips = 15;
+
+const std::array<const char *, 12> kRelayBoxNames{"Text2",  "Text4",  "Text6",  "Text10", "Text11", "Text12",
+                                                  "Text13", "Text14", "Text15", "Text16", "Text17", "Text18"};
+const std::array<const char *, frmSetup::kSpeedOptionCount> kSpeeds{"1200", "2400", "4800", "9600", "19200"};
+
+template <typename T>
+T *named(T *widget, const char *name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QLineEdit *textBox(const char *name, const QString &text)
+{
+    return named(new QLineEdit(text), name);
+}
+
+QScrollBar *scrollBar(const char *name, int min, int max, int small, int large, int value)
+{
+    auto *bar = named(new QScrollBar(Qt::Horizontal), name);
+    bar->setRange(min, max);
+    bar->setSingleStep(small);
+    bar->setPageStep(large);
+    bar->setValue(value);
+    return bar;
+}
+
+} // namespace
+
+frmSetup::frmSetup(frmMonitor *monitor)
+    : QWidget(monitor, Qt::Window)
+    , m_monitor(monitor)
+    , m_tabs(named(new QTabWidget, "SSTab1"))
+{
+    setObjectName("frmSetup");
+    setWindowTitle("Setup");
+    m_tabs->addTab(buildComPortTab(), "Com Port");
+    m_tabs->addTab(buildMetersTab(), "Meters");
+    m_tabs->addTab(buildRelaysTab(), "Relays");
+    m_tabs->setCurrentIndex(1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_tabs);
+    resize(6030 / kTwips, 4575 / kTwips);
+}
+
+QWidget *frmSetup::buildComPortTab()
+{
+    auto *tab = new QWidget;
+    auto *ports = new QGroupBox("Select Com Port");
+    auto *portColumn = new QGridLayout(ports);
+    for (int k = 0; k < kPortOptionCount; ++k) {
+        m_options[k] = new QRadioButton(QStringLiteral("Com %1").arg(k + 1));
+        m_options[k]->setObjectName(QStringLiteral("Option1_%1").arg(k));
+        portColumn->addWidget(m_options[k], k % 5, k / 5);
+    }
+    auto *speeds = new QGroupBox("Set Baud Rate");
+    auto *speedColumn = new QVBoxLayout(speeds);
+    for (int k = 0; k < kSpeedOptionCount; ++k) {
+        QRadioButton *&option = m_options[kPortOptionCount + k];
+        option = new QRadioButton(kSpeeds[k]);
+        option->setObjectName(QStringLiteral("Option1_%1").arg(kPortOptionCount + k));
+        speedColumn->addWidget(option);
+    }
+    auto *speedSide = new QVBoxLayout;
+    speedSide->addWidget(speeds);
+    speedSide->addWidget(named(new QPushButton("Apply"), "Command2"), 0, Qt::AlignLeft);
+    speedSide->addStretch();
+
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(ports, 0, Qt::AlignTop);
+    columns->addLayout(speedSide);
+    auto *layout = new QVBoxLayout(tab);
+    layout->addLayout(columns);
+    layout->addStretch();
+    layout->addWidget(new QLabel("Note:  Com Settings will take effect after Setup window is closed."));
+    return tab;
+}
+
+QWidget *frmSetup::buildMetersTab()
+{
+    auto *tab = new QWidget;
+
+    auto *combo = named(new QComboBox, "Combo1");
+    combo->setEditable(true);
+    for (int i = 1; i <= 8; ++i)
+        combo->addItem(QStringLiteral("Meter %1").arg(i));
+    QLineEdit *title = textBox("Text1", "Volts DC");
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+
+    auto *meter = new QGridLayout;
+    meter->addWidget(new QLabel("Select Meter to Setup"), 0, 0, 1, 2);
+    meter->addWidget(combo, 1, 0, 1, 2);
+    meter->addWidget(new QLabel("Enter Title"), 2, 0, 1, 2);
+    meter->addWidget(title, 3, 0, 1, 2);
+    meter->addWidget(new QLabel("Zero Value"), 4, 0);
+    meter->addWidget(textBox("Text8", "0"), 4, 1);
+    meter->addWidget(new QLabel("Full Scale Value"), 5, 0);
+    meter->addWidget(textBox("Text9", "5"), 5, 1);
+    meter->addWidget(named(new QPushButton("Apply"), "Command12"), 6, 1);
+
+    auto *bands = new QGroupBox("Setup Color Bands");
+    auto *bandGrid = new QGridLayout(bands);
+    const std::array<std::pair<const char *, const char *>, 3> bandControls{
+        {{"Command4", "Text3"}, {"Command5", "Text5"}, {"Command6", "Text7"}}};
+    const std::array<const char *, 3> bandEnds{"2", "4", "5"};
+    for (int n = 0; n < 3; ++n) {
+        bandGrid->addWidget(new QLabel(QStringLiteral("Color Band %1 - End Value").arg(n + 1)), 2 * n, 0, 1, 2);
+        bandGrid->addWidget(named(new QPushButton("Color"), bandControls[n].first), 2 * n + 1, 0);
+        bandGrid->addWidget(textBox(bandControls[n].second, bandEnds[n]), 2 * n + 1, 1);
+    }
+    bandGrid->addWidget(named(new QPushButton("Apply"), "Command10"), 6, 1);
+
+    auto *divisions = new QGroupBox("Divisions");
+    (new QVBoxLayout(divisions))->addWidget(scrollBar("HScroll2", 0, 9, 1, 1, 0));
+
+    auto *responseFrame = new QGroupBox("Meter Reponse");
+    m_response = scrollBar("HScroll3", 0, 32767, 1000, 5000, 15000);
+    m_response->setInvertedAppearance(true);  // slow (32767) at the left, fast (0) at the right
+    connect(m_response, &QScrollBar::valueChanged, this, &frmSetup::responseSet);
+    auto *responseGrid = new QGridLayout(responseFrame);
+    responseGrid->addWidget(m_response, 0, 0, 1, 2);
+    responseGrid->addWidget(new QLabel("Slow"), 1, 0, Qt::AlignLeft);
+    responseGrid->addWidget(new QLabel("Fast"), 1, 1, Qt::AlignRight);
+
+    auto *multiplier = new QGroupBox("Multiplier");
+    auto *multiplierRow = new QHBoxLayout(multiplier);
+    multiplierRow->addWidget(scrollBar("HScroll4", 1, 1000, 1, 10, 100), 1);
+    multiplierRow->addWidget(named(new QLabel, "Label8"));
+
+    auto *top = new QHBoxLayout;
+    top->addLayout(meter);
+    top->addWidget(bands);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(divisions);
+    bottom->addWidget(responseFrame);
+    bottom->addWidget(multiplier);
+    auto *layout = new QVBoxLayout(tab);
+    layout->addLayout(top);
+    layout->addLayout(bottom);
+    return tab;
+}
+
+QWidget *frmSetup::buildRelaysTab()
+{
+    auto *tab = new QWidget;
+    auto *layout = new QVBoxLayout(tab);
+    auto *instruction = new QLabel("Enter a button label up to 8 characters long in the box above each relay position.");
+    instruction->setWordWrap(true);
+    layout->addWidget(instruction);
+    auto *grid = new QGridLayout;
+    for (int n = 1; n <= 12; ++n) {
+        const int row = (n - 1) / 4;
+        const int column = (n - 1) % 4;
+        QLineEdit *box = textBox(kRelayBoxNames[n - 1], {});
+        m_relayBoxes[n - 1] = box;
+        // Only a real change of the text retitles the button; setting the same text is none.
+        connect(box, &QLineEdit::textChanged, this,
+                [this, n](const QString &text) { m_monitor->relayButton(n)->setText(text); });
+        grid->addWidget(box, 2 * row, column);
+        grid->addWidget(new QLabel(QStringLiteral("Relay %1").arg(n)), 2 * row + 1, column, Qt::AlignTop);
+    }
+    layout->addLayout(grid);
+    layout->addStretch();
+    return tab;
+}
+
+void frmSetup::setRelayLabel(int relay, const QString &text)
+{
+    relayLabelBox(relay)->setText(text);
+}
+
+void frmSetup::selectPortOption(int number)
+{
+    if (number >= 1 && number <= kPortOptionCount)
+        m_options[number - 1]->setChecked(true);
+}
+
+void frmSetup::selectSpeedOption(const QString &settings, QChar parity)
+{
+    for (int k = 0; k < kSpeedOptionCount; ++k) {
+        if (settings == QStringLiteral("%1,%2,8,1").arg(kSpeeds[k]).arg(parity))
+            m_options[kPortOptionCount + k]->setChecked(true);
+    }
+}
+
+void frmSetup::setResponse(int value)
+{
+    const int before = m_response->value();
+    m_response->setValue(value);
+    // The slider reports only moves; setting it to where it stands must still count.
+    if (m_response->value() == before)
+        responseSet();
+}
+
+int frmSetup::response() const
+{
+    return m_response->value();
+}
+
+void frmSetup::responseSet()
+{
+    m_monitor->setMtr_response(m_response->value());
+}
+
+void frmSetup::closeEvent(QCloseEvent *event)
+{
+    m_monitor->SaveSettings();
+    event->accept();
+    deleteLater();
+    m_monitor->setupClosed(this);
+}
+
+} // namespace tovana

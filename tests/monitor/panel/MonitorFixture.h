@@ -1,0 +1,82 @@
+// A monitor main window over a temporary config home, with port 1 linked to a real
+// pseudo-terminal so that the activation opens its port as on a station with a board.
+// Shared by the panel and setup dialog tests.
+#pragma once
+
+#include "AGauge.h"
+#include "CommPort.h"
+#include "TempConfigHome.h"
+#include "frmMonitor.h"
+#include "frmSetup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <memory>
+#include <stdlib.h>
+#include <unistd.h>
+
+class MonitorFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(m_master, 0);
+        ASSERT_EQ(grantpt(m_master), 0);
+        ASSERT_EQ(unlockpt(m_master), 0);
+        const QString ports = home.path() + "/Tovana2/ports";
+        ASSERT_TRUE(QDir().mkpath(ports));
+        ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(ptsname(m_master)), ports + "/COM1"));
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+
+    // Writes a store file as a user would, with the given keys under [StartUp].
+    void writeStore(const QMap<QString, QString> &keys)
+    {
+        QByteArray text = "[StartUp]\n";
+        for (auto it = keys.begin(); it != keys.end(); ++it)
+            text += it.key().toUtf8().replace(' ', "%20") + "=\"" + it.value().toUtf8() + "\"\n";
+        home.writeStore(text);
+    }
+
+    tovana::frmMonitor &start()
+    {
+        window = std::make_unique<tovana::frmMonitor>();
+        window->show();
+        return *window;
+    }
+
+    template <typename T = QWidget>
+    T *find(const QString &name) const
+    {
+        return window->findChild<T *>(name);
+    }
+
+    // A visible message box of the application, or null.
+    static QMessageBox *messageBox()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+                return box;
+        }
+        return nullptr;
+    }
+
+    TempConfigHome home;
+    std::unique_ptr<tovana::frmMonitor> window;
+
+private:
+    int m_master = -1;
+};

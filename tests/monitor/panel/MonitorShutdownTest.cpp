@@ -1,0 +1,148 @@
+// Closing the window saves the state the widgets hold; the menus hand the window over to
+// the setup dialog, the about box and the help file, and get it back.
+#include "MonitorFixture.h"
+#include "frmAbout.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QUrl>
+
+using namespace tovana;
+
+TEST_F(MonitorFixture, ClosingTheWindowSavesWhatTheWidgetsShow)
+{
+    frmMonitor &w = start();
+    w.relayButton(2)->setText("Dummy load");
+    w.relayLamp(2)->show();
+    w.bandIndicator(9)->show();
+    w.bandIndicator(3)->show();
+    AGauge *g = w.gauge(5);
+    g->setCaption("SWR");
+    g->setScaleMin(1);
+    g->setScaleMax(3.5);
+    g->setAnnulus(3);
+    g->setAnnulusColor(0x00123456);
+    g->setTickSet(0);
+    g->setSubTickCount(7);  // tick set 1 keeps 4; the selected set is saved
+    w.setupForm()->setResponse(32000);
+    w.move(300, 200);
+    find<QPushButton>("Command32")->click();
+
+    ASSERT_TRUE(w.close());
+    EXPECT_FALSE(w.Timer1()->isActive()) << "shutdown stops the band-following timer";
+
+    const QMap<QString, QString> store = home.readStore();
+    EXPECT_EQ(store.size(), 151) << "the eight \"Start-Annular2-Gauge\" keys join the seeded 143";
+    EXPECT_EQ(store.value("Relay2"), "Dummy load");
+    EXPECT_EQ(store.value("RelayStatus2"), "True");
+    EXPECT_EQ(store.value("RelayStatus1"), "False");
+    EXPECT_EQ(store.value("BandStatus3"), "True");
+    EXPECT_EQ(store.value("BandStatus9"), "True");
+    EXPECT_EQ(store.value("BandStatus10"), "True") << "entry 10 is read from \"10\" as well";
+    EXPECT_EQ(store.value("Caption-Gauge5"), "SWR");
+    EXPECT_EQ(store.value("ScaleMin-Gauge5"), "1");
+    EXPECT_EQ(store.value("ScaleMax-Gauge5"), "3.5");
+    EXPECT_EQ(store.value("Color-Annular3-Gauge5"), QString::number(0x00123456));
+    EXPECT_EQ(store.value("TicSubCount-Gauge5"), "7");
+    EXPECT_EQ(store.value("Start-Annular2-Gauge5"), "0") << "band 1 was loaded from the old minimum";
+    EXPECT_EQ(store.value("Meter Response"), "32000");
+    EXPECT_EQ(store.value("Position-Left"), "4500");
+    EXPECT_EQ(store.value("Position-Top"), "3000");
+    EXPECT_EQ(store.value("Meter-ComSettings"), "19200,n,8,1") << "saved as the port holds it";
+    EXPECT_EQ(store.value("Multiplier5"), "1.0") << "a save leaves the multipliers alone";
+}
+
+TEST_F(MonitorFixture, ExitSavesAndTheNextStartShowsTheSameState)
+{
+    frmMonitor &w = start();
+    w.relayLamp(7)->show();
+    w.gauge(0)->setCaption("Volts 13.8");
+    w.findChild<QAction *>("mnuExit")->trigger();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(home.readStore().value("RelayStatus7"), "True");
+    window.reset();
+
+    frmMonitor &again = start();
+    EXPECT_FALSE(again.relayLamp(7)->isHidden());
+    EXPECT_EQ(again.gauge(0)->caption(), "Volts 13.8");
+}
+
+TEST_F(MonitorFixture, TwoSavesWithoutChangeWriteTheSameStore)
+{
+    frmMonitor &w = start();
+    ASSERT_TRUE(w.SaveSettings());
+    const QMap<QString, QString> first = home.readStore();
+    ASSERT_TRUE(w.SaveSettings());
+    EXPECT_EQ(home.readStore(), first);
+}
+
+TEST_F(MonitorFixture, SetupHidesTheWindowAndClosingItBringsBackAFreshActivation)
+{
+    frmMonitor &w = start();
+    find<QPushButton>("Command32")->click();
+    w.findChild<QAction *>("mnuSetup")->trigger();
+    frmSetup *setup = w.setupForm();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(setup->isVisible());
+
+    setup->relayLabelBox(4)->setText("Preamp");
+    EXPECT_EQ(w.relayButton(4)->text(), "Preamp");
+    QPointer<frmSetup> closed(setup);
+    ASSERT_TRUE(setup->close());
+
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(home.readStore().value("Relay4"), "Preamp") << "closing the dialog saves";
+    EXPECT_FALSE(w.bandFollowing()) << "the activation ran again";
+    EXPECT_NE(w.setupForm(), setup) << "the next loading goes into a new dialog";
+    EXPECT_EQ(w.setupForm()->relayLabelBox(4)->text(), "Preamp");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closed.isNull(); }, 5000));
+}
+
+TEST_F(MonitorFixture, AboutHidesTheWindowAndOkBringsItBack)
+{
+    frmMonitor &w = start();
+    find<QPushButton>("Command32")->click();
+    w.findChild<QAction *>("mnuHelpAbout")->trigger();
+    EXPECT_FALSE(w.isVisible());
+    frmAbout *about = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *candidate = qobject_cast<frmAbout *>(top); candidate && candidate->isVisible())
+            about = candidate;
+    }
+    ASSERT_NE(about, nullptr);
+    about->close();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.bandFollowing()) << "showing the window again re-ran the activation";
+}
+
+namespace {
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+} // namespace
+
+TEST_F(MonitorFixture, HelpContentsOpensTheHelpFile)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    frmMonitor &w = start();
+    w.findChild<QAction *>("mnuHelpContents")->trigger();
+    QDesktopServices::unsetUrlHandler("file");
+
+    ASSERT_EQ(catcher.urls.size(), 1);
+    const QString path = catcher.urls.first().toLocalFile();
+    EXPECT_TRUE(path.endsWith("/help/index.html")) << qPrintable(path);
+    EXPECT_TRUE(QFile::exists(path)) << qPrintable(path);
+    EXPECT_EQ(messageBox(), nullptr);
+}
+
+#include "MonitorShutdownTest.moc"
