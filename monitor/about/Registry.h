@@ -18,7 +18,6 @@ public:
     static constexpr quint32 LocalMachine = 0x80000002;
     static constexpr quint32 CurrentUser = 0x80000001;
 
-    static constexpr quint32 QueryValueAccess = 0x0001;
     static constexpr quint32 ReadAccess = 0x20019;
     static constexpr quint32 AllAccess = 0xF003F;
 
