@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <unistd.h>
 
 namespace {
@@ -92,6 +95,11 @@ int main(int argc, char **argv)
         std::perror("tovana-boardsim: pipe");
         return 1;
     }
+#ifdef __linux__
+    // Replies are paced in fractions of a millisecond; the default 50 us timer slack
+    // would add to every one of them.
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
+#endif
     boardsim::Pty pty;
     std::string error;
     if (!pty.open(&error) || (options->makeLink && !pty.link(options->port, &error))) {
