@@ -1,6 +1,7 @@
 # tovana_add_gtest(<name> SOURCES ... [LIBS ...])
 # One GoogleTest executable, its cases registered with CTest one by one. Widgets run on
-# the offscreen platform; every case gets the build tree's paths through the environment.
+# the offscreen platform; the shared main() puts the build and source trees' paths into the
+# environment (TOVANA_BUILD_DIR, TOVANA_SOURCE_DIR), where child processes see them too.
 function(tovana_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -10,5 +11,5 @@ function(tovana_add_gtest name)
     DISCOVERY_TIMEOUT 30
     PROPERTIES
       TIMEOUT 120
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOVANA_BUILD_DIR=${PROJECT_BINARY_DIR};TOVANA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

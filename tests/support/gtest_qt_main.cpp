@@ -7,6 +7,10 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("TOVANA_BUILD_DIR"))
+        qputenv("TOVANA_BUILD_DIR", TOVANA_BUILD_DIR_PATH);
+    if (qEnvironmentVariableIsEmpty("TOVANA_SOURCE_DIR"))
+        qputenv("TOVANA_SOURCE_DIR", TOVANA_SOURCE_DIR_PATH);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
