@@ -11,8 +11,9 @@ namespace tovana {
 
 namespace {
 
-constexpr double kStartAngle = 150;  // the scale minimum, upper left
-constexpr double kSweep = 120;       // clockwise to the maximum, upper right
+constexpr double kStartAngle = 135;  // the scale minimum, upper left
+constexpr double kSweep = 90;        // clockwise to the maximum, upper right
+constexpr double kPivotDrop = 0.12;  // pivot below the bottom edge, in radii
 constexpr int kMaxSubTicks = 20;     // more would only blacken the ring
 
 const QColor kFaceColor(246, 243, 232);
@@ -211,11 +212,13 @@ void AGauge::faceChanged()
 
 AGauge::Geometry AGauge::geometry() const
 {
+    // The pivot lies just below the bottom edge, as on a VU meter: a flat, wide arc with
+    // room for the caption between the numbers and the needle's cap.
     const double w = width();
     const double h = height();
     const double halfChord = std::sin(qDegreesToRadians(kSweep / 2));
-    const double radius = std::max(4.0, std::min((w - 6) / (2 * halfChord), h - 9));
-    return {QPointF(w / 2, h - 5), radius, std::max(2.0, radius * 0.13)};
+    const double radius = std::max(4.0, std::min((w - 8) / (2 * halfChord), (h - 3) / (1 - kPivotDrop)));
+    return {QPointF(w / 2, h + kPivotDrop * radius), radius, std::max(2.0, radius * 0.11)};
 }
 
 double AGauge::fraction(double value) const
@@ -316,15 +319,14 @@ void AGauge::renderFace()
         }
     }
 
-    // The caption, bold, between the numbers and the pivot.
+    // The caption, bold, between the numbers and the needle's cap.
     QFont captionFont = font();
     captionFont.setPixelSize(std::max(7, int(height() * 0.17)));
     captionFont.setBold(true);
     p.setFont(captionFont);
     p.setPen(kInkColor);
     const double captionHeight = QFontMetricsF(captionFont).height();
-    p.drawText(QRectF(0, g.pivot.y() - g.radius * 0.42 - captionHeight / 2, width(), captionHeight),
-               Qt::AlignCenter, m_caption);
+    p.drawText(QRectF(0, height() * 0.8 - captionHeight / 2, width(), captionHeight), Qt::AlignCenter, m_caption);
 
     m_faceValid = true;
 }
@@ -342,9 +344,11 @@ void AGauge::paintEvent(QPaintEvent *)
     const QPointF tip = polar(g.pivot, g.radius - 1, angleFor(m_needle));
     p.setPen(QPen(kNeedleColor, 1.4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(g.pivot, tip);
+    // The cap over the pivot, cut by the bottom edge.
     p.setPen(Qt::NoPen);
     p.setBrush(kInkColor);
-    p.drawEllipse(g.pivot, 2.5, 2.5);
+    const double cap = g.radius * 0.2;
+    p.drawEllipse(g.pivot, cap, cap);
 }
 
 } // namespace tovana

@@ -81,7 +81,7 @@ std::vector<ControlSpec> layoutTable()
     table.push_back({"Command32", Kind::Button, "On", {}, {2865, 6360, 375, 255}});
     table.push_back({"Command33", Kind::Button, "Off", kIndicatorColour, {2865, 6000, 375, 255}});
     table.push_back({"Command34", Kind::Button, "On", kIndicatorColour, {2865, 6360, 375, 255}, false});
-    table.push_back({"Label1", Kind::Label, "Com Port", {}, {2160, 6840, 690, 225}});
+    table.push_back({"Label1", Kind::Label, "Com Port", {}, {2160, 6840, 705, 225}});
     table.push_back({"Picture2", Kind::Lamp, {}, QColor(110, 0, 0), {2880, 6840, 225, 225}});
     table.push_back({"Picture3", Kind::Lamp, {}, QColor(255, 40, 40), {2880, 6840, 225, 225}, false});
     table.push_back({"Picture4", Kind::Lamp, {}, QColor(0, 90, 0), {3120, 6840, 225, 225}});
@@ -152,6 +152,10 @@ MonitorPanel::MonitorPanel(QWidget *parent)
     : QWidget(parent)
 {
     setFixedSize(3480 / kTwipsPerPixel, 7155 / kTwipsPerPixel);
+    // A small panel font, as the design's places were measured for.
+    QFont small = font();
+    small.setPixelSize(10);
+    setFont(small);
     for (const ControlSpec &spec : layoutTable())
         createControl(spec, this)->raise();
 

@@ -96,7 +96,9 @@ QWidget *frmSetup::buildComPortTab()
     auto *layout = new QVBoxLayout(tab);
     layout->addLayout(columns);
     layout->addStretch();
-    layout->addWidget(new QLabel("Note:  Com Settings will take effect after Setup window is closed."));
+    auto *note = new QLabel("Note:  Com Settings will take effect after Setup window is closed.");
+    note->setWordWrap(true);
+    layout->addWidget(note);
     return tab;
 }
 
@@ -163,6 +165,11 @@ QWidget *frmSetup::buildMetersTab()
     auto *layout = new QVBoxLayout(tab);
     layout->addLayout(top);
     layout->addLayout(bottom);
+    // Tight enough to fit the dialog's designed size.
+    for (QLayout *each : {static_cast<QLayout *>(meter), static_cast<QLayout *>(bandGrid), static_cast<QLayout *>(layout)})
+        each->setSpacing(3);
+    layout->setContentsMargins(6, 4, 6, 4);
+    bandGrid->setContentsMargins(6, 4, 6, 4);
     return tab;
 }
 

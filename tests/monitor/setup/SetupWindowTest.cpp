@@ -45,7 +45,8 @@ TEST_F(MonitorFixture, SetupOpensOnMetersWithThreeTabsInOrder)
 {
     frmSetup *setup = start().setupForm();
     EXPECT_EQ(setup->windowTitle(), "Setup");
-    EXPECT_EQ(setup->size(), QSize(402, 305));
+    setup->show();
+    EXPECT_EQ(setup->size(), QSize(402, 305)) << "every tab fits the designed size";
     auto *tabs = control<QTabWidget>(setup, "SSTab1");
     ASSERT_TRUE(tabs);
     ASSERT_EQ(tabs->count(), 3);
