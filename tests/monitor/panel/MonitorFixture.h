@@ -5,42 +5,29 @@
 
 #include "AGauge.h"
 #include "CommPort.h"
+#include "PtyBoard.h"
 #include "TempConfigHome.h"
 #include "frmMonitor.h"
 #include "frmSetup.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <memory>
-#include <stdlib.h>
-#include <unistd.h>
 
 class MonitorFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(m_master, 0);
-        ASSERT_EQ(grantpt(m_master), 0);
-        ASSERT_EQ(unlockpt(m_master), 0);
-        const QString ports = home.path() + "/Tovana2/ports";
-        ASSERT_TRUE(QDir().mkpath(ports));
-        ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(ptsname(m_master)), ports + "/COM1"));
+        ASSERT_TRUE(board.isOpen());
+        ASSERT_TRUE(board.linkAs(1));
     }
 
-    void TearDown() override
-    {
-        window.reset();
-        if (m_master >= 0)
-            ::close(m_master);
-    }
+    void TearDown() override { window.reset(); }
 
     // Writes a store file as a user would, with the given keys under [StartUp].
     void writeStore(const QMap<QString, QString> &keys)
@@ -75,8 +62,6 @@ protected:
     }
 
     TempConfigHome home;
+    PtyBoard board;
     std::unique_ptr<tovana::frmMonitor> window;
-
-private:
-    int m_master = -1;
 };

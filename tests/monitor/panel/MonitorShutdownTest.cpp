@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -77,6 +78,23 @@ TEST_F(MonitorFixture, TwoSavesWithoutChangeWriteTheSameStore)
     const QMap<QString, QString> first = home.readStore();
     ASSERT_TRUE(w.SaveSettings());
     EXPECT_EQ(home.readStore(), first);
+}
+
+TEST_F(MonitorFixture, RefusedSaveIsReportedAndTheFirstCloseIsHeldBack)
+{
+    frmMonitor &w = start();
+    // A folder where the store file belongs: no write can replace it.
+    ASSERT_TRUE(QFile::remove(home.storeFile()));
+    ASSERT_TRUE(QDir().mkdir(home.storeFile()));
+
+    EXPECT_FALSE(w.close());
+    QMessageBox *box = messageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "Tovana");
+    EXPECT_TRUE(box->text().startsWith("The settings could not be saved")) << qPrintable(box->text());
+    EXPECT_TRUE(w.isVisible());
+
+    EXPECT_TRUE(w.close()) << "closing again ends without saving";
 }
 
 TEST_F(MonitorFixture, SetupHidesTheWindowAndClosingItBringsBackAFreshActivation)
