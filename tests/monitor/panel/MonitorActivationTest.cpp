@@ -12,6 +12,8 @@
 
 using namespace tovana;
 
+using Activation = MonitorFixture;
+
 namespace {
 
 // Which of Option1_0..Option1_14 are selected, by element number.
@@ -27,7 +29,7 @@ QList<int> selectedOptions(frmSetup *setup)
 
 } // namespace
 
-TEST_F(MonitorFixture, FirstShowSeedsTheStoreAndLoadsTheDefaults)
+TEST_F(Activation, FirstShowSeedsTheStoreAndLoadsTheDefaults)
 {
     EXPECT_FALSE(QFile::exists(home.storeFile()));
     frmMonitor w;
@@ -81,7 +83,7 @@ TEST_F(MonitorFixture, FirstShowSeedsTheStoreAndLoadsTheDefaults)
     EXPECT_EQ(messageBox(), nullptr);
 }
 
-TEST_F(MonitorFixture, SpeedButtonFollowsTheStoredSettingsString)
+TEST_F(Activation, SpeedButtonFollowsTheStoredSettingsString)
 {
     const std::pair<QString, QList<int>> cases[] = {
         {"9600,N,8,1", {0, 13}},    // upper case: selected by loading
@@ -99,7 +101,7 @@ TEST_F(MonitorFixture, SpeedButtonFollowsTheStoredSettingsString)
     }
 }
 
-TEST_F(MonitorFixture, PortNumberBeyondTenSelectsNoPortButtonButReachesThePort)
+TEST_F(Activation, PortNumberBeyondTenSelectsNoPortButtonButReachesThePort)
 {
     writeStore({{"Meter-ComPort", "11"}});
     frmMonitor &w = start();
@@ -107,7 +109,7 @@ TEST_F(MonitorFixture, PortNumberBeyondTenSelectsNoPortButtonButReachesThePort)
     EXPECT_EQ(selectedOptions(w.setupForm()), (QList<int>{14}));
 }
 
-TEST_F(MonitorFixture, BandIndicatorsShowTheStoredBandsWithTheTenthDeciding)
+TEST_F(Activation, BandIndicatorsShowTheStoredBandsWithTheTenthDeciding)
 {
     writeStore({{"BandStatus1", "True"}, {"BandStatus4", "True"}, {"BandStatus9", "True"}, {"BandStatus10", "False"}});
     frmMonitor &w = start();
@@ -123,7 +125,7 @@ TEST_F(MonitorFixture, BandIndicatorsShowTheStoredBandsWithTheTenthDeciding)
     EXPECT_FALSE(window->bandIndicator(9)->isHidden());
 }
 
-TEST_F(MonitorFixture, StoredLabelsLampsAndMetersReachTheWindow)
+TEST_F(Activation, StoredLabelsLampsAndMetersReachTheWindow)
 {
     writeStore({{"Relay3", "Antenna B"}, {"RelayStatus3", "True"}, {"RelayStatus12", "True"},
                 {"Caption-Gauge2", "Amps"}, {"ScaleMin-Gauge2", "-10"}, {"ScaleMax-Gauge2", "10"},
@@ -149,7 +151,7 @@ TEST_F(MonitorFixture, StoredLabelsLampsAndMetersReachTheWindow)
     EXPECT_EQ(w.mtr_response(), 20000);
 }
 
-TEST_F(MonitorFixture, HandEditedNonsenseLoadsWithoutHarm)
+TEST_F(Activation, HandEditedNonsenseLoadsWithoutHarm)
 {
     writeStore({{"ScaleMin-Gauge0", "zero"}, {"ScaleMax-Gauge0", "lots"}, {"Meter-ComPort", "COM1"},
                 {"Meter Response", "fast"}, {"Position-Left", "left"}, {"RelayStatus1", "maybe"},
@@ -168,7 +170,7 @@ TEST_F(MonitorFixture, HandEditedNonsenseLoadsWithoutHarm)
     EXPECT_FALSE(w.gauge(0)->grab().isNull());
 }
 
-TEST_F(MonitorFixture, LabelAlreadyInItsBoxLeavesTheRelayCaptionAlone)
+TEST_F(Activation, LabelAlreadyInItsBoxLeavesTheRelayCaptionAlone)
 {
     frmMonitor &w = start();
     w.relayButton(1)->setText("Changed");
@@ -182,7 +184,7 @@ TEST_F(MonitorFixture, LabelAlreadyInItsBoxLeavesTheRelayCaptionAlone)
     EXPECT_EQ(w.relayButton(1)->text(), "Beam");
 }
 
-TEST_F(MonitorFixture, StoredResponseReachesTheWindowEvenWhereTheSliderStands)
+TEST_F(Activation, StoredResponseReachesTheWindowEvenWhereTheSliderStands)
 {
     frmMonitor &w = start();
     EXPECT_EQ(w.mtr_response(), 15000);
@@ -193,7 +195,7 @@ TEST_F(MonitorFixture, StoredResponseReachesTheWindowEvenWhereTheSliderStands)
     EXPECT_EQ(w.mtr_response(), 15000);
 }
 
-TEST_F(MonitorFixture, ReactivationTurnsBandFollowingOffAndReopensThePort)
+TEST_F(Activation, ReactivationTurnsBandFollowingOffAndReopensThePort)
 {
     frmMonitor &w = start();
     ASSERT_TRUE(w.MSComm1()->isOpen());
@@ -206,7 +208,7 @@ TEST_F(MonitorFixture, ReactivationTurnsBandFollowingOffAndReopensThePort)
     EXPECT_TRUE(w.MSComm1()->isOpen());
 }
 
-TEST_F(MonitorFixture, UnavailablePortIsReportedOnceAndTheWindowStaysUsable)
+TEST_F(Activation, UnavailablePortIsReportedOnceAndTheWindowStaysUsable)
 {
     writeStore({{"Meter-ComPort", "999"}});
     frmMonitor &w = start();
@@ -224,7 +226,7 @@ TEST_F(MonitorFixture, UnavailablePortIsReportedOnceAndTheWindowStaysUsable)
     EXPECT_TRUE(w.bandFollowing()) << "the handlers stay available";
 }
 
-TEST_F(MonitorFixture, StoredPlaceOffEveryScreenOpensOnThePrimaryScreen)
+TEST_F(Activation, StoredPlaceOffEveryScreenOpensOnThePrimaryScreen)
 {
     writeStore({{"Position-Left", "900000"}, {"Position-Top", "-45000"}});
     frmMonitor &w = start();
@@ -234,7 +236,7 @@ TEST_F(MonitorFixture, StoredPlaceOffEveryScreenOpensOnThePrimaryScreen)
     EXPECT_EQ(home.readStore().value("Position-Top"), "-45000");
 }
 
-TEST_F(MonitorFixture, StoredPlaceOnScreenIsWhereTheWindowOpens)
+TEST_F(Activation, StoredPlaceOnScreenIsWhereTheWindowOpens)
 {
     writeStore({{"Position-Left", "1500"}, {"Position-Top", "750"}});
     frmMonitor &w = start();

@@ -11,6 +11,8 @@
 
 using namespace tovana;
 
+using MainWindow = MonitorFixture;
+
 namespace {
 
 int zIndex(QWidget *w)
@@ -20,7 +22,7 @@ int zIndex(QWidget *w)
 
 } // namespace
 
-TEST_F(MonitorFixture, WindowHoldsEveryControlUnderItsDesignName)
+TEST_F(MainWindow, WindowHoldsEveryControlUnderItsDesignName)
 {
     frmMonitor &w = start();
     EXPECT_EQ(w.windowTitle(), "Tovana");
@@ -75,7 +77,7 @@ TEST_F(MonitorFixture, WindowHoldsEveryControlUnderItsDesignName)
     EXPECT_EQ(timer->interval(), 200);
 }
 
-TEST_F(MonitorFixture, ControlsSitAtTheirDesignedPlacesInPixels)
+TEST_F(MainWindow, ControlsSitAtTheirDesignedPlacesInPixels)
 {
     start();
     EXPECT_EQ(find("AGauge1_0")->geometry(), QRect(8, 8, 105, 57));
@@ -97,7 +99,7 @@ TEST_F(MonitorFixture, ControlsSitAtTheirDesignedPlacesInPixels)
     EXPECT_GT(find("Label2")->x(), find("Command29")->geometry().right()) << "the band code sits right of \"10\"";
 }
 
-TEST_F(MonitorFixture, GreenRelayLampsLieOverTheRedOnes)
+TEST_F(MainWindow, GreenRelayLampsLieOverTheRedOnes)
 {
     start();
     for (int n = 1; n <= 12; ++n) {
@@ -111,7 +113,7 @@ TEST_F(MonitorFixture, GreenRelayLampsLieOverTheRedOnes)
     }
 }
 
-TEST_F(MonitorFixture, MenusOfferExitSetupHelpAndNeverTheFileCommands)
+TEST_F(MainWindow, MenusOfferExitSetupHelpAndNeverTheFileCommands)
 {
     frmMonitor &w = start();
     const QList<QAction *> bar = w.menuBar()->actions();
@@ -146,7 +148,7 @@ TEST_F(MonitorFixture, MenusOfferExitSetupHelpAndNeverTheFileCommands)
     EXPECT_EQ(help[1]->text(), "&About");
 }
 
-TEST_F(MonitorFixture, BandFollowingSwitchShowsItsStateAndRunsTheTimer)
+TEST_F(MainWindow, BandFollowingSwitchShowsItsStateAndRunsTheTimer)
 {
     frmMonitor &w = start();
     auto *timer = find<QTimer>("Timer1");
@@ -164,7 +166,7 @@ TEST_F(MonitorFixture, BandFollowingSwitchShowsItsStateAndRunsTheTimer)
     EXPECT_FALSE(find("Command33")->isHidden());
 }
 
-TEST_F(MonitorFixture, BandResetHidesEveryIndicatorButKeepsTheBandCode)
+TEST_F(MainWindow, BandResetHidesEveryIndicatorButKeepsTheBandCode)
 {
     writeStore({{"BandStatus3", "True"}, {"BandStatus9", "True"}, {"BandStatus10", "True"}});
     frmMonitor &w = start();

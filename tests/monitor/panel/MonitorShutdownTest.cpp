@@ -13,7 +13,9 @@
 
 using namespace tovana;
 
-TEST_F(MonitorFixture, ClosingTheWindowSavesWhatTheWidgetsShow)
+using ShutdownAndMenus = MonitorFixture;
+
+TEST_F(ShutdownAndMenus, ClosingTheWindowSavesWhatTheWidgetsShow)
 {
     frmMonitor &w = start();
     w.relayButton(2)->setText("Dummy load");
@@ -56,7 +58,7 @@ TEST_F(MonitorFixture, ClosingTheWindowSavesWhatTheWidgetsShow)
     EXPECT_EQ(store.value("Multiplier5"), "1.0") << "a save leaves the multipliers alone";
 }
 
-TEST_F(MonitorFixture, ExitSavesAndTheNextStartShowsTheSameState)
+TEST_F(ShutdownAndMenus, ExitSavesAndTheNextStartShowsTheSameState)
 {
     frmMonitor &w = start();
     w.relayLamp(7)->show();
@@ -71,7 +73,7 @@ TEST_F(MonitorFixture, ExitSavesAndTheNextStartShowsTheSameState)
     EXPECT_EQ(again.gauge(0)->caption(), "Volts 13.8");
 }
 
-TEST_F(MonitorFixture, TwoSavesWithoutChangeWriteTheSameStore)
+TEST_F(ShutdownAndMenus, TwoSavesWithoutChangeWriteTheSameStore)
 {
     frmMonitor &w = start();
     ASSERT_TRUE(w.SaveSettings());
@@ -80,7 +82,7 @@ TEST_F(MonitorFixture, TwoSavesWithoutChangeWriteTheSameStore)
     EXPECT_EQ(home.readStore(), first);
 }
 
-TEST_F(MonitorFixture, RefusedSaveIsReportedAndTheFirstCloseIsHeldBack)
+TEST_F(ShutdownAndMenus, RefusedSaveIsReportedAndTheFirstCloseIsHeldBack)
 {
     frmMonitor &w = start();
     // A folder where the store file belongs: no write can replace it.
@@ -97,7 +99,7 @@ TEST_F(MonitorFixture, RefusedSaveIsReportedAndTheFirstCloseIsHeldBack)
     EXPECT_TRUE(w.close()) << "closing again ends without saving";
 }
 
-TEST_F(MonitorFixture, SetupHidesTheWindowAndClosingItBringsBackAFreshActivation)
+TEST_F(ShutdownAndMenus, SetupHidesTheWindowAndClosingItBringsBackAFreshActivation)
 {
     frmMonitor &w = start();
     find<QPushButton>("Command32")->click();
@@ -119,7 +121,7 @@ TEST_F(MonitorFixture, SetupHidesTheWindowAndClosingItBringsBackAFreshActivation
     EXPECT_TRUE(QTest::qWaitFor([&] { return closed.isNull(); }, 5000));
 }
 
-TEST_F(MonitorFixture, AboutHidesTheWindowAndOkBringsItBack)
+TEST_F(ShutdownAndMenus, AboutHidesTheWindowAndOkBringsItBack)
 {
     frmMonitor &w = start();
     find<QPushButton>("Command32")->click();
@@ -148,7 +150,7 @@ public slots:
 
 } // namespace
 
-TEST_F(MonitorFixture, HelpContentsOpensTheHelpFile)
+TEST_F(ShutdownAndMenus, HelpContentsOpensTheHelpFile)
 {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");

@@ -14,6 +14,8 @@
 
 using namespace tovana;
 
+using SetupDialog = MonitorFixture;
+
 namespace {
 
 template <typename T = QWidget>
@@ -41,7 +43,7 @@ QStringList texts(frmSetup *setup, const QString &className)
 
 } // namespace
 
-TEST_F(MonitorFixture, SetupOpensOnMetersWithThreeTabsInOrder)
+TEST_F(SetupDialog, SetupOpensOnMetersWithThreeTabsInOrder)
 {
     frmSetup *setup = start().setupForm();
     EXPECT_EQ(setup->windowTitle(), "Setup");
@@ -56,7 +58,7 @@ TEST_F(MonitorFixture, SetupOpensOnMetersWithThreeTabsInOrder)
     EXPECT_EQ(tabs->currentIndex(), 1);
 }
 
-TEST_F(MonitorFixture, MetersTabHoldsItsControlsWithTheirDesignContents)
+TEST_F(SetupDialog, MetersTabHoldsItsControlsWithTheirDesignContents)
 {
     frmSetup *setup = start().setupForm();
     auto *combo = control<QComboBox>(setup, "Combo1");
@@ -106,7 +108,7 @@ TEST_F(MonitorFixture, MetersTabHoldsItsControlsWithTheirDesignContents)
         EXPECT_TRUE(labels.contains(text)) << text;
 }
 
-TEST_F(MonitorFixture, ComPortTabOffersTwoIndependentGroupsNoneSelectedAtFirst)
+TEST_F(SetupDialog, ComPortTabOffersTwoIndependentGroupsNoneSelectedAtFirst)
 {
     frmMonitor w;  // never shown: its dialog is fresh, not loaded
     frmSetup *setup = w.setupForm();
@@ -135,7 +137,7 @@ TEST_F(MonitorFixture, ComPortTabOffersTwoIndependentGroupsNoneSelectedAtFirst)
     EXPECT_TRUE(labels.contains("Note:  Com Settings will take effect after Setup window is closed."));
 }
 
-TEST_F(MonitorFixture, RelaysTabHasTwelveLabelledBoxesInRelayOrder)
+TEST_F(SetupDialog, RelaysTabHasTwelveLabelledBoxesInRelayOrder)
 {
     frmSetup *setup = start().setupForm();
     const QStringList names{"Text2", "Text4", "Text6", "Text10", "Text11", "Text12",
@@ -155,7 +157,7 @@ TEST_F(MonitorFixture, RelaysTabHasTwelveLabelledBoxesInRelayOrder)
     EXPECT_LT(setup->relayLabelBox(4)->y(), setup->relayLabelBox(5)->y());
 }
 
-TEST_F(MonitorFixture, TypedRelayLabelShowsWholeOnItsButtonAtOnce)
+TEST_F(SetupDialog, TypedRelayLabelShowsWholeOnItsButtonAtOnce)
 {
     frmMonitor &w = start();
     frmSetup *setup = w.setupForm();
@@ -172,7 +174,7 @@ TEST_F(MonitorFixture, TypedRelayLabelShowsWholeOnItsButtonAtOnce)
     EXPECT_EQ(home.readStore().value("Relay12"), "");
 }
 
-TEST_F(MonitorFixture, ResponseSliderHandsEverySettingToTheWindow)
+TEST_F(SetupDialog, ResponseSliderHandsEverySettingToTheWindow)
 {
     frmMonitor &w = start();
     frmSetup *setup = w.setupForm();
