@@ -50,26 +50,31 @@ void RigctldProcess::stop()
     m_process.waitForFinished(10000);
 }
 
-QString RigctldProcess::run(const QStringList &command, bool *ok) const
+QStringList RigctldProcess::exchange(const QString &command, int lines) const
 {
-    QProcess rigctl;
-    rigctl.start(QStringLiteral("rigctl"),
-                 QStringList{QStringLiteral("-m"), QStringLiteral("2"), QStringLiteral("-r"),
-                             QStringLiteral("127.0.0.1:%1").arg(m_port)} + command);
-    *ok = rigctl.waitForFinished(20000) && rigctl.exitStatus() == QProcess::NormalExit && rigctl.exitCode() == 0;
-    return QString::fromUtf8(rigctl.readAllStandardOutput()).trimmed();
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, m_port);
+    if (!socket.waitForConnected(10000))
+        return {};
+    socket.write(command.toUtf8() + "\n");
+    QStringList answer;
+    while (answer.size() < lines) {
+        if (!socket.canReadLine() && !socket.waitForReadyRead(10000))
+            return {};
+        while (socket.canReadLine() && answer.size() < lines)
+            answer << QString::fromUtf8(socket.readLine()).trimmed();
+        if (!answer.isEmpty() && answer.last().startsWith(QLatin1String("RPRT -")))
+            return {};
+    }
+    return answer;
 }
 
-bool RigctldProcess::set(const QStringList &command) const
+bool RigctldProcess::set(const QString &command) const
 {
-    bool ok = false;
-    run(command, &ok);
-    return ok;
+    return exchange(command, 1) == QStringList{QStringLiteral("RPRT 0")};
 }
 
-QString RigctldProcess::get(const QString &command) const
+QString RigctldProcess::get(const QString &command, int lines) const
 {
-    bool ok = false;
-    const QString out = run({command}, &ok);
-    return ok ? out : QString();
+    return exchange(command, lines).join(QLatin1Char('\n'));
 }

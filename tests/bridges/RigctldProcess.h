@@ -1,6 +1,7 @@
 // A real Hamlib dummy radio for tests: rigctld -m 1 (with PTT through the rig) on a free
 // loopback port, which stays the same across stop() and start() so a client can reconnect.
-// set()/get() talk to it as a second client through rigctl's network backend.
+// set()/get() talk to it as a second client, on a connection of their own, in rigctld's
+// plain protocol.
 #pragma once
 
 #include <QProcess>
@@ -18,13 +19,14 @@ public:
     void stop();
     quint16 port() const { return m_port; }
 
-    // Runs one rigctl command against the daemon ("F 14074000"); true on success.
-    bool set(const QStringList &command) const;
-    // The output of one rigctl query ("f"), trimmed; empty on failure.
-    QString get(const QString &command) const;
+    // Sends one set command ("F 14074000"); true when rigctld answers RPRT 0.
+    bool set(const QString &command) const;
+    // The answer lines of one query ("m" gives mode and passband), joined by newlines;
+    // empty on failure.
+    QString get(const QString &command, int lines = 1) const;
 
 private:
-    QString run(const QStringList &command, bool *ok) const;
+    QStringList exchange(const QString &command, int lines) const;
 
     quint16 m_port;
     QProcess m_process;
