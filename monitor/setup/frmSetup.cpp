@@ -1,5 +1,6 @@
 #include "frmSetup.h"
 
+#include "CommPort.h"
 #include "frmMonitor.h"
 
 #include <QCloseEvent>
@@ -11,7 +12,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QMessageBox>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -35,6 +38,14 @@ T *named(T *widget, const char *name)
 QLineEdit *textBox(const char *name, const QString &text)
 {
     return named(new QLineEdit(text), name);
+}
+
+// A number box named after the label beside it, so a message can name it too.
+QLineEdit *numberBox(const char *name, const QString &text, const QString &label)
+{
+    QLineEdit *box = textBox(name, text);
+    box->setAccessibleName(label);
+    return box;
 }
 
 QScrollBar *scrollBar(const char *name, int min, int max, int small, int large, int value)
@@ -65,6 +76,7 @@ frmSetup::frmSetup(frmMonitor *monitor)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tabs);
     resize(6030 / kTwips, 4575 / kTwips);
+    connectMeterActions();
 }
 
 QWidget *frmSetup::buildComPortTab()
@@ -87,7 +99,9 @@ QWidget *frmSetup::buildComPortTab()
     }
     auto *speedSide = new QVBoxLayout;
     speedSide->addWidget(speeds);
-    speedSide->addWidget(named(new QPushButton("Apply"), "Command2"), 0, Qt::AlignLeft);
+    auto *apply = named(new QPushButton("Apply"), "Command2");
+    connect(apply, &QPushButton::clicked, this, &frmSetup::applyPort);
+    speedSide->addWidget(apply, 0, Qt::AlignLeft);
     speedSide->addStretch();
 
     auto *columns = new QHBoxLayout;
@@ -106,25 +120,30 @@ QWidget *frmSetup::buildMetersTab()
 {
     auto *tab = new QWidget;
 
-    auto *combo = named(new QComboBox, "Combo1");
-    combo->setEditable(true);
+    m_meterChoice = named(new QComboBox, "Combo1");
+    m_meterChoice->setEditable(true);
+    m_meterChoice->setInsertPolicy(QComboBox::NoInsert);  // typed text never becomes a meter
     for (int i = 1; i <= 8; ++i)
-        combo->addItem(QStringLiteral("Meter %1").arg(i));
-    QLineEdit *title = textBox("Text1", "Volts DC");
-    QFont bold = title->font();
+        m_meterChoice->addItem(QStringLiteral("Meter %1").arg(i));
+    m_title = textBox("Text1", "Volts DC");
+    QFont bold = m_title->font();
     bold.setBold(true);
-    title->setFont(bold);
+    m_title->setFont(bold);
+    m_zero = numberBox("Text8", "0", "Zero Value");
+    m_full = numberBox("Text9", "5", "Full Scale Value");
 
     auto *meter = new QGridLayout;
     meter->addWidget(new QLabel("Select Meter to Setup"), 0, 0, 1, 2);
-    meter->addWidget(combo, 1, 0, 1, 2);
+    meter->addWidget(m_meterChoice, 1, 0, 1, 2);
     meter->addWidget(new QLabel("Enter Title"), 2, 0, 1, 2);
-    meter->addWidget(title, 3, 0, 1, 2);
-    meter->addWidget(new QLabel("Zero Value"), 4, 0);
-    meter->addWidget(textBox("Text8", "0"), 4, 1);
-    meter->addWidget(new QLabel("Full Scale Value"), 5, 0);
-    meter->addWidget(textBox("Text9", "5"), 5, 1);
-    meter->addWidget(named(new QPushButton("Apply"), "Command12"), 6, 1);
+    meter->addWidget(m_title, 3, 0, 1, 2);
+    meter->addWidget(new QLabel(m_zero->accessibleName()), 4, 0);
+    meter->addWidget(m_zero, 4, 1);
+    meter->addWidget(new QLabel(m_full->accessibleName()), 5, 0);
+    meter->addWidget(m_full, 5, 1);
+    auto *applyScale = named(new QPushButton("Apply"), "Command12");
+    connect(applyScale, &QPushButton::clicked, this, &frmSetup::applyScale);
+    meter->addWidget(applyScale, 6, 1);
 
     auto *bands = new QGroupBox("Setup Color Bands");
     auto *bandGrid = new QGridLayout(bands);
@@ -132,14 +151,21 @@ QWidget *frmSetup::buildMetersTab()
         {{"Command4", "Text3"}, {"Command5", "Text5"}, {"Command6", "Text7"}}};
     const std::array<const char *, 3> bandEnds{"2", "4", "5"};
     for (int n = 0; n < 3; ++n) {
-        bandGrid->addWidget(new QLabel(QStringLiteral("Color Band %1 - End Value").arg(n + 1)), 2 * n, 0, 1, 2);
-        bandGrid->addWidget(named(new QPushButton("Color"), bandControls[n].first), 2 * n + 1, 0);
-        bandGrid->addWidget(textBox(bandControls[n].second, bandEnds[n]), 2 * n + 1, 1);
+        const QString label = QStringLiteral("Color Band %1 - End Value").arg(n + 1);
+        m_bandEnds[n] = numberBox(bandControls[n].second, bandEnds[n], label);
+        auto *colour = named(new QPushButton("Color"), bandControls[n].first);
+        connect(colour, &QPushButton::clicked, this, [this, n] { pickColour(n); });
+        bandGrid->addWidget(new QLabel(label), 2 * n, 0, 1, 2);
+        bandGrid->addWidget(colour, 2 * n + 1, 0);
+        bandGrid->addWidget(m_bandEnds[n], 2 * n + 1, 1);
     }
-    bandGrid->addWidget(named(new QPushButton("Apply"), "Command10"), 6, 1);
+    auto *applyBands = named(new QPushButton("Apply"), "Command10");
+    connect(applyBands, &QPushButton::clicked, this, &frmSetup::applyBands);
+    bandGrid->addWidget(applyBands, 6, 1);
 
     auto *divisions = new QGroupBox("Divisions");
-    (new QVBoxLayout(divisions))->addWidget(scrollBar("HScroll2", 0, 9, 1, 1, 0));
+    m_divisions = scrollBar("HScroll2", 0, 9, 1, 1, 0);
+    (new QVBoxLayout(divisions))->addWidget(m_divisions);
 
     auto *responseFrame = new QGroupBox("Meter Reponse");
     m_response = scrollBar("HScroll3", 0, 32767, 1000, 5000, 15000);
@@ -152,8 +178,10 @@ QWidget *frmSetup::buildMetersTab()
 
     auto *multiplier = new QGroupBox("Multiplier");
     auto *multiplierRow = new QHBoxLayout(multiplier);
-    multiplierRow->addWidget(scrollBar("HScroll4", 1, 1000, 1, 10, 100), 1);
-    multiplierRow->addWidget(named(new QLabel, "Label8"));
+    m_multiplier = scrollBar("HScroll4", 1, 1000, 1, 10, 100);
+    m_multiplierText = named(new QLabel, "Label8");
+    multiplierRow->addWidget(m_multiplier, 1);
+    multiplierRow->addWidget(m_multiplierText);
 
     auto *top = new QHBoxLayout;
     top->addLayout(meter);
@@ -233,6 +261,39 @@ int frmSetup::response() const
 void frmSetup::responseSet()
 {
     m_monitor->setMtr_response(m_response->value());
+}
+
+// Takes the picked port and speed into MSComm1 and stores them; the port stays closed until
+// the dialog closes and the main window's activation opens it with them.
+void frmSetup::applyPort()
+{
+    CommPort *port = m_monitor->MSComm1();
+    if (port->isOpen())
+        port->close();
+    for (int k = 0; k < kPortOptionCount; ++k) {
+        if (m_options[k]->isChecked())
+            port->setPortNumber(k + 1);
+    }
+    for (int k = 0; k < kSpeedOptionCount; ++k) {
+        if (m_options[kPortOptionCount + k]->isChecked())
+            port->setSettings(QStringLiteral("%1,N,8,1").arg(kSpeeds[k]));
+    }
+    m_monitor->SaveSettings();
+}
+
+void frmSetup::showMessage(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Setup"), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void frmSetup::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Each showing by the program loads meter 1; a restore by the window system does not.
+    if (!event->spontaneous())
+        loadMeter(0, Loading::Activation);
 }
 
 void frmSetup::closeEvent(QCloseEvent *event)

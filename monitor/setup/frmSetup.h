@@ -1,13 +1,17 @@
 // The setup dialog: tabs "Com Port", "Meters" and "Relays" over the main window's live
-// state. The main window creates it hidden and loads its relay label boxes, port and speed
-// options and response slider; a label box change puts its text on the relay button, and
-// every setting of the response slider hands its value to the main window. Closing the
-// dialog saves every setting, gives the main window back and destroys the dialog.
+// state; it keeps no copy of it. The main window creates it hidden and loads its relay
+// label boxes, port and speed options and response slider. Each showing loads meter 1 into
+// the "Meters" tab; every edit goes straight to the gauge or the main window, the multiplier
+// straight to the store. A box that holds no number is refused with a message and changes
+// nothing. Closing the dialog saves every setting, gives the main window back and destroys it.
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 #include <array>
+#include <initializer_list>
 
+class QColorDialog;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -18,6 +22,7 @@ class QTabWidget;
 
 namespace tovana {
 
+class AGauge;
 class frmMonitor;
 
 class frmSetup : public QWidget {
@@ -43,20 +48,58 @@ public:
     void setResponse(int value);
     int response() const;
 
+    // The meter (0..7) that the "Meters" tab addresses.
+    int currentMeter() const { return m_meter; }
+
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    enum class Loading { Activation, Picking };
+
     QWidget *buildComPortTab();
     QWidget *buildMetersTab();
     QWidget *buildRelaysTab();
+    void connectMeterActions();
     void responseSet();
+    void applyPort();
+
+    // The "Meters" tab's actions.
+    AGauge *gauge() const;
+    void loadMeter(int meter, Loading how);
+    void loadMultiplier();
+    void pickMeter();
+    void titleEdited(const QString &title);
+    void applyScale();
+    void applyBands();
+    void pickColour(int band);
+    void colourPicked(const QColor &colour);
+    void divisionsMoved(int count);
+    void multiplierMoved(int position);
+    bool holdNumbers(std::initializer_list<const QLineEdit *> boxes);
+    void showMessage(const QString &text);
 
     frmMonitor *m_monitor;
     QTabWidget *m_tabs;
     std::array<QRadioButton *, kPortOptionCount + kSpeedOptionCount> m_options{};
     std::array<QLineEdit *, 12> m_relayBoxes{};
     QScrollBar *m_response = nullptr;
+
+    int m_meter = 0;
+    QComboBox *m_meterChoice = nullptr;       // Combo1
+    QLineEdit *m_title = nullptr;             // Text1
+    QLineEdit *m_zero = nullptr;              // Text8
+    QLineEdit *m_full = nullptr;              // Text9
+    std::array<QLineEdit *, 3> m_bandEnds{};  // Text3, Text5, Text7: bands 1..3 (annuli 2..4)
+    QScrollBar *m_divisions = nullptr;        // HScroll2
+    QScrollBar *m_multiplier = nullptr;       // HScroll4
+    QLabel *m_multiplierText = nullptr;       // Label8
+
+    // CommonDialog1: made on the first "Color", kept with its colour for the dialog's life.
+    QColorDialog *m_picker = nullptr;
+    QColor m_pickerColor = Qt::black;
+    int m_pickingBand = 0;
 };
 
 } // namespace tovana
