@@ -1,0 +1,46 @@
+// The band switch of the main window: BandReset, BandEncoder and the band-following tick,
+// over the panel's band indicators and Label2, the port MSComm1 and the link client. The
+// selected band is the visible indicator; nothing else holds it. A code that could not be
+// sent (port closed) stays pending and goes out on the first tick that finds the port
+// open. The tick never waits: it starts one asynchronous read of Band, and any error ends
+// it silently. UI thread only.
+#pragma once
+
+#include <QObject>
+
+namespace tovana {
+
+class CommPort;
+class LinkClient;
+class MonitorPanel;
+
+class BandSwitch : public QObject {
+    Q_OBJECT
+public:
+    BandSwitch(MonitorPanel *panel, CommPort *port, LinkClient *link, QObject *parent = nullptr);
+
+    // Hides the indicators Command14..Command21, Command30, in that order.
+    void BandReset();
+    // Sends the code of every visible indicator in table order, each as one write, and
+    // shows it in Label2. False when a write failed; that code and the rest stay pending.
+    bool BandEncoder();
+    // Leaves only the indicator of position 1..9 visible; sends nothing.
+    void select(int position);
+
+    // The body of Timer1's tick while band following is on.
+    void tick();
+    // Band following is off: a read still under way will change nothing.
+    void stopFollowing();
+
+    bool codePending() const { return m_codePending; }
+
+private:
+    void onBandRead(qint32 band);
+
+    MonitorPanel *m_panel;
+    CommPort *m_port;
+    LinkClient *m_link;
+    bool m_codePending = false;
+};
+
+} // namespace tovana
