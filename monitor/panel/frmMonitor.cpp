@@ -2,7 +2,9 @@
 
 #include "AGauge.h"
 #include "CommPort.h"
+#include "MeterAcquisition.h"
 #include "MonitorPanel.h"
+#include "RelaySwitch.h"
 #include "SettingsStore.h"
 #include "frmAbout.h"
 #include "frmSetup.h"
@@ -46,6 +48,7 @@ frmMonitor::frmMonitor(QWidget *parent)
     , m_panel(new MonitorPanel(this))
     , m_timer1(new QTimer(this))
     , m_comm1(new CommPort(this))
+    , m_acquisition(new MeterAcquisition(m_comm1, m_panel, &m_scaling, this))
 {
     setObjectName("frmMonitor");
     setWindowTitle("Tovana");
@@ -60,6 +63,8 @@ frmMonitor::frmMonitor(QWidget *parent)
 
     connect(m_panel->followOnButton(), &QPushButton::clicked, this, [this] { setBandFollowing(true); });
     connect(m_panel->followOffButton(), &QPushButton::clicked, this, [this] { setBandFollowing(false); });
+    for (int n = 1; n <= kRelayCount; ++n)
+        connect(relayButton(n), &QPushButton::clicked, this, [this, n] { switchRelay(n); });
 }
 
 frmMonitor::~frmMonitor() = default;
@@ -138,6 +143,30 @@ void frmMonitor::activate()
         return;
     }
     m_comm1->setInputLength(1);
+    PollMeters();
+}
+
+void frmMonitor::setMtr_response(int value)
+{
+    m_mtrResponse = value;
+    m_acquisition->setSettleDelay(value);
+}
+
+void frmMonitor::PollMeters()
+{
+    m_acquisition->setSettleDelay(m_mtrResponse.value_or(0));
+    m_acquisition->restart();
+}
+
+// The lamp changes only when the byte went out; a closed port changes nothing.
+void frmMonitor::switchRelay(int relay)
+{
+    if (!toggleRelay(*m_comm1, *relayLamp(relay), relay)) {
+        showMessage(QStringLiteral("%1 was not switched: %2").arg(relayButton(relay)->text(), m_comm1->errorString()));
+        return;
+    }
+    SaveSettings();
+    PollMeters();
 }
 
 void frmMonitor::applyPreferences(const Preferences &prefs)

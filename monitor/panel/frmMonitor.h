@@ -1,6 +1,7 @@
 // The monitor's main window. Every time it is shown by the program (at start, and again
 // when the setup dialog or the about box closes) it runs its activation: seed the store,
-// load it into the widgets, band following off, configure and open the port MSComm1.
+// load it into the widgets, band following off, configure and open the port MSComm1 and
+// run the acquisition cycle on it. Relay buttons switch their relays on that port.
 // Closing it saves every setting from the widgets and ends the program. It owns the setup
 // dialog (created hidden on first use, destroyed when the dialog closes). All on the UI
 // thread; failures are shown in non-blocking message boxes titled "Tovana".
@@ -20,6 +21,7 @@ namespace tovana {
 
 class AGauge;
 class CommPort;
+class MeterAcquisition;
 class MonitorPanel;
 class frmSetup;
 
@@ -32,7 +34,13 @@ public:
     // Settle-delay count of the acquisition cycle, handed over by the setup dialog's
     // response slider; empty until the first loading.
     std::optional<int> mtr_response() const { return m_mtrResponse; }
-    void setMtr_response(int value) { m_mtrResponse = value; }
+    // Also reaches the running acquisition cycle at once.
+    void setMtr_response(int value);
+
+    // Restarts the acquisition cycle at channel 1, abandoning the running one; it runs
+    // until the next restart or a port error. Commands sent to the boards end with it.
+    void PollMeters();
+    MeterAcquisition *acquisition() const { return m_acquisition; }
 
     // Hides every band indicator; the band code in Label2 stays.
     void BandReset();
@@ -75,6 +83,7 @@ private:
     void showSetup();
     void showAbout();
     void showMessage(const QString &text);
+    void switchRelay(int relay);
 
     MonitorPanel *m_panel;
     QTimer *m_timer1;
@@ -82,6 +91,7 @@ private:
     QPointer<frmSetup> m_setup;
     std::optional<int> m_mtrResponse;
     ScalingTable m_scaling;
+    MeterAcquisition *m_acquisition;
     bool m_closeDespiteFailedSave = false;
 };
 

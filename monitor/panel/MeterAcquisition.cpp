@@ -1,0 +1,39 @@
+#include "MeterAcquisition.h"
+
+#include "AGauge.h"
+#include "AcquisitionCycle.h"
+#include "MonitorPanel.h"
+#include "Preferences.h"
+
+namespace tovana {
+
+MeterAcquisition::MeterAcquisition(CommPort *port, MonitorPanel *panel, const ScalingTable *scaling, QObject *parent)
+    : QObject(parent), m_cycle(new AcquisitionCycle(port, this)), m_panel(panel), m_scaling(scaling)
+{
+    connect(m_cycle, &AcquisitionCycle::displayPhase, this, &MeterAcquisition::showReadings);
+    connect(m_cycle, &AcquisitionCycle::lampsToggled, this, &MeterAcquisition::changeOverLamps);
+}
+
+void MeterAcquisition::setSettleDelay(int count) { m_cycle->setSettleDelay(count); }
+int MeterAcquisition::settleDelay() const { return m_cycle->settleDelay(); }
+void MeterAcquisition::restart() { m_cycle->PollMeters(); }
+bool MeterAcquisition::isRunning() const { return m_cycle->isRunning(); }
+
+void MeterAcquisition::showReadings(const QList<int> &readings)
+{
+    for (int meter = 0; meter < MonitorPanel::kGaugeCount; ++meter)
+        m_panel->gauge(meter)->setNeedleValue(m_scaling->scaling[meter].value(readings.value(meter)));
+}
+
+// A lamp's state is its own visibility flag, not whether it is on screen: the lamps keep
+// changing over while the window is hidden behind the setup dialog or the about box.
+void MeterAcquisition::changeOverLamps()
+{
+    QWidget *lampA = m_panel->activityLampA();
+    QWidget *lampB = m_panel->activityLampB();
+    const bool aLit = !lampA->isHidden();
+    lampA->setVisible(!aLit);
+    lampB->setVisible(aLit);
+}
+
+} // namespace tovana

@@ -1,0 +1,195 @@
+// The main window's acquisition: readings on the gauges, the activity lamps, the response
+// setting, re-activation, and a board that goes away under the running cycle.
+#include "BoardScript.h"
+#include "BoardSimProcess.h"
+#include "MeterAcquisition.h"
+#include "MonitorFixture.h"
+#include "MonitorPanel.h"
+
+using namespace tovana;
+
+namespace {
+
+constexpr int kTimeoutMs = 10000;
+
+class Acquisition : public MonitorFixture {
+protected:
+    // Starts the window with no settle delay and these stored keys besides.
+    frmMonitor &startWith(QMap<QString, QString> keys = {})
+    {
+        keys.insert("Meter Response", "0");
+        writeStore(keys);
+        return start();
+    }
+
+    bool lampA() const { return !window->panel()->activityLampA()->isHidden(); }
+    bool lampB() const { return !window->panel()->activityLampB()->isHidden(); }
+
+    QList<double> needles() const
+    {
+        QList<double> values;
+        for (int i = 0; i < 8; ++i)
+            values << window->gauge(i)->NeedleValue();
+        return values;
+    }
+
+    BoardScript script{board};
+};
+
+} // namespace
+
+TEST_F(Acquisition, ReadingsShowOnTheirOwnGaugesWithEachMetersScale)
+{
+    startWith({{"ScaleMin-Gauge2", "-10"}, {"ScaleMax-Gauge2", "10"}, {"Multiplier2", "2"},
+               {"ScaleMin-Gauge5", "1"}, {"ScaleMax-Gauge5", "3"}, {"Multiplier5", "0"},
+               {"ScaleMin-Gauge7", "100"}, {"ScaleMax-Gauge7", "0"}});
+    const std::array<int, 8> readings = {23, 43, 63, 0, 255, 123, 143, 51};
+    ASSERT_TRUE(script.answerCycle(readings));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs)) << "the display phase never came";
+
+    // scale minimum + reading x multiplier x span / 255
+    EXPECT_DOUBLE_EQ(window->gauge(0)->NeedleValue(), 23 * 5.0 / 255);
+    EXPECT_DOUBLE_EQ(window->gauge(1)->NeedleValue(), 43 * 5.0 / 255);
+    EXPECT_NEAR(window->gauge(2)->NeedleValue(), -10 + 63 * 2 * 20.0 / 255, 1e-9) << "meter 2: -10..10, x2";
+    EXPECT_DOUBLE_EQ(window->gauge(3)->NeedleValue(), 0) << "a reply 0x00 is a reading of 0";
+    EXPECT_DOUBLE_EQ(window->gauge(4)->NeedleValue(), 5) << "255 is the scale maximum";
+    EXPECT_DOUBLE_EQ(window->gauge(5)->NeedleValue(), 1) << "a zero multiplier shows the scale minimum";
+    EXPECT_DOUBLE_EQ(window->gauge(6)->NeedleValue(), 143 * 5.0 / 255);
+    EXPECT_NEAR(window->gauge(7)->NeedleValue(), 100 - 51 * 100.0 / 255, 1e-9) << "a falling scale";
+}
+
+TEST_F(Acquisition, GaugesAndLampsChangeOnlyAfterACompleteReadPhase)
+{
+    startWith();
+    EXPECT_FALSE(lampA());
+    EXPECT_FALSE(lampB());
+    for (int channel = 1; channel <= 7; ++channel)
+        ASSERT_TRUE(script.answer(channel, QByteArray(1, '\xFF')));
+    ASSERT_TRUE(script.expect(0x00)) << "channel 8 is queried with 0";
+    QTest::qWait(200);
+    EXPECT_EQ(needles(), QList<double>(8, 0)) << "seven readings are not shown yet";
+    EXPECT_FALSE(lampA());
+    EXPECT_FALSE(lampB());
+
+    board.send(QByteArray(1, '\xFF'));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
+    EXPECT_FALSE(lampB());
+    EXPECT_EQ(needles(), QList<double>(8, 5)) << "all eight gauges together";
+
+    ASSERT_TRUE(script.answerCycle({51, 51, 51, 51, 51, 51, 51, 51}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lampB(); }, kTimeoutMs));
+    EXPECT_FALSE(lampA()) << "the lamps light in turn";
+    EXPECT_EQ(needles(), QList<double>(8, 1));
+
+    // The board falls silent at channel 1: everything stays as it was.
+    ASSERT_TRUE(script.expect(0x01));
+    QTest::qWait(300);
+    EXPECT_TRUE(script.unread().isEmpty()) << "no further query without a reply";
+    EXPECT_TRUE(lampB());
+    EXPECT_FALSE(lampA());
+    EXPECT_EQ(needles(), QList<double>(8, 1));
+    EXPECT_TRUE(window->acquisition()->isRunning()) << "a silent board does not end the cycle";
+}
+
+TEST_F(Acquisition, LampsKeepAlternatingWhileTheWindowIsHidden)
+{
+    startWith();
+    ASSERT_TRUE(script.answerCycle({1, 2, 3, 4, 5, 6, 7, 8}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
+
+    window->hide();  // as behind the setup dialog: acquisition goes on
+    ASSERT_TRUE(script.answerCycle({1, 2, 3, 4, 5, 6, 7, 8}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lampB(); }, kTimeoutMs));
+    EXPECT_FALSE(lampA());
+    ASSERT_TRUE(script.answerCycle({255, 2, 3, 4, 5, 6, 7, 8}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
+    EXPECT_FALSE(lampB());
+    EXPECT_DOUBLE_EQ(window->gauge(0)->NeedleValue(), 5) << "the gauges follow while hidden";
+}
+
+TEST_F(Acquisition, ResponseSettingReachesTheRunningCycle)
+{
+    writeStore({{"Meter Response", "150"}});
+    frmMonitor &w = start();
+    EXPECT_EQ(w.acquisition()->settleDelay(), 150) << "the stored response";
+    ASSERT_TRUE(script.answer(1, "\x10"));
+
+    w.setupForm()->setResponse(0);  // the setup dialog's slider
+    EXPECT_EQ(w.mtr_response(), 0);
+    EXPECT_EQ(w.acquisition()->settleDelay(), 0);
+    EXPECT_TRUE(w.acquisition()->isRunning()) << "the cycle goes on with the new delay";
+    for (int channel = 2; channel <= 8; ++channel)
+        ASSERT_TRUE(script.answer(channel % 8, "\x10"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
+
+    w.setupForm()->setResponse(32767);
+    EXPECT_EQ(w.acquisition()->settleDelay(), 32767);
+    w.relayButton(1)->click();  // a restart keeps the setting
+    EXPECT_EQ(w.acquisition()->settleDelay(), 32767);
+}
+
+TEST_F(Acquisition, ShowingTheWindowAgainReplacesTheRunningCycle)
+{
+    startWith();
+    ASSERT_TRUE(script.answer(1, "\x40"));
+    ASSERT_TRUE(script.answer(2, "\x40"));
+    ASSERT_TRUE(script.expect(3));
+
+    window->hide();
+    window->show();  // as when the setup dialog or the about box closes
+    ASSERT_TRUE(window->MSComm1()->isOpen());
+    ASSERT_TRUE(script.answerCycle({1, 2, 3, 4, 5, 6, 7, 8})) << "a new cycle from channel 1";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
+    ASSERT_TRUE(script.expect(1));
+    QTest::qWait(300);
+    EXPECT_TRUE(script.unread().isEmpty()) << "one cycle only: " << script.unread().toHex().constData();
+    EXPECT_FALSE(lampB()) << "the lamps changed once for one completed cycle";
+    EXPECT_DOUBLE_EQ(window->gauge(1)->NeedleValue(), 2 * 5.0 / 255);
+}
+
+TEST_F(Acquisition, BoardPulledAwayStopsAcquisitionQuietlyAndTheWindowStaysUsable)
+{
+    frmMonitor &w = startWith();
+    ASSERT_TRUE(script.answerCycle({255, 255, 255, 255, 255, 255, 255, 255}));
+    ASSERT_TRUE(script.answer(1, QByteArray(1, '\0')));
+    ASSERT_TRUE(script.expect(2));
+
+    board.hangUp();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MSComm1()->isOpen(); }, kTimeoutMs));
+    EXPECT_FALSE(w.acquisition()->isRunning());
+    EXPECT_EQ(messageBox(), nullptr) << "a cycle ended by the port says nothing";
+    EXPECT_EQ(needles(), QList<double>(8, 5)) << "the gauges keep the last complete cycle";
+    EXPECT_TRUE(lampA());
+
+    w.relayButton(1)->click();
+    QMessageBox *box = messageBox();
+    ASSERT_NE(box, nullptr) << "the window still answers a click";
+    EXPECT_EQ(box->text(), "Relay1 was not switched: COM1 is not open.");
+    EXPECT_TRUE(w.relayLamp(1)->isHidden());
+}
+
+TEST_F(Acquisition, SimulatorEndingUnderTheCycleLeavesTheWindowUsable)
+{
+    BoardSimProcess sim({"--port", "2", "--baud", "19200", "--channel", "1=const:255", "--channel", "8=const:0"});
+    ASSERT_TRUE(sim.waitUntilReady());
+    frmMonitor &w = startWith({{"Meter-ComPort", "2"}});
+    ASSERT_TRUE(w.MSComm1()->isOpen()) << qPrintable(w.MSComm1()->errorString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.gauge(0)->NeedleValue() == 5; }, kTimeoutMs));
+    EXPECT_DOUBLE_EQ(w.gauge(7)->NeedleValue(), 0);
+    EXPECT_DOUBLE_EQ(w.gauge(2)->NeedleValue(), 48 * 5.0 / 255) << "the simulator's default for channel 3";
+
+    w.relayButton(2)->click();
+    EXPECT_TRUE(sim.waitForLine("relay 2 on"));
+
+    EXPECT_EQ(sim.terminate(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MSComm1()->isOpen(); }, kTimeoutMs)) << "no hang on a vanished line";
+    EXPECT_FALSE(w.acquisition()->isRunning());
+    EXPECT_EQ(messageBox(), nullptr);
+
+    w.hide();
+    w.show();
+    QMessageBox *box = messageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "COM 2: not available. Check Comm Port setting.");
+    EXPECT_FALSE(w.relayLamp(2)->isHidden()) << "the lamp keeps the last command";
+}
