@@ -1,5 +1,6 @@
 #include "LinkClient.h"
 
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -57,6 +58,13 @@ QDBusPendingCallWatcher *LinkClient::watch(const QDBusPendingCall &call)
 void LinkClient::connectToServer()
 {
     const quint64 attempt = ++m_attempt;
+    if (!m_bus.isConnected()) {
+        // Told later, as any other failure is, so the activation runs on first.
+        const QString reason = m_bus.lastError().isValid() ? m_bus.lastError().message()
+                                                           : QStringLiteral("there is no connection to the bus");
+        QMetaObject::invokeMethod(this, [this, attempt, reason] { fail(attempt, reason); }, Qt::QueuedConnection);
+        return;
+    }
     QDBusMessage create = QDBusMessage::createMethodCall(kService, kFactoryPath, kFactoryInterface,
                                                          QStringLiteral("CreateObject"));
     create.setArguments({kConnectorClsid});
@@ -99,9 +107,13 @@ void LinkClient::onObjectRead(QDBusPendingCallWatcher *call, quint64 attempt, co
                                       : QStringLiteral("the connector handed out no shared object"));
         return;
     }
-    const Held previous = m_held;
+    Held previous = m_held;
     m_held = obtained;
     abandonRead();  // a read of the previous object has nothing to say about the new one
+    // Every connector of one server hands out the same object, and the server counts one
+    // hold per client: releasing it would let go of the object now in use.
+    if (previous.server == obtained.server && previous.object == obtained.object)
+        previous.object.clear();
     releaseHeld(previous);
     emit connected();
 }
