@@ -141,9 +141,9 @@ QWidget *frmSetup::buildMetersTab()
     meter->addWidget(m_zero, 4, 1);
     meter->addWidget(new QLabel(m_full->accessibleName()), 5, 0);
     meter->addWidget(m_full, 5, 1);
-    auto *applyScale = named(new QPushButton("Apply"), "Command12");
-    connect(applyScale, &QPushButton::clicked, this, &frmSetup::applyScale);
-    meter->addWidget(applyScale, 6, 1);
+    auto *scaleApply = named(new QPushButton("Apply"), "Command12");
+    connect(scaleApply, &QPushButton::clicked, this, &frmSetup::applyScale);
+    meter->addWidget(scaleApply, 6, 1);
 
     auto *bands = new QGroupBox("Setup Color Bands");
     auto *bandGrid = new QGridLayout(bands);
@@ -159,9 +159,9 @@ QWidget *frmSetup::buildMetersTab()
         bandGrid->addWidget(colour, 2 * n + 1, 0);
         bandGrid->addWidget(m_bandEnds[n], 2 * n + 1, 1);
     }
-    auto *applyBands = named(new QPushButton("Apply"), "Command10");
-    connect(applyBands, &QPushButton::clicked, this, &frmSetup::applyBands);
-    bandGrid->addWidget(applyBands, 6, 1);
+    auto *bandApply = named(new QPushButton("Apply"), "Command10");
+    connect(bandApply, &QPushButton::clicked, this, &frmSetup::applyBands);
+    bandGrid->addWidget(bandApply, 6, 1);
 
     auto *divisions = new QGroupBox("Divisions");
     m_divisions = scrollBar("HScroll2", 0, 9, 1, 1, 0);
