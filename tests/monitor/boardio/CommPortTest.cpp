@@ -1,6 +1,7 @@
 // The serial port control on real pseudo-terminals: which device a port number opens,
 // what a bad settings string or a missing device says, and what a vanished board does.
 #include "CommPort.h"
+#include "Eventually.h"
 #include "PortSettings.h"
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
@@ -106,10 +107,10 @@ TEST_F(CommPortTest, BytesTravelBothWaysAndInputHonoursTheReadLength)
 {
     ASSERT_TRUE(port.open()) << port.errorString().toStdString();
     ASSERT_TRUE(port.output(QByteArray("\x21\x00\x3F", 3)));
-    QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray("\x21\x00\x3F", 3), kTimeoutMs);
+    ASSERT_EVENTUALLY_EQ(board.received(), QByteArray("\x21\x00\x3F", 3), kTimeoutMs);
 
     board.send(QByteArray("\x00\xAB\xCD", 3));
-    QTRY_COMPARE_WITH_TIMEOUT(port.waitingCount(), 3, kTimeoutMs);
+    ASSERT_EVENTUALLY_EQ(port.waitingCount(), 3, kTimeoutMs);
     QByteArray bytes;
     port.setInputLength(1);
     ASSERT_TRUE(port.input(&bytes));
@@ -144,7 +145,7 @@ TEST_F(CommPortTest, BoardGoingAwayClosesThePortAndSaysSo)
     ASSERT_TRUE(port.open());
     QSignalSpy failed(&port, &CommPort::portFailed);
     board.hangUp();
-    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, kTimeoutMs);
+    ASSERT_EVENTUALLY_EQ(failed.count(), 1, kTimeoutMs);
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(failed.at(0).at(0).toString().contains("COM3"));
     EXPECT_FALSE(port.output("!"));
