@@ -1,7 +1,9 @@
 #include "frmMonitor.h"
 
 #include "AGauge.h"
+#include "BandSwitch.h"
 #include "CommPort.h"
+#include "LinkClient.h"
 #include "MeterAcquisition.h"
 #include "MonitorPanel.h"
 #include "RelaySwitch.h"
@@ -44,6 +46,11 @@ QString helpFile()
 } // namespace
 
 frmMonitor::frmMonitor(QWidget *parent)
+    : frmMonitor(QDBusConnection::sessionBus(), parent)
+{
+}
+
+frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
     : QMainWindow(parent)
     , m_panel(new MonitorPanel(this))
     , m_timer1(new QTimer(this))
@@ -63,6 +70,16 @@ frmMonitor::frmMonitor(QWidget *parent)
 
     connect(m_panel->followOnButton(), &QPushButton::clicked, this, [this] { setBandFollowing(true); });
     connect(m_panel->followOffButton(), &QPushButton::clicked, this, [this] { setBandFollowing(false); });
+
+    m_link = new LinkClient(linkBus, this);
+    m_bands = new BandSwitch(m_panel, m_comm1, m_link, this);
+    connect(m_timer1, &QTimer::timeout, m_bands, &BandSwitch::tick);
+    for (int position = 1; position <= MonitorPanel::kBandCount; ++position)
+        connect(m_panel->bandButton(position), &QPushButton::clicked, this, [this, position] { selectBand(position); });
+    // The monitor runs on without the link server; only band following is lost.
+    connect(m_link, &LinkClient::connectFailed, this, [this](const QString &reason) {
+        showMessage(QStringLiteral("Band following is not available: the link server could not be reached.\n%1").arg(reason));
+    });
     for (int n = 1; n <= kRelayCount; ++n)
         connect(relayButton(n), &QPushButton::clicked, this, [this, n] { switchRelay(n); });
 }
@@ -135,6 +152,7 @@ void frmMonitor::activate()
     RegInit(store, seed);
     const Preferences prefs = GetPreferences(store, positionInTwips());
     applyPreferences(prefs);
+    m_link->connectToServer();
 
     setBandFollowing(false);
     configurePort(prefs.port);
@@ -306,18 +324,39 @@ WindowPosition frmMonitor::positionInTwips() const
 
 void frmMonitor::BandReset()
 {
-    for (int band = 1; band <= MonitorPanel::kBandCount; ++band)
-        bandIndicator(band)->hide();
+    m_bands->BandReset();
+}
+
+bool frmMonitor::BandEncoder()
+{
+    return m_bands->BandEncoder();
+}
+
+// A band chosen by hand ends band following and is saved at once; with the port closed it
+// is still shown and saved, and its code goes out with the first tick that finds the port
+// open.
+void frmMonitor::selectBand(int position)
+{
+    setBandFollowing(false);
+    m_bands->select(position);
+    SaveSettings();
+    if (!BandEncoder()) {
+        showMessage(QStringLiteral("The band code was not sent: %1").arg(m_comm1->errorString()));
+        return;
+    }
+    PollMeters();
 }
 
 void frmMonitor::setBandFollowing(bool on)
 {
     m_panel->followOnIndicator()->setVisible(on);
     m_panel->followOffIndicator()->setVisible(!on);
-    if (on)
+    if (on) {
         m_timer1->start();
-    else
+    } else {
         m_timer1->stop();
+        m_bands->stopFollowing();
+    }
 }
 
 void frmMonitor::openHelp()

@@ -2,6 +2,8 @@
 // when the setup dialog or the about box closes) it runs its activation: seed the store,
 // load it into the widgets, band following off, configure and open the port MSComm1 and
 // run the acquisition cycle on it. Relay buttons switch their relays on that port.
+// Between loading and band following off it takes a fresh link to the link server; band
+// buttons and the band-following tick drive the band relays 13..16 on the same port.
 // Closing it saves every setting from the widgets and ends the program. It owns the setup
 // dialog (created hidden on first use, destroyed when the dialog closes). All on the UI
 // thread; failures are shown in non-blocking message boxes titled "Tovana".
@@ -9,6 +11,7 @@
 
 #include "Preferences.h"
 
+#include <QDBusConnection>
 #include <QMainWindow>
 #include <QPointer>
 #include <optional>
@@ -20,7 +23,9 @@ class QTimer;
 namespace tovana {
 
 class AGauge;
+class BandSwitch;
 class CommPort;
+class LinkClient;
 class MeterAcquisition;
 class MonitorPanel;
 class frmSetup;
@@ -28,7 +33,9 @@ class frmSetup;
 class frmMonitor : public QMainWindow {
     Q_OBJECT
 public:
+    // The link server is reached on the session bus, or on the bus given.
     explicit frmMonitor(QWidget *parent = nullptr);
+    explicit frmMonitor(const QDBusConnection &linkBus, QWidget *parent = nullptr);
     ~frmMonitor() override;
 
     // Settle-delay count of the acquisition cycle, handed over by the setup dialog's
@@ -44,6 +51,9 @@ public:
 
     // Hides every band indicator; the band code in Label2 stays.
     void BandReset();
+    // Sends the code of every visible band indicator and shows it in Label2; false
+    // when the port refused it (the code then goes out with a later tick).
+    bool BandEncoder();
     // Gathers the whole state from the widgets and writes it to the store; a refused
     // write is reported in a message box and gives false.
     bool SaveSettings();
@@ -65,6 +75,8 @@ public:
     CommPort *MSComm1() const { return m_comm1; }
     QTimer *Timer1() const { return m_timer1; }
     bool bandFollowing() const;
+    LinkClient *link() const { return m_link; }
+    BandSwitch *bandSwitch() const { return m_bands; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -79,6 +91,7 @@ private:
     WindowPosition positionInTwips() const;
     void configurePort(const PortConfig &port);
     void setBandFollowing(bool on);
+    void selectBand(int position);
     void openHelp();
     void showSetup();
     void showAbout();
@@ -93,6 +106,8 @@ private:
     ScalingTable m_scaling;
     MeterAcquisition *m_acquisition;
     bool m_closeDespiteFailedSave = false;
+    LinkClient *m_link = nullptr;
+    BandSwitch *m_bands = nullptr;
 };
 
 } // namespace tovana

@@ -1,0 +1,128 @@
+// Band following: the window reads the band the radio publishes every 200 ms and switches
+// the band relays when, and only when, the selected band changes.
+#include "BandFixture.h"
+
+using BandFollowing = BandFixture;
+
+namespace {
+
+const QByteArray k160 = "\x39\x3A\x3C\x3E";
+const QByteArray k80 = "\x38\x3B\x3C\x3E";
+const QByteArray k40 = "\x39\x3B\x3C\x3E";
+const QByteArray k20 = "\x39\x3A\x3D\x3E";
+const QByteArray k15 = "\x39\x3B\x3D\x3E";
+const QByteArray k10 = "\x39\x3A\x3C\x3F";
+
+} // namespace
+
+TEST_F(BandFollowing, PublishedBandSwitchesTheRelaysOnceAndIsNotSaved)
+{
+    start();
+    ASSERT_TRUE(radio.setBand(5));
+    followingOn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20; }, kWaitMs)) << bandBytes().toHex().constData();
+    EXPECT_EQ(window->Label2()->text(), "1010");
+    EXPECT_EQ(visibleIndicators(), QList<int>{5});
+
+    ASSERT_TRUE(waitForReads(5));
+    EXPECT_EQ(bandBytes(), k20) << "a steady band is sent once";
+    EXPECT_EQ(home.readStore().value("BandStatus5"), "False") << "the tick does not save";
+}
+
+TEST_F(BandFollowing, TenSelectsTheSamePositionAsNine)
+{
+    start();
+    ASSERT_TRUE(radio.setBand(9));
+    followingOn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k10; }, kWaitMs));
+    EXPECT_EQ(window->Label2()->text(), "1001");
+
+    ASSERT_TRUE(radio.setBand(10));
+    ASSERT_TRUE(waitForReadOf(10));
+    ASSERT_TRUE(waitForReads(3));
+    EXPECT_EQ(bandBytes(), k10) << "9 then 10 sends once";
+    EXPECT_EQ(visibleIndicators(), QList<int>{9});
+}
+
+TEST_F(BandFollowing, UnknownBandsChangeNothing)
+{
+    start();
+    ASSERT_TRUE(radio.setBand(2));
+    followingOn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k80; }, kWaitMs));
+
+    for (int band : {0, 11, -1}) {
+        ASSERT_TRUE(radio.setBand(band));
+        ASSERT_TRUE(waitForReadOf(band));
+        ASSERT_TRUE(waitForReads(2));
+        EXPECT_EQ(bandBytes(), k80) << band;
+        EXPECT_EQ(visibleIndicators(), QList<int>{2}) << band;
+        EXPECT_EQ(window->Label2()->text(), "0100") << band;
+    }
+}
+
+TEST_F(BandFollowing, StoredBandIsNotSentAfterRestartUntilTheBandChanges)
+{
+    home.writeStore("[StartUp]\nBandStatus5=\"True\"\n");
+    start();
+    EXPECT_EQ(visibleIndicators(), QList<int>{5});
+    EXPECT_EQ(window->Label2()->text(), "");
+    ASSERT_TRUE(radio.setBand(5));
+    followingOn();
+    ASSERT_TRUE(waitForReadOf(5));
+    ASSERT_TRUE(waitForReads(3));
+    EXPECT_EQ(bandBytes(), "");
+
+    reactivate();
+    EXPECT_FALSE(window->bandFollowing()) << "every activation turns band following off";
+    followingOn();
+    ASSERT_TRUE(waitForReads(3));
+    EXPECT_EQ(bandBytes(), "") << "the re-activation sends nothing either";
+
+    ASSERT_TRUE(radio.setBand(3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k40; }, kWaitMs));
+    EXPECT_EQ(window->Label2()->text(), "1100");
+    EXPECT_EQ(visibleIndicators(), QList<int>{3});
+}
+
+TEST_F(BandFollowing, SeveralStoredIndicatorsAreEncodedInTableOrderUntilTheNextSelection)
+{
+    home.writeStore("[StartUp]\nBandStatus5=\"True\"\nBandStatus1=\"True\"\n");
+    start();
+    EXPECT_EQ(visibleIndicators(), (QList<int>{1, 5}));
+    EXPECT_TRUE(window->BandEncoder());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k160 + k20; }, kWaitMs)) << bandBytes().toHex().constData();
+    EXPECT_EQ(window->Label2()->text(), "1010") << "Label2 ends with the last code sent";
+
+    ASSERT_TRUE(radio.setBand(7));
+    followingOn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k160 + k20 + k15; }, kWaitMs));
+    EXPECT_EQ(visibleIndicators(), QList<int>{7});
+}
+
+TEST_F(BandFollowing, CodeChosenWhileThePortIsClosedGoesOutOnTheFirstTickWithThePortOpen)
+{
+    start();
+    ASSERT_TRUE(radio.setBand(5));
+    followingOn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20; }, kWaitMs));
+
+    window->MSComm1()->close();  // as the setup dialog's Apply does
+    ASSERT_TRUE(radio.setBand(3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return visibleIndicators() == QList<int>{3}; }, kWaitMs));
+    ASSERT_TRUE(waitForReads(2));
+    EXPECT_TRUE(window->bandFollowing()) << "the tick keeps running";
+    EXPECT_TRUE(window->bandSwitch()->codePending());
+    EXPECT_EQ(window->Label2()->text(), "1010") << "Label2 shows the code last sent";
+    EXPECT_EQ(messageBox(), nullptr) << "the tick fails silently";
+
+    reactivate();
+    ASSERT_TRUE(window->MSComm1()->isOpen());
+    EXPECT_EQ(bandBytes(), k20) << "the activation sends nothing";
+    followingOn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20 + k40; }, kWaitMs)) << bandBytes().toHex().constData();
+    EXPECT_EQ(window->Label2()->text(), "1100");
+    EXPECT_FALSE(window->bandSwitch()->codePending());
+    ASSERT_TRUE(waitForReads(3));
+    EXPECT_EQ(bandBytes(), k20 + k40) << "sent once";
+}
