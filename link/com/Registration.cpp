@@ -58,12 +58,21 @@ HRESULT registerLibrary(int resource, Scope scope)
                                    : RegisterTypeLibForUser(library, path.data(), nullptr);
 }
 
-HRESULT unregisterLibrary(std::string_view id, int major, int minor, Scope scope)
+// Removes the registration of the library in resource N, as its own attributes give it.
+HRESULT unregisterLibrary(int resource, Scope scope)
 {
-    const GUID guid = guidFromText(id);
-    const auto fn = scope == Scope::Machine ? UnRegisterTypeLib : UnRegisterTypeLibForUser;
-    const HRESULT hr = fn(guid, static_cast<WORD>(major), static_cast<WORD>(minor), LOCALE_NEUTRAL, SYS_WIN32);
-    return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY ? S_OK : hr; // nothing to remove
+    HRESULT hr = S_OK;
+    ITypeLib *library = typelibs::library(resource, &hr);
+    TLIBATTR *attributes = nullptr;
+    if (!library || FAILED(hr = library->GetLibAttr(&attributes)))
+        return hr;
+    const TLIBATTR copy = *attributes;
+    library->ReleaseTLibAttr(attributes);
+    const auto unregister = scope == Scope::Machine ? UnRegisterTypeLib : UnRegisterTypeLibForUser;
+    hr = unregister(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
+    // Nothing registered, nothing to remove (Wine says E_INVALIDARG where Windows says
+    // TYPE_E_REGISTRYACCESS).
+    return hr == TYPE_E_REGISTRYACCESS || hr == E_INVALIDARG ? S_OK : hr;
 }
 
 } // namespace
@@ -101,10 +110,9 @@ HRESULT unregisterServer(Scope scope)
     RegDeleteTreeW(classes, key.c_str());
     RegDeleteTreeW(classes, progId);
     RegCloseKey(classes);
-    const auto &library = catalogue::typeLibrary();
-    HRESULT hr = unregisterLibrary(library.guid, library.majorVersion, library.minorVersion, scope);
-    const HRESULT earlier = unregisterLibrary(earlierLibraryId, earlierLibraryMajor, earlierLibraryMinor, scope);
-    return FAILED(hr) ? hr : earlier;
+    const HRESULT published = unregisterLibrary(TETHRA_TYPELIB_PUBLISHED, scope);
+    const HRESULT earlier = unregisterLibrary(TETHRA_TYPELIB_EARLIER, scope);
+    return FAILED(published) ? published : earlier;
 }
 
 } // namespace tethra::com

@@ -1,10 +1,16 @@
 #include "ServerLifetime.h"
 
-#include <windows.h>
+#include <objbase.h>
 
 namespace tethra::com::lifetime {
 namespace {
 long count = 0;
+DWORD registration = 0;
+} // namespace
+
+void setClassRegistration(DWORD cookie)
+{
+    registration = cookie;
 }
 
 void hold()
@@ -14,8 +20,13 @@ void hold()
 
 void release()
 {
-    if (--count == 0)
-        PostQuitMessage(0);
+    if (--count != 0)
+        return;
+    if (registration != 0) {
+        CoRevokeClassObject(registration);
+        registration = 0;
+    }
+    PostQuitMessage(0);
 }
 
 } // namespace tethra::com::lifetime

@@ -17,7 +17,7 @@ namespace {
 
 using namespace tethra::com;
 
-int serve()
+HRESULT serve()
 {
     tethra::basTethra module;
     ClassFactory factory(module);
@@ -25,14 +25,14 @@ int serve()
     const GUID clsid = guidFromText(tethra::catalogue::connectorClassId);
     HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &registration);
     if (FAILED(hr))
-        return static_cast<int>(hr);
+        return hr;
+    lifetime::setClassRegistration(registration);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    CoRevokeClassObject(registration);
-    return 0;
+    return S_OK; // the class object was revoked with the last release
 }
 
 bool is(const wchar_t *argument, const wchar_t *name)
@@ -50,19 +50,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
-    int result = 0;
+    // The exit code is 0 or the failing HRESULT, for installers and scripts to report.
+    HRESULT result = S_OK;
     if (is(option, L"RegServer"))
-        result = FAILED(registerServer(Scope::Machine));
+        result = registerServer(Scope::Machine);
     else if (is(option, L"UnregServer"))
-        result = FAILED(unregisterServer(Scope::Machine));
+        result = unregisterServer(Scope::Machine);
     else if (is(option, L"RegServerPerUser"))
-        result = FAILED(registerServer(Scope::User));
+        result = registerServer(Scope::User);
     else if (is(option, L"UnregServerPerUser"))
-        result = FAILED(unregisterServer(Scope::User));
+        result = unregisterServer(Scope::User);
     else if (is(option, L"Embedding"))
         result = serve();
     // Started by hand there is no client to serve: the process ends at once.
     CoUninitialize();
     LocalFree(arguments);
-    return result;
+    return static_cast<int>(result);
 }

@@ -48,9 +48,9 @@ private:
 class Builder
 {
 public:
-    explicit Builder(const std::wstring &path)
+    Builder(const std::wstring &path, SYSKIND target) : m_pointerSize(target == SYS_WIN64 ? 8 : 4)
     {
-        check(CreateTypeLib2(SYS_WIN32, path.c_str(), &m_library), "CreateTypeLib2");
+        check(CreateTypeLib2(target, path.c_str(), &m_library), "CreateTypeLib2");
         ComPtr<ITypeLib> stdole;
         check(LoadRegTypeLib(IID_StdOle, 2, 0, LOCALE_NEUTRAL, &stdole), "load stdole2.tlb");
         check(stdole->GetTypeInfoOfGuid(IID_IDispatch, &m_dispatch), "IDispatch in stdole2.tlb");
@@ -93,6 +93,10 @@ public:
 
     ITypeInfo *dispatch() const { return m_dispatch.Get(); }
 
+    // The catalogue's byte offsets are those of the 32-bit table; a 64-bit library has the
+    // same slots 8 bytes apart.
+    int vtableOffset(int offset) const { return offset / slotSize * m_pointerSize; }
+
     HRESULT save()
     {
         // Flags last: a dual flag makes the runtime derive the dispatch view of the interface.
@@ -108,6 +112,7 @@ private:
         std::string name;
         ComPtr<ICreateTypeInfo> info;
     };
+    int m_pointerSize;
     ComPtr<ICreateTypeLib2> m_library;
     ComPtr<ITypeInfo> m_dispatch;
     std::vector<Created> m_created;
@@ -154,7 +159,7 @@ struct Parameter {
     USHORT flags;
 };
 
-void addFunction(ICreateTypeInfo *info, UINT index, MEMBERID id, INVOKEKIND invoke, int offset,
+void addFunction(const Builder &builder, ICreateTypeInfo *info, UINT index, MEMBERID id, INVOKEKIND invoke, int offset,
                  std::vector<Parameter> parameters, WORD functionFlags)
 {
     std::vector<ELEMDESC> elements(parameters.size());
@@ -169,7 +174,7 @@ void addFunction(ICreateTypeInfo *info, UINT index, MEMBERID id, INVOKEKIND invo
     desc.invkind = invoke;
     desc.callconv = CC_STDCALL;
     desc.cParams = static_cast<SHORT>(elements.size());
-    desc.oVft = static_cast<SHORT>(offset);
+    desc.oVft = static_cast<SHORT>(builder.vtableOffset(offset));
     desc.elemdescFunc.tdesc.vt = VT_HRESULT;
     desc.wFuncFlags = functionFlags;
     check(info->AddFuncDesc(index, &desc), "function at offset " + std::to_string(offset));
@@ -210,7 +215,7 @@ void fillVarnexInterface(Builder &builder, ICreateTypeInfo *info, const EnumRefe
     UINT index = 0;
     for (const Slot &slot : varnexSlots()) {
         if (slot.access == Access::Unused) {
-            addFunction(info, index, static_cast<MEMBERID>(unusedDispid(slot.offset)), INVOKE_FUNC, slot.offset,
+            addFunction(builder, info, index, static_cast<MEMBERID>(unusedDispid(slot.offset)), INVOKE_FUNC, slot.offset,
                         {}, FUNCFLAG_FHIDDEN | FUNCFLAG_FRESTRICTED);
             const std::string name = unusedName(slot.offset);
             setNames(info, index++, {name});
@@ -231,14 +236,14 @@ void fillVarnexInterface(Builder &builder, ICreateTypeInfo *info, const EnumRefe
                     parameters.push_back({type, PARAMFLAG_FIN});
                 names.push_back(argument.name);
             }
-            addFunction(info, index, id, INVOKE_FUNC, slot.offset, parameters, 0);
+            addFunction(builder, info, index, id, INVOKE_FUNC, slot.offset, parameters, 0);
             setNames(info, index, names);
         } else if (slot.access == Access::Let) {
-            addFunction(info, index, id, INVOKE_PROPERTYPUT, slot.offset,
+            addFunction(builder, info, index, id, INVOKE_PROPERTYPUT, slot.offset,
                         {{types.plain(variantType(member.type)), PARAMFLAG_FIN}}, 0);
             setNames(info, index, {member.name});
         } else {
-            addFunction(info, index, id, INVOKE_PROPERTYGET, slot.offset,
+            addFunction(builder, info, index, id, INVOKE_PROPERTYGET, slot.offset,
                         {{types.pointer(types.plain(variantType(member.type))), PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}}, 0);
             setNames(info, index, {member.name});
         }
@@ -246,6 +251,8 @@ void fillVarnexInterface(Builder &builder, ICreateTypeInfo *info, const EnumRefe
     }
 }
 
+// A dispinterface derives from IDispatch; its description lists IDispatch's seven functions
+// before the events, as the runtime lays out every dispinterface it creates.
 void fillEventInterface(Builder &builder, ICreateTypeInfo *info)
 {
     check(info->AddImplType(0, builder.reference(info, builder.dispatch())), "IDispatch base of __Varnex");
@@ -302,10 +309,10 @@ HRESULT report(const Failure &failure)
 
 } // namespace
 
-HRESULT writePublishedLibrary(const std::wstring &path)
+HRESULT writePublishedLibrary(const std::wstring &path, SYSKIND target)
 {
     try {
-        Builder builder(path);
+        Builder builder(path, target);
         const auto &library = cat::typeLibrary();
         builder.describe(library.name, library.guid, library.majorVersion, library.minorVersion, library.help);
 
@@ -336,7 +343,7 @@ HRESULT writePublishedLibrary(const std::wstring &path)
         TypeStore types;
         const cat::Member &property = cat::connectorMembers().front();
         TYPEDESC *varnexPointer = types.pointer(types.userDefined(builder.reference(connector, varnexInterface)));
-        addFunction(connector, 0, static_cast<MEMBERID>(property.dispid), INVOKE_PROPERTYGET, property.getOffset,
+        addFunction(builder, connector, 0, static_cast<MEMBERID>(property.dispid), INVOKE_PROPERTYGET, property.getOffset,
                     {{types.pointer(varnexPointer), PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}}, 0);
         setNames(connector, 0, {property.name});
         setHelp(connector, 0, property.help);
@@ -346,8 +353,8 @@ HRESULT writePublishedLibrary(const std::wstring &path)
         addImplementedType(builder, varnexClass.Get(), 1, events, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE);
 
         for (auto &alias : aliases) {
-            TYPEDESC target = *types.userDefined(builder.reference(alias.Get(), varnexInterface));
-            check(alias->SetTypeDescAlias(&target), "alias of _Varnex");
+            TYPEDESC aliased = *types.userDefined(builder.reference(alias.Get(), varnexInterface));
+            check(alias->SetTypeDescAlias(&aliased), "alias of _Varnex");
         }
         return builder.save();
     } catch (const Failure &failure) {
@@ -355,10 +362,10 @@ HRESULT writePublishedLibrary(const std::wstring &path)
     }
 }
 
-HRESULT writeEarlierLibrary(const std::wstring &path)
+HRESULT writeEarlierLibrary(const std::wstring &path, SYSKIND target)
 {
     try {
-        Builder builder(path);
+        Builder builder(path, target);
         builder.describe(earlierLibraryName, earlierLibraryId, earlierLibraryMajor, earlierLibraryMinor, {});
 
         std::vector<ComPtr<ICreateTypeInfo>> interfaces;

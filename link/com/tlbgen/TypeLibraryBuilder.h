@@ -1,7 +1,8 @@
 // Writes the server's two type libraries from the member catalogue with ICreateTypeLib2:
 // the published library `Tethra` (24 types, exactly as clients compiled against it expect)
 // and the library of earlier identifiers (`_Varnex` and `__Varnex` again under each earlier
-// identifier). Returns the failing HRESULT and prints what failed on stderr.
+// identifier). The published target is SYS_WIN32; a 64-bit build of the server carries a
+// SYS_WIN64 copy for its own marshaling. Returns the failing HRESULT, printed on stderr.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,7 @@
 
 namespace tethra::com {
 
-HRESULT writePublishedLibrary(const std::wstring &path);
-HRESULT writeEarlierLibrary(const std::wstring &path);
+HRESULT writePublishedLibrary(const std::wstring &path, SYSKIND target);
+HRESULT writeEarlierLibrary(const std::wstring &path, SYSKIND target);
 
 } // namespace tethra::com
