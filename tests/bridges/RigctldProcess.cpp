@@ -44,6 +44,7 @@ bool RigctldProcess::start()
 
 void RigctldProcess::stop()
 {
+    m_control.abort();
     if (m_process.state() == QProcess::NotRunning)
         return;
     m_process.kill();
@@ -52,19 +53,25 @@ void RigctldProcess::stop()
 
 QStringList RigctldProcess::exchange(const QString &command, int lines) const
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, m_port);
-    if (!socket.waitForConnected(10000))
-        return {};
-    socket.write(command.toUtf8() + "\n");
+    if (m_control.state() != QAbstractSocket::ConnectedState) {
+        m_control.abort();
+        m_control.connectToHost(QHostAddress::LocalHost, m_port);
+        if (!m_control.waitForConnected(10000))
+            return {};
+    }
+    m_control.write(command.toUtf8() + "\n");
     QStringList answer;
     while (answer.size() < lines) {
-        if (!socket.canReadLine() && !socket.waitForReadyRead(10000))
+        if (!m_control.canReadLine() && !m_control.waitForReadyRead(10000)) {
+            m_control.abort(); // a late answer must not be taken for the next one
             return {};
-        while (socket.canReadLine() && answer.size() < lines)
-            answer << QString::fromUtf8(socket.readLine()).trimmed();
-        if (!answer.isEmpty() && answer.last().startsWith(QLatin1String("RPRT -")))
+        }
+        while (m_control.canReadLine() && answer.size() < lines)
+            answer << QString::fromUtf8(m_control.readLine()).trimmed();
+        if (!answer.isEmpty() && answer.last().startsWith(QLatin1String("RPRT -"))) {
+            m_control.readAll();
             return {};
+        }
     }
     return answer;
 }

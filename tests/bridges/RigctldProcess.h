@@ -1,12 +1,13 @@
 // A real Hamlib dummy radio for tests: rigctld -m 1 (with PTT through the rig) on a free
 // loopback port, which stays the same across stop() and start() so a client can reconnect.
-// set()/get() talk to it as a second client, on a connection of their own, in rigctld's
+// set()/get() talk to it as a second client, on one connection of their own, in rigctld's
 // plain protocol.
 #pragma once
 
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTcpSocket>
 
 class RigctldProcess
 {
@@ -30,4 +31,5 @@ private:
 
     quint16 m_port;
     QProcess m_process;
+    mutable QTcpSocket m_control;
 };

@@ -1,0 +1,17 @@
+// Waiting assertions for GoogleTest: serve the event loop until a condition holds or the
+// time runs out, then fail the test. Qt's QTRY_* macros only log outside Qt Test, so a
+// condition that never came true would pass unnoticed.
+#pragma once
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#define WAIT_TRUE(condition, timeoutMs)                                                        \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs))      \
+        << "still false after " << (timeoutMs) << " ms: " #condition
+
+#define WAIT_EQ(actual, expected, timeoutMs)                                                   \
+    do {                                                                                       \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);              \
+        ASSERT_EQ(actual, expected) << "after waiting " << (timeoutMs) << " ms";               \
+    } while (false)
