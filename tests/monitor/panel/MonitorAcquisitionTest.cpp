@@ -2,6 +2,7 @@
 // setting, re-activation, and a board that goes away under the running cycle.
 #include "BoardScript.h"
 #include "BoardSimProcess.h"
+#include "MessageBoxes.h"
 #include "MeterAcquisition.h"
 #include "MonitorFixture.h"
 #include "MonitorPanel.h"
@@ -157,14 +158,13 @@ TEST_F(Acquisition, BoardPulledAwayStopsAcquisitionQuietlyAndTheWindowStaysUsabl
     board.hangUp();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MSComm1()->isOpen(); }, kTimeoutMs));
     EXPECT_FALSE(w.acquisition()->isRunning());
-    EXPECT_EQ(messageBox(), nullptr) << "a cycle ended by the port says nothing";
+    EXPECT_EQ(MessageBoxes::mentioning("COM"), 0) << "a cycle ended by the port says nothing";
     EXPECT_EQ(needles(), QList<double>(8, 5)) << "the gauges keep the last complete cycle";
     EXPECT_TRUE(lampA());
 
     w.relayButton(1)->click();
-    QMessageBox *box = messageBox();
-    ASSERT_NE(box, nullptr) << "the window still answers a click";
-    EXPECT_EQ(box->text(), "Relay1 was not switched: COM1 is not open.");
+    EXPECT_NE(MessageBoxes::saying("Relay1 was not switched: COM1 is not open."), nullptr)
+        << "the window still answers a click";
     EXPECT_TRUE(w.relayLamp(1)->isHidden());
 }
 
@@ -184,12 +184,10 @@ TEST_F(Acquisition, SimulatorEndingUnderTheCycleLeavesTheWindowUsable)
     EXPECT_EQ(sim.terminate(), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MSComm1()->isOpen(); }, kTimeoutMs)) << "no hang on a vanished line";
     EXPECT_FALSE(w.acquisition()->isRunning());
-    EXPECT_EQ(messageBox(), nullptr);
+    EXPECT_EQ(MessageBoxes::mentioning("COM"), 0);
 
     w.hide();
     w.show();
-    QMessageBox *box = messageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "COM 2: not available. Check Comm Port setting.");
+    EXPECT_NE(MessageBoxes::saying("COM 2: not available. Check Comm Port setting."), nullptr);
     EXPECT_FALSE(w.relayLamp(2)->isHidden()) << "the lamp keeps the last command";
 }

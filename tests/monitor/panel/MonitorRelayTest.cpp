@@ -2,10 +2,12 @@
 // the restart of the acquisition cycle, and a click that finds the port closed.
 #include "BoardScript.h"
 #include "MeterAcquisition.h"
+#include "MessageBoxes.h"
 #include "MonitorFixture.h"
 #include "MonitorPanel.h"
 
 #include <QDir>
+#include <QPointer>
 
 using namespace tovana;
 
@@ -169,13 +171,13 @@ TEST_F(Relays, ClickOnAClosedPortTellsTheUserAndChangesNothing)
 
     for (int click = 0; click < 2; ++click) {
         QTest::mouseClick(w.relayButton(5), Qt::LeftButton);
-        QMessageBox *box = messageBox();
-        ASSERT_NE(box, nullptr);
+        QPointer<QMessageBox> box = MessageBoxes::saying("Relay5 was not switched: COM1 is not open.");
+        ASSERT_NE(box, nullptr) << "click " << click;
         EXPECT_EQ(box->windowTitle(), "Tovana");
-        EXPECT_EQ(box->text(), "Relay5 was not switched: COM1 is not open.");
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
         EXPECT_TRUE(lampOn(5)) << "the lamp keeps the relay's last state";
         box->button(QMessageBox::Ok)->click();
-        ASSERT_TRUE(QTest::qWaitFor([] { return messageBox() == nullptr; }, kTimeoutMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !box || !box->isVisible(); }, kTimeoutMs));
     }
     QTest::qWait(100);
     EXPECT_EQ(board.received(), sentBefore) << "nothing was sent";
@@ -187,15 +189,13 @@ TEST_F(Relays, ClickOnAClosedPortTellsTheUserAndChangesNothing)
 TEST_F(Relays, ClickAfterTheActivationCouldNotOpenThePortTellsTheUser)
 {
     frmMonitor &w = startWith({{"Meter-ComPort", "998"}});
-    QMessageBox *opening = messageBox();
+    QPointer<QMessageBox> opening = MessageBoxes::saying("COM 998: not available. Check Comm Port setting.");
     ASSERT_NE(opening, nullptr);
     opening->button(QMessageBox::Ok)->click();
-    ASSERT_TRUE(QTest::qWaitFor([] { return messageBox() == nullptr; }, kTimeoutMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opening || !opening->isVisible(); }, kTimeoutMs));
 
     QTest::mouseClick(w.relayButton(12), Qt::LeftButton);
-    QMessageBox *box = messageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Relay12 was not switched: COM998 is not open.");
+    EXPECT_NE(MessageBoxes::saying("Relay12 was not switched: COM998 is not open."), nullptr);
     EXPECT_FALSE(lampOn(12));
     EXPECT_TRUE(board.received().isEmpty());
 }
