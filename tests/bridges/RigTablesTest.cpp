@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(BandTable, FrequenciesInsideEachBandGiveItsNumber)
+TEST(RigBandTable, FrequenciesInsideEachBandGiveItsNumber)
 {
     const struct { qint64 hz; int band; } cases[] = {
         {1'800'000, 1}, {1'999'999, 1}, {3'573'000, 2}, {7'074'000, 3}, {7'300'000, 3}, {10'136'000, 4},
@@ -17,14 +17,14 @@ TEST(BandTable, FrequenciesInsideEachBandGiveItsNumber)
         EXPECT_EQ(BandTable::bandOf(c.hz), c.band) << c.hz << " Hz";
 }
 
-TEST(BandTable, FrequenciesOutsideEveryBandGiveZero)
+TEST(RigBandTable, FrequenciesOutsideEveryBandGiveZero)
 {
     for (qint64 hz : {qint64(0), qint64(-7'074'000), qint64(1'799'999), qint64(5'357'000), qint64(14'350'001),
                       qint64(27'555'000), qint64(54'000'001), qint64(145'000'000)})
         EXPECT_EQ(BandTable::bandOf(hz), 0) << hz << " Hz";
 }
 
-TEST(BandTable, NumbersRunFrom160mToSixMetresAndEachTuningFrequencyLiesInItsBand)
+TEST(RigBandTable, NumbersRunFrom160mToSixMetresAndEachTuningFrequencyLiesInItsBand)
 {
     const char *names[] = {"160m", "80m", "40m", "30m", "20m", "17m", "15m", "12m", "10m", "6m"};
     ASSERT_EQ(BandTable::bands().size(), std::size(names));
@@ -39,7 +39,7 @@ TEST(BandTable, NumbersRunFrom160mToSixMetresAndEachTuningFrequencyLiesInItsBand
     EXPECT_FALSE(BandTable::band(42));
 }
 
-TEST(ModeTable, RadioModesMapToLinkCodes)
+TEST(RigModeTable, RadioModesMapToLinkCodes)
 {
     const struct { const char *mode; int code; } cases[] = {
         {"LSB", 0}, {"USB", 1}, {"CW", 2}, {"CWR", 3}, {"AM", 4}, {"FM", 6},
@@ -49,7 +49,7 @@ TEST(ModeTable, RadioModesMapToLinkCodes)
         EXPECT_EQ(ModeTable::codeOf(QString::fromLatin1(c.mode)), c.code) << c.mode;
 }
 
-TEST(ModeTable, ModesWithoutCodeAndCodesWithoutModeAreRefused)
+TEST(RigModeTable, ModesWithoutCodeAndCodesWithoutModeAreRefused)
 {
     for (const char *mode : {"PKTAM", "WFM", "usb", "", "DSB"})
         EXPECT_FALSE(ModeTable::codeOf(QString::fromLatin1(mode))) << mode;
@@ -57,7 +57,7 @@ TEST(ModeTable, ModesWithoutCodeAndCodesWithoutModeAreRefused)
         EXPECT_FALSE(ModeTable::modeFor(code)) << code;
 }
 
-TEST(ModeTable, EveryCodeRequestsAModeThatReadsBackAsTheSameCode)
+TEST(RigModeTable, EveryCodeRequestsAModeThatReadsBackAsTheSameCode)
 {
     for (int code : {0, 1, 2, 3, 4, 6, 8, 9, 10, 11}) {
         const auto mode = ModeTable::modeFor(code);
@@ -66,7 +66,7 @@ TEST(ModeTable, EveryCodeRequestsAModeThatReadsBackAsTheSameCode)
     }
 }
 
-TEST(VfoTable, VfoNamesOfBothKindsOfRadioMapToCodes)
+TEST(RigVfoTable, VfoNamesOfBothKindsOfRadioMapToCodes)
 {
     EXPECT_EQ(VfoTable::codeOf(QStringLiteral("VFOA")), 0);
     EXPECT_EQ(VfoTable::codeOf(QStringLiteral("Main")), 0);
