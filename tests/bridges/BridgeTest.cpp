@@ -2,7 +2,7 @@
 // bus, tethra-rigctl between them, and the test as another client on either side.
 #include "BandTable.h"
 #include "BridgeFixture.h"
-#include "Waiting.h"
+#include "Eventually.h"
 
 #include <QDBusConnectionInterface>
 #include <QTest>
@@ -30,107 +30,107 @@ using RigBridgeEndToEnd = BridgeFixture;
 
 TEST_F(RigBridgeEndToEnd, AFrequencySetOnTheRadioShowsAsFreqAndBand)
 {
-    WAIT_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
     EXPECT_EQ(field(QStringLiteral("Transceiver")).toString(), QStringLiteral("Hamlib Dummy"));
 
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 14074000")));
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 5, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 5, kTimeout);
     EXPECT_DOUBLE_EQ(field(QStringLiteral("Freq")).toDouble(), 14.074);
 
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 3573000")));
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 2, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 2, kTimeout);
     EXPECT_DOUBLE_EQ(field(QStringLiteral("Freq")).toDouble(), 3.573);
 
     // Outside the amateur bands the band is 0, not the last band seen.
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 145500000")));
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 0, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 0, kTimeout);
     EXPECT_DOUBLE_EQ(field(QStringLiteral("Freq")).toDouble(), 145.5);
 }
 
 TEST_F(RigBridgeEndToEnd, SetFreqFromAnotherClientTunesTheRadio)
 {
-    WAIT_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetFreq"), {7.074}));
-    WAIT_EQ(radioHz(rigctld), qint64(7'074'000), kTimeout);
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 3, kTimeout);
+    ASSERT_EVENTUALLY_EQ(radioHz(rigctld), qint64(7'074'000), kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 3, kTimeout);
 }
 
 TEST_F(RigBridgeEndToEnd, SetBandTunesIntoThatBand)
 {
-    WAIT_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetBand"), {5}));
-    WAIT_EQ(BandTable::bandOf(radioHz(rigctld)), 5, kTimeout);
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 5, kTimeout);
+    ASSERT_EVENTUALLY_EQ(BandTable::bandOf(radioHz(rigctld)), 5, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 5, kTimeout);
 
     ASSERT_TRUE(callCommand(QStringLiteral("SetBand"), {10}));
-    WAIT_EQ(BandTable::bandOf(radioHz(rigctld)), 10, kTimeout);
+    ASSERT_EVENTUALLY_EQ(BandTable::bandOf(radioHz(rigctld)), 10, kTimeout);
 }
 
 TEST_F(RigBridgeEndToEnd, ModesTravelBothWays)
 {
     ASSERT_TRUE(rigctld.set(QStringLiteral("M CWR 0")));
-    WAIT_EQ(field(QStringLiteral("Mode")).toInt(), 3, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Mode")).toInt(), 3, kTimeout);
 
     ASSERT_TRUE(callCommand(QStringLiteral("SetMode"), {8}));
-    WAIT_EQ(radioMode(rigctld), QStringLiteral("RTTY"), kTimeout);
-    WAIT_EQ(field(QStringLiteral("Mode")).toInt(), 8, kTimeout);
+    ASSERT_EVENTUALLY_EQ(radioMode(rigctld), QStringLiteral("RTTY"), kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Mode")).toInt(), 8, kTimeout);
 
     // Code 10 covers both packet sidebands: asking for it keeps PKTUSB as it is.
     ASSERT_TRUE(rigctld.set(QStringLiteral("M PKTUSB 0")));
-    WAIT_EQ(field(QStringLiteral("Mode")).toInt(), 10, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Mode")).toInt(), 10, kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetMode"), {10}));
     ASSERT_TRUE(callCommand(QStringLiteral("SetMode"), {1}));
-    WAIT_EQ(radioMode(rigctld), QStringLiteral("USB"), kTimeout);
+    ASSERT_EVENTUALLY_EQ(radioMode(rigctld), QStringLiteral("USB"), kTimeout);
     EXPECT_FALSE(bridgeErrors().contains(QStringLiteral("set mode")));
 }
 
 TEST_F(RigBridgeEndToEnd, PttVfoSplitAndTxFrequencyFollowRequests)
 {
-    WAIT_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetPTT"), {1}));
-    WAIT_EQ(rigctld.get(QStringLiteral("t")), QStringLiteral("1"), kTimeout);
-    WAIT_EQ(field(QStringLiteral("PTT")).toInt(), 1, kTimeout);
+    ASSERT_EVENTUALLY_EQ(rigctld.get(QStringLiteral("t")), QStringLiteral("1"), kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("PTT")).toInt(), 1, kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetPTT"), {0}));
-    WAIT_EQ(field(QStringLiteral("PTT")).toInt(), 0, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("PTT")).toInt(), 0, kTimeout);
 
     ASSERT_TRUE(callCommand(QStringLiteral("SetFreq"), {14.074}));
-    WAIT_EQ(field(QStringLiteral("TXFreq")).toDouble(), 14.074, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("TXFreq")).toDouble(), 14.074, kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetSplit"), {1}));
-    WAIT_EQ(field(QStringLiteral("Split")).toInt(), 1, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Split")).toInt(), 1, kTimeout);
     EXPECT_EQ(rigctld.get(QStringLiteral("s"), 2), QStringLiteral("1\nVFOB"));
     ASSERT_TRUE(callCommand(QStringLiteral("SetTXFreq"), {14.080}));
-    WAIT_EQ(rigctld.get(QStringLiteral("i")).toLongLong(), qint64(14'080'000), kTimeout);
-    WAIT_EQ(field(QStringLiteral("TXFreq")).toDouble(), 14.080, kTimeout);
+    ASSERT_EVENTUALLY_EQ(rigctld.get(QStringLiteral("i")).toLongLong(), qint64(14'080'000), kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("TXFreq")).toDouble(), 14.080, kTimeout);
 
     ASSERT_TRUE(callCommand(QStringLiteral("SetVFO"), {1}));
-    WAIT_EQ(field(QStringLiteral("VFO")).toInt(), 1, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("VFO")).toInt(), 1, kTimeout);
 }
 
 TEST_F(RigBridgeEndToEnd, UpDownStepsInQuickSuccessionAddUp)
 {
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 14074000")));
-    WAIT_EQ(field(QStringLiteral("Freq")).toDouble(), 14.074, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Freq")).toDouble(), 14.074, kTimeout);
     // All three steps land before the bridge next polls the radio; each must still count.
     // (The step is the same each time: NewStep is one field, read when the event arrives.)
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(callCommand(QStringLiteral("UpDown"), {-2}));
-    WAIT_EQ(radioHz(rigctld), qint64(14'068'000), kTimeout);
-    WAIT_EQ(field(QStringLiteral("Freq")).toDouble(), 14.068, kTimeout);
+    ASSERT_EVENTUALLY_EQ(radioHz(rigctld), qint64(14'068'000), kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Freq")).toDouble(), 14.068, kTimeout);
 }
 
 TEST_F(RigBridgeEndToEnd, RequestsTheRadioCannotFollowAreReportedAndChangeNothing)
 {
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 7074000")));
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 3, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 3, kTimeout);
 
     ASSERT_TRUE(callCommand(QStringLiteral("SetBand"), {42}));
-    WAIT_TRUE(bridgeErrors().contains(QStringLiteral("cannot select band 42: no such band")), kTimeout);
+    ASSERT_EVENTUALLY(bridgeErrors().contains(QStringLiteral("cannot select band 42: no such band")), kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetMode"), {5}));
-    WAIT_TRUE(bridgeErrors().contains(QStringLiteral("cannot set mode 5")), kTimeout);
+    ASSERT_EVENTUALLY(bridgeErrors().contains(QStringLiteral("cannot set mode 5")), kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetFreq"), {-3.5}));
-    WAIT_TRUE(bridgeErrors().contains(QStringLiteral("cannot tune to -3.5 MHz")), kTimeout);
+    ASSERT_EVENTUALLY(bridgeErrors().contains(QStringLiteral("cannot tune to -3.5 MHz")), kTimeout);
     ASSERT_TRUE(callCommand(QStringLiteral("SetVFO"), {7}));
-    WAIT_TRUE(bridgeErrors().contains(QStringLiteral("cannot select VFO 7")), kTimeout);
+    ASSERT_EVENTUALLY(bridgeErrors().contains(QStringLiteral("cannot select VFO 7")), kTimeout);
 
     EXPECT_EQ(radioHz(rigctld), qint64(7'074'000));
     EXPECT_EQ(field(QStringLiteral("Band")).toInt(), 3);
@@ -140,7 +140,7 @@ TEST_F(RigBridgeEndToEnd, RequestsTheRadioCannotFollowAreReportedAndChangeNothin
 TEST_F(RigBridgeEndToEnd, RefreshRewritesEveryFieldAndAnswersOK)
 {
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 21074000")));
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 7, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 7, kTimeout);
 
     // Another client scribbles over the current values; only a refresh puts them back,
     // since the radio itself did not change.
@@ -148,7 +148,7 @@ TEST_F(RigBridgeEndToEnd, RefreshRewritesEveryFieldAndAnswersOK)
     ASSERT_TRUE(setField(QStringLiteral("Band"), 0));
     ASSERT_TRUE(setField(QStringLiteral("Transceiver"), QStringLiteral("")));
     ASSERT_TRUE(callCommand(QStringLiteral("Refresh")));
-    WAIT_TRUE(events.received.contains(QStringLiteral("OK")), kTimeout);
+    ASSERT_EVENTUALLY(events.received.contains(QStringLiteral("OK")), kTimeout);
     EXPECT_DOUBLE_EQ(field(QStringLiteral("Freq")).toDouble(), 21.074);
     EXPECT_EQ(field(QStringLiteral("Band")).toInt(), 7);
     EXPECT_EQ(field(QStringLiteral("Transceiver")).toString(), QStringLiteral("Hamlib Dummy"));
@@ -156,35 +156,35 @@ TEST_F(RigBridgeEndToEnd, RefreshRewritesEveryFieldAndAnswersOK)
 
 TEST_F(RigBridgeEndToEnd, RestartedRigctldIsFoundAgainAndCatFollows)
 {
-    WAIT_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("CAT")).toInt(), 1, kTimeout);
     rigctld.stop();
-    WAIT_EQ(field(QStringLiteral("CAT")).toInt(), 0, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("CAT")).toInt(), 0, kTimeout);
     // Several retries fail while rigctld is away; the user hears about it once.
     QTest::qWait(3000);
     EXPECT_EQ(bridgeErrors().count(QStringLiteral("cannot reach rigctld")), 1) << bridgeErrors().toStdString();
 
     ASSERT_TRUE(rigctld.start());
-    WAIT_EQ(field(QStringLiteral("CAT")).toInt(), 1, 15000);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("CAT")).toInt(), 1, 15000);
     EXPECT_TRUE(bridgeErrors().contains(QStringLiteral("connected to rigctld")));
     // The restarted dummy radio is at its power-on frequency again, and the bridge sees it.
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 28074000")));
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 9, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 9, kTimeout);
 }
 
 TEST_F(RigBridgeEndToEnd, ALinkServerThatDiesIsReplacedAndGetsEveryValueAgain)
 {
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 18100000")));
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 6, kTimeout);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 6, kTimeout);
 
     const uint pid = link.interface()->servicePid(QStringLiteral("org.tethra.Tethra")).value();
     ASSERT_GT(pid, 0u);
     ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
-    WAIT_TRUE(!link.interface()->isServiceRegistered(QStringLiteral("org.tethra.Tethra")).value(), kTimeout);
+    ASSERT_EVENTUALLY(!link.interface()->isServiceRegistered(QStringLiteral("org.tethra.Tethra")).value(), kTimeout);
 
     // A new server starts from its defaults; the bridge must fill it in again.
-    WAIT_TRUE(link.interface()->isServiceRegistered(QStringLiteral("org.tethra.Tethra")).value(), 15000);
+    ASSERT_EVENTUALLY(link.interface()->isServiceRegistered(QStringLiteral("org.tethra.Tethra")).value(), 15000);
     ASSERT_TRUE(attachLink());
-    WAIT_EQ(field(QStringLiteral("Band")).toInt(), 6, 15000);
+    ASSERT_EVENTUALLY_EQ(field(QStringLiteral("Band")).toInt(), 6, 15000);
     EXPECT_DOUBLE_EQ(field(QStringLiteral("Freq")).toDouble(), 18.1);
     EXPECT_EQ(field(QStringLiteral("CAT")).toInt(), 1);
     EXPECT_EQ(field(QStringLiteral("Transceiver")).toString(), QStringLiteral("Hamlib Dummy"));

@@ -1,7 +1,7 @@
 // The rigctld connection against a real dummy radio: answers, refusals, restarts.
 #include "RigctlClient.h"
 #include "RigctldProcess.h"
-#include "Waiting.h"
+#include "Eventually.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -33,7 +33,7 @@ TEST_F(RigctlClientTest, AnswersComeBackInTheOrderAsked)
     client.send(QStringLiteral("f"), [&](const RigctlReply &r) { seen << r.value(QStringLiteral("Frequency")); });
     client.send(QStringLiteral("M CWR 0"), [&](const RigctlReply &r) { seen << QStringLiteral("M %1").arg(r.code); });
     client.send(QStringLiteral("m"), [&](const RigctlReply &r) { seen << r.value(QStringLiteral("Mode")); });
-    WAIT_EQ(seen.size(), 4, 10000);
+    ASSERT_EVENTUALLY_EQ(seen.size(), 4, 10000);
     EXPECT_EQ(seen, (QStringList{QStringLiteral("F 0"), QStringLiteral("7074000"), QStringLiteral("M 0"), QStringLiteral("CWR")}));
     EXPECT_EQ(client.pending(), 0);
 }
@@ -46,7 +46,7 @@ TEST_F(RigctlClientTest, ARefusedCommandReportsHamlibsError)
 
     std::optional<RigctlReply> reply;
     client.send(QStringLiteral("V VFOZ"), [&](const RigctlReply &r) { reply = r; });
-    WAIT_TRUE(reply.has_value(), 10000);
+    ASSERT_EVENTUALLY(reply.has_value(), 10000);
     EXPECT_TRUE(reply->answered);
     EXPECT_FALSE(reply->ok());
     EXPECT_LT(reply->code, 0);
@@ -60,19 +60,19 @@ TEST_F(RigctlClientTest, ReconnectsWhenRigctldComesBackAndFailsRequestsMeanwhile
     ASSERT_TRUE(connected.wait(10000));
 
     rigctld.stop();
-    WAIT_TRUE(!disconnected.isEmpty(), 10000);
+    ASSERT_EVENTUALLY(!disconnected.isEmpty(), 10000);
     EXPECT_FALSE(client.isConnected());
 
     std::optional<RigctlReply> reply;
     client.send(QStringLiteral("f"), [&](const RigctlReply &r) { reply = r; });
-    WAIT_TRUE(reply.has_value(), 10000);
+    ASSERT_EVENTUALLY(reply.has_value(), 10000);
     EXPECT_FALSE(reply->answered);
 
     ASSERT_TRUE(rigctld.start());
-    WAIT_EQ(connected.size(), 2, 15000);
+    ASSERT_EVENTUALLY_EQ(connected.size(), 2, 15000);
     reply.reset();
     client.send(QStringLiteral("f"), [&](const RigctlReply &r) { reply = r; });
-    WAIT_TRUE(reply.has_value(), 10000);
+    ASSERT_EVENTUALLY(reply.has_value(), 10000);
     EXPECT_TRUE(reply->ok());
 }
 
@@ -88,6 +88,6 @@ TEST_F(RigctlClientTest, RequestsInFlightFailWhenTheConnectionDrops)
         client.send(QStringLiteral("f"), [&](const RigctlReply &r) { ++(r.answered ? answered : unanswered); });
     rigctld.stop();
     // Every handler runs exactly once, answered or not; none is lost with the socket.
-    WAIT_EQ(answered + unanswered, 50, 10000);
+    ASSERT_EVENTUALLY_EQ(answered + unanswered, 50, 10000);
     EXPECT_EQ(client.pending(), 0);
 }
