@@ -1,10 +1,12 @@
 // A monitor main window over a temporary config home, with port 1 linked to a real
-// pseudo-terminal so that the activation opens its port as on a station with a board.
-// Shared by the panel and setup dialog tests.
+// pseudo-terminal so that the activation opens its port as on a station with a board, and
+// a private bus with the link server, so no "band following is not available" message
+// comes between a test and the boxes it looks for. Shared by the panel and setup tests.
 #pragma once
 
 #include "AGauge.h"
 #include "CommPort.h"
+#include "PrivateBus.h"
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
 #include "frmMonitor.h"
@@ -23,6 +25,7 @@ class MonitorFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(bus.isRunning());
         ASSERT_TRUE(board.isOpen());
         ASSERT_TRUE(board.linkAs(1));
     }
@@ -40,7 +43,7 @@ protected:
 
     tovana::frmMonitor &start()
     {
-        window = std::make_unique<tovana::frmMonitor>();
+        window = std::make_unique<tovana::frmMonitor>(bus.connect(QStringLiteral("monitor")));
         window->show();
         return *window;
     }
@@ -62,6 +65,7 @@ protected:
     }
 
     TempConfigHome home;
+    PrivateBus bus;
     PtyBoard board;
     std::unique_ptr<tovana::frmMonitor> window;
 };
