@@ -12,6 +12,6 @@
 
 #define ASSERT_EVENTUALLY_EQ(actual, expected, timeoutMs)                                    \
     do {                                                                                     \
-        QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);                  \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);            \
         ASSERT_EQ(actual, expected) << "after waiting " << (timeoutMs) << " ms";             \
     } while (false)
