@@ -2,9 +2,12 @@
 //
 // Demo and testing aid: with TOVANA_SCREENSHOT=<file.png> the program saves a picture of
 // its main window after TOVANA_SCREENSHOT_AFTER milliseconds (default 2000), prints the
-// file's path and ends as if the window had been closed.
+// file's path and ends as if the window had been closed. With TOVANA_CLICK=<objectName>
+// it clicks that button of the main window once, right after the first activation (the
+// offscreen demo turns band following on this way, where nobody can click "On").
 #include "frmMonitor.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -30,6 +33,19 @@ void scheduleScreenshot(tovana::frmMonitor *window)
     });
 }
 
+void scheduleClick(tovana::frmMonitor *window)
+{
+    const QString name = qEnvironmentVariable("TOVANA_CLICK");
+    if (name.isEmpty())
+        return;
+    QTimer::singleShot(0, window, [window, name] {
+        if (auto *button = window->findChild<QAbstractButton *>(name))
+            button->click();
+        else
+            std::fprintf(stderr, "tovana: no button named %s to click\n", qPrintable(name));
+    });
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -40,6 +56,7 @@ int main(int argc, char **argv)
 
     tovana::frmMonitor window;
     window.show();
+    scheduleClick(&window);
     scheduleScreenshot(&window);
     return app.exec();
 }
