@@ -1,4 +1,5 @@
 #include "LinkSession.h"
+#include "TethraBus.h"
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
@@ -6,11 +7,11 @@
 
 namespace {
 
-const QString service = QStringLiteral("org.tethra.Tethra");
-const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString varnexInterface = QStringLiteral("org.tethra.Tethra._Varnex");
-const QString connectorInterface = QStringLiteral("org.tethra.Tethra._VarnexConnector");
-const QString connectorClassId = QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}");
+const QString service = QLatin1String(tethra::bus::serviceName);
+const QString properties = QLatin1String(tethra::bus::propertiesInterface);
+const QString varnexInterface = QLatin1String(tethra::bus::varnexInterface);
+const QString connectorInterface = QLatin1String(tethra::bus::connectorInterface);
+const QString connectorClassId = QLatin1String(tethra::bus::connectorClassId);
 
 } // namespace
 
@@ -24,7 +25,7 @@ LinkSession::~LinkSession()
 bool LinkSession::open()
 {
     QDBusMessage reply;
-    if (!send(QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
+    if (!send(QLatin1String(tethra::bus::rootPath), QLatin1String(tethra::bus::factoryInterface),
               QStringLiteral("CreateObject"), {connectorClassId}, reply))
         return false;
     m_connector = reply.arguments().value(0).value<QDBusObjectPath>().path();

@@ -1,6 +1,7 @@
 // tethra-cli: reads, writes, calls and watches the link server's shared object on the
 // session bus. Each failure is one line on stderr and a non-zero exit.
 #include "EventPrinter.h"
+#include "TethraBus.h"
 #include "LinkSession.h"
 #include "MemberCatalogue.h"
 
@@ -144,7 +145,7 @@ int main(int argc, char **argv)
         return run(link, args);
 
     EventPrinter printer;
-    if (!bus.connect(QStringLiteral("org.tethra.Tethra"), link.objectPath(), QStringLiteral("org.tethra.Tethra.__Varnex"),
+    if (!bus.connect(QLatin1String(tethra::bus::serviceName), link.objectPath(), QLatin1String(tethra::bus::eventInterface),
                      QString(), &printer, SLOT(print(QDBusMessage))))
         return fail(QStringLiteral("cannot watch the events: %1").arg(bus.lastError().message()));
     // A round trip to the bus after the match rule: once it returns, no event can be missed.

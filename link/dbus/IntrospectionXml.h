@@ -3,18 +3,20 @@
 // their identifiers, and `_Varnex` the type library and the enumerations.
 #pragma once
 
+#include "TethraBus.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace tethra::dbus {
 
-inline constexpr char serviceName[] = "org.tethra.Tethra";
-inline constexpr char rootPath[] = "/org/tethra/Tethra";
-inline constexpr char factoryInterface[] = "org.tethra.Tethra.ClassFactory";
-inline constexpr char connectorInterface[] = "org.tethra.Tethra._VarnexConnector";
-inline constexpr char varnexInterface[] = "org.tethra.Tethra._Varnex";
-inline constexpr char eventInterface[] = "org.tethra.Tethra.__Varnex";
-inline constexpr char errorName[] = "org.tethra.Tethra.Error";
+using tethra::bus::connectorInterface;
+using tethra::bus::errorName;
+using tethra::bus::eventInterface;
+using tethra::bus::factoryInterface;
+using tethra::bus::rootPath;
+using tethra::bus::serviceName;
+using tethra::bus::varnexInterface;
 
 QString factoryXml(const QStringList &children);
 QString connectorXml();

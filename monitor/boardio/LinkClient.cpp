@@ -1,4 +1,5 @@
 #include "LinkClient.h"
+#include "TethraBus.h"
 
 #include <QDBusError>
 #include <QDBusMessage>
@@ -10,13 +11,13 @@ namespace tovana {
 
 namespace {
 
-const QString kService = QStringLiteral("org.tethra.Tethra");
-const QString kFactoryPath = QStringLiteral("/org/tethra/Tethra");
-const QString kFactoryInterface = QStringLiteral("org.tethra.Tethra.ClassFactory");
-const QString kConnectorInterface = QStringLiteral("org.tethra.Tethra._VarnexConnector");
-const QString kVarnexInterface = QStringLiteral("org.tethra.Tethra._Varnex");
-const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString kConnectorClsid = QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}");
+const QString kService = QLatin1String(tethra::bus::serviceName);
+const QString kFactoryPath = QLatin1String(tethra::bus::rootPath);
+const QString kFactoryInterface = QLatin1String(tethra::bus::factoryInterface);
+const QString kConnectorInterface = QLatin1String(tethra::bus::connectorInterface);
+const QString kVarnexInterface = QLatin1String(tethra::bus::varnexInterface);
+const QString kProperties = QLatin1String(tethra::bus::propertiesInterface);
+const QString kConnectorClsid = QLatin1String(tethra::bus::connectorClassId);
 
 // Calls after the first go to the server process that answered it, by its unique name:
 // a server started anew later has other objects under the same paths, and a call to a

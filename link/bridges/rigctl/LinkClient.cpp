@@ -1,4 +1,5 @@
 #include "LinkClient.h"
+#include "TethraBus.h"
 
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -8,14 +9,14 @@
 #include <algorithm>
 
 namespace {
-const QString kService = QStringLiteral("org.tethra.Tethra");
-const QString kFactoryPath = QStringLiteral("/org/tethra/Tethra");
-const QString kFactoryInterface = QStringLiteral("org.tethra.Tethra.ClassFactory");
-const QString kConnectorInterface = QStringLiteral("org.tethra.Tethra._VarnexConnector");
-const QString kObjectInterface = QStringLiteral("org.tethra.Tethra._Varnex");
-const QString kEventInterface = QStringLiteral("org.tethra.Tethra.__Varnex");
-const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString kConnectorClsid = QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}");
+const QString kService = QLatin1String(tethra::bus::serviceName);
+const QString kFactoryPath = QLatin1String(tethra::bus::rootPath);
+const QString kFactoryInterface = QLatin1String(tethra::bus::factoryInterface);
+const QString kConnectorInterface = QLatin1String(tethra::bus::connectorInterface);
+const QString kObjectInterface = QLatin1String(tethra::bus::varnexInterface);
+const QString kEventInterface = QLatin1String(tethra::bus::eventInterface);
+const QString kProperties = QLatin1String(tethra::bus::propertiesInterface);
+const QString kConnectorClsid = QLatin1String(tethra::bus::connectorClassId);
 constexpr int kFirstBackoffMs = 250;
 constexpr int kMaxBackoffMs = 4000;
 // Activation of a fresh server included; a call slower than this counts as failed.
