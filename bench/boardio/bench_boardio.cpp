@@ -38,9 +38,9 @@ void runFor(int milliseconds)
     loop.exec();
 }
 
-bool startSimulator(QProcess *sim, const QStringList &extra)
+bool startSimulator(QProcess *sim, const QStringList &options)
 {
-    sim->start(QStringLiteral(TOVANA_BOARDSIM_PROGRAM), QStringList{"--baud", QString::number(kBaud)} + extra);
+    sim->start(QStringLiteral(TOVANA_BOARDSIM_PROGRAM), options);
     while (sim->waitForReadyRead(10000)) {
         if (sim->readLine().startsWith("ready "))
             return true;
@@ -95,11 +95,17 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
 
-    const Figures acquiring = measure({}, 5000);
+    const QStringList paced{"--baud", QString::number(kBaud)};
+    const Figures acquiring = measure(paced, 5000);
     std::printf("acquiring at %d baud, settle 0: %.1f cycles/s = %.3f of the line limit (%.0f/s); CPU %.2f %% of a core\n",
                 kBaud, acquiring.cyclesPerSecond, acquiring.cyclesPerSecond / kLineLimit, kLineLimit,
                 100 * acquiring.cpuShare);
-    const Figures silent = measure({"--silent"}, 10000);
+    // With no line pacing the board answers at once: what is left per query is the cost of
+    // the round trip through the pseudo-terminal and the two processes' wake-ups.
+    const Figures unpaced = measure({}, 5000);
+    std::printf("unpaced line: %.1f cycles/s, %.0f us per query and reply\n", unpaced.cyclesPerSecond,
+                1e6 / unpaced.cyclesPerSecond / 8);
+    const Figures silent = measure(paced + QStringList{"--silent"}, 10000);
     std::printf("silent board for 10 s: %.0f cycles, CPU %.3f %% of a core\n", silent.cyclesPerSecond * 10,
                 100 * silent.cpuShare);
     rusage usage{};

@@ -39,9 +39,15 @@ bool installSignalHandlers()
     return true;
 }
 
+// Timers wake a sleeping process a tenth of a millisecond late or more on a busy or virtual
+// machine, which would stretch every paced reply well beyond its line time. So the poll
+// returns this much before a reply is due, and the last stretch is waited out on the clock.
+constexpr auto kPreciseWindow = std::chrono::microseconds(200);
+
 timespec timeoutUntil(boardsim::Clock::time_point due, boardsim::Clock::time_point now)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(due - now, boardsim::Clock::duration::zero()));
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::max(due - now - kPreciseWindow, boardsim::Clock::duration::zero()));
     return {static_cast<time_t>(left.count() / 1000000000), static_cast<long>(left.count() % 1000000000)};
 }
 
