@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QTimer>
 
 #include <cstdio>
@@ -13,6 +15,8 @@ namespace {
 
 constexpr int startGraceMs = 10000; // time for the activating client's first call
 constexpr int lingerMs = 250;       // lets the last replies reach their clients
+constexpr uint doNotQueue = 4;      // RequestName flag: fail rather than wait in line
+constexpr uint primaryOwner = 1;    // RequestName reply: the name is ours
 
 int fail(const QString &message)
 {
@@ -43,13 +47,7 @@ int main(int argc, char **argv)
     // Objects first, name second: the first call the bus hands over finds them in place.
     if (!bus.registerVirtualObject(QLatin1String(rootPath), &service, QDBusConnection::SubPath))
         return fail(QStringLiteral("cannot export %1").arg(QLatin1String(rootPath)));
-    if (!bus.registerService(QLatin1String(serviceName)))
-        return fail(QStringLiteral("the bus name %1 is already owned by another process").arg(QLatin1String(serviceName)));
 
-    QObject::connect(&service, &LinkService::idle, &app, [&bus] {
-        bus.unregisterService(QLatin1String(serviceName));
-        QCoreApplication::quit();
-    });
     // The bus going away (a private bus torn down, a session ending) ends the server too.
     QTimer busCheck;
     QObject::connect(&busCheck, &QTimer::timeout, &app, [&bus] {
@@ -57,5 +55,26 @@ int main(int argc, char **argv)
             QCoreApplication::exit(1);
     });
     busCheck.start(1000);
+
+    // The name is asked for without blocking: a bus that dies while the server starts would
+    // leave a blocking call waiting for ever, where the check above ends the process.
+    const QDBusPendingReply<uint> request = bus.interface()->asyncCall(
+        QStringLiteral("RequestName"), QLatin1String(serviceName), doNotQueue);
+    auto *named = new QDBusPendingCallWatcher(request, &app);
+    QObject::connect(named, &QDBusPendingCallWatcher::finished, &app, [](QDBusPendingCallWatcher *watcher) {
+        const QDBusPendingReply<uint> reply = *watcher;
+        watcher->deleteLater();
+        if (reply.isError())
+            QCoreApplication::exit(fail(QStringLiteral("cannot own the bus name %1: %2")
+                                            .arg(QLatin1String(serviceName), reply.error().message())));
+        else if (reply.value() != primaryOwner)
+            QCoreApplication::exit(fail(QStringLiteral("the bus name %1 is already owned by another process")
+                                            .arg(QLatin1String(serviceName))));
+    });
+
+    QObject::connect(&service, &LinkService::idle, &app, [&bus] {
+        bus.unregisterService(QLatin1String(serviceName));
+        QCoreApplication::quit();
+    });
     return app.exec();
 }
