@@ -149,7 +149,8 @@ void frmMonitor::activate()
     for (int n = 1; n <= kRelayCount; ++n)
         seed.relayCaptions[n - 1] = relayButton(n)->text();
     seed.position = positionInTwips();
-    RegInit(store, seed);
+    if (!RegInit(store, seed))
+        showMessage(QStringLiteral("The default settings could not be saved: %1").arg(store.errorString()));
     const Preferences prefs = GetPreferences(store, positionInTwips());
     applyPreferences(prefs);
     m_link->connectToServer();

@@ -99,6 +99,20 @@ TEST_F(ShutdownAndMenus, RefusedSaveIsReportedAndTheFirstCloseIsHeldBack)
     EXPECT_TRUE(w.close()) << "closing again ends without saving";
 }
 
+TEST_F(ShutdownAndMenus, StoreThatCannotBeSeededIsReportedAndTheWindowStillComesUp)
+{
+    // A folder where the store file belongs: the defaults cannot be written.
+    ASSERT_TRUE(QDir().mkpath(home.storeFile()));
+    frmMonitor &w = start();
+
+    QMessageBox *box = messageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "Tovana");
+    EXPECT_TRUE(box->text().startsWith("The default settings could not be saved")) << qPrintable(box->text());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.gauge(0)->caption(), "Volts DC") << "the defaults are loaded all the same";
+}
+
 TEST_F(ShutdownAndMenus, SetupHidesTheWindowAndClosingItBringsBackAFreshActivation)
 {
     frmMonitor &w = start();
