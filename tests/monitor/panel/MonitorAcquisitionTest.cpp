@@ -15,14 +15,6 @@ constexpr int kTimeoutMs = 10000;
 
 class Acquisition : public MonitorFixture {
 protected:
-    // Starts the window with no settle delay and these stored keys besides.
-    frmMonitor &startWith(QMap<QString, QString> keys = {})
-    {
-        keys.insert("Meter Response", "0");
-        writeStore(keys);
-        return start();
-    }
-
     bool lampA() const { return !window->panel()->activityLampA()->isHidden(); }
     bool lampB() const { return !window->panel()->activityLampB()->isHidden(); }
 

@@ -41,6 +41,15 @@ protected:
         home.writeStore(text);
     }
 
+    // Starts the window with no settle delay (the cycle runs at the board's pace) and these
+    // stored keys besides.
+    tovana::frmMonitor &startWith(QMap<QString, QString> keys = {})
+    {
+        keys.insert("Meter Response", "0");
+        writeStore(keys);
+        return start();
+    }
+
     tovana::frmMonitor &start()
     {
         window = std::make_unique<tovana::frmMonitor>(bus.connect(QStringLiteral("monitor")));

@@ -17,13 +17,6 @@ constexpr int kTimeoutMs = 10000;
 
 class Relays : public MonitorFixture {
 protected:
-    frmMonitor &startWith(QMap<QString, QString> keys = {})
-    {
-        keys.insert("Meter Response", "0");
-        writeStore(keys);
-        return start();
-    }
-
     // What the board received besides channel queries (0x00..0x07): the relay commands.
     QByteArray relayBytes() const
     {
