@@ -163,28 +163,6 @@ std::u16string ComVarnex::text(BSTR value)
     return value ? std::u16string(reinterpret_cast<const char16_t *>(value), SysStringLen(value)) : std::u16string();
 }
 
-HRESULT ComVarnex::readLong(std::string_view field, LONG *value)
-{
-    if (!value)
-        return E_POINTER;
-    Value stored;
-    const HRESULT hr = m_varnex->get(field, stored);
-    if (SUCCEEDED(hr))
-        *value = std::get<std::int32_t>(stored);
-    return hr;
-}
-
-HRESULT ComVarnex::readDouble(std::string_view field, double *value)
-{
-    if (!value)
-        return E_POINTER;
-    Value stored;
-    const HRESULT hr = m_varnex->get(field, stored);
-    if (SUCCEEDED(hr))
-        *value = std::get<double>(stored);
-    return hr;
-}
-
 HRESULT ComVarnex::readString(std::string_view field, BSTR *value)
 {
     if (!value)

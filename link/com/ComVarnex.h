@@ -42,10 +42,10 @@ public:
 #undef UNUSED
 
 #define LONG_PROPERTY(Name)                                                                           \
-    HRESULT STDMETHODCALLTYPE get_##Name(LONG *value) override { return readLong(#Name, value); }   \
+    HRESULT STDMETHODCALLTYPE get_##Name(LONG *value) override { return readNumber<std::int32_t>(#Name, value); } \
     HRESULT STDMETHODCALLTYPE put_##Name(LONG value) override { return write(#Name, number(value)); }
 #define DOUBLE_PROPERTY(Name)                                                                         \
-    HRESULT STDMETHODCALLTYPE get_##Name(double *value) override { return readDouble(#Name, value); } \
+    HRESULT STDMETHODCALLTYPE get_##Name(double *value) override { return readNumber<double>(#Name, value); } \
     HRESULT STDMETHODCALLTYPE put_##Name(double value) override { return write(#Name, value); }
 #define STRING_PROPERTY(Name)                                                                         \
     HRESULT STDMETHODCALLTYPE get_##Name(BSTR *value) override { return readString(#Name, value); }   \
@@ -114,8 +114,18 @@ private:
 
     static std::u16string text(BSTR value);
     static std::int32_t number(long value) { return static_cast<std::int32_t>(value); }
-    HRESULT readLong(std::string_view field, LONG *value);
-    HRESULT readDouble(std::string_view field, double *value);
+    // A Long or Double read: the stored value handed out in the interface's own type.
+    template <typename Stored, typename Out>
+    HRESULT readNumber(std::string_view field, Out *value)
+    {
+        if (!value)
+            return E_POINTER;
+        Value stored;
+        const HRESULT hr = m_varnex->get(field, stored);
+        if (SUCCEEDED(hr))
+            *value = static_cast<Out>(std::get<Stored>(stored));
+        return hr;
+    }
     HRESULT readString(std::string_view field, BSTR *value);
     HRESULT write(std::string_view field, Value value);
     HRESULT call(std::string_view command, std::initializer_list<Value> arguments);
