@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 # tovana_add_gtest(<name> SOURCES ... [LIBS ...])
 # One GoogleTest executable, its cases registered with CTest one by one. Widgets run on
 # the offscreen platform; the shared main() puts the build and source trees' paths into the

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 # Cross build of the Windows link server with mingw-w64 (Debian's g++-mingw-w64-*-win32).
 # The published target is 32-bit Windows (i686): clients bind to 32-bit byte offsets.
 # TOVANA_WINDOWS_ARCH=x86_64 builds the same sources as 64-bit programs, for hosts whose

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tovana: the station monitor. Shows the main window; the window does the rest.
 //
 // Demo and testing aid: with TOVANA_SCREENSHOT=<file.png> the program saves a picture of

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // bench_band: the real window on the offscreen platform, the real tethra on a private bus,
 // a pseudo-terminal board that answers every query. Another client writes Band 200 times,
 // at random phases of the 200 ms tick; for each write the time until the last band byte

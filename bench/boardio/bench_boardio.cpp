@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Acquisition speed and cost against tovana-boardsim: cycles per second on a 19200 baud
 // line with no settle delay, as a share of what the line allows, and the CPU time of
 // this process while acquiring and while the board is silent. Prints figures only.

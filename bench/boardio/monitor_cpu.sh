@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 # CPU time and peak memory of the whole monitor process (the real tovana, offscreen)
 # against tovana-boardsim: while the board is silent, and while acquiring at full rate
 # (19200 baud, no settle delay). Prints figures only.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Figures of the link server on a private bus: property reads per second against the bus's
 // own round trip, command-to-event latency with 1, 8 and 32 watching clients, activation
 // time and the server's peak memory with 32 clients. Prints, asserts nothing.

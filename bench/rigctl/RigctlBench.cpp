@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // How fast a band change on the radio reaches the link server through tethra-rigctl, and
 // what the bridge costs while it only polls. Runs a dummy radio (rigctld -m 1), a private
 // bus with the real tethra, and the bridge at its default 200 ms interval; prints figures.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // LinkSession: one client's hold on the link server over the session bus, for the command
 // line. open() creates a connector and reads its Varnex (the bus starts the server when
 // needed); close() releases both. Every call blocks with the bus's default timeout and

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra-cli: reads, writes, calls and watches the link server's shared object on the
 // session bus. Each failure is one line on stderr and a non-zero exit.
 #include "EventPrinter.h"

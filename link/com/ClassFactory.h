@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The class factory of `VarnexConnector`, the server's only creatable class, registered for
 // multiple use. LockServer holds the process like a live object does.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The COM face of the shared link state object: `_Varnex` (vtable and IDispatch through the
 // published type library) and its event source. One ComVarnex per core Varnex at a time, so
 // every connector hands out the same object; it answers QueryInterface for all four

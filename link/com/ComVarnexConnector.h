@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The COM face of a VarnexConnector: `_VarnexConnector` with its one property `Varnex`,
 // which hands out the shared object (the same COM object from every connector). Created
 // only by the class factory; its creation and end count it in the module, as the core

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // One connection point of the shared object's event source, for one event-interface
 // identifier (the current one or an earlier one). A sink that answers to that identifier is
 // connected to the core Varnex, which raises each event through the sink's IDispatch::Invoke

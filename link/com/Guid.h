@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Class and interface identifiers from the member catalogue's "{XXXXXXXX-...}" text, and the
 // wide strings the registry and the COM runtime want. Windows only.
 #pragma once

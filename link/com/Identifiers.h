@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Identifiers of the COM server that are not part of the published library: the second
 // type library that carries `_Varnex` and `__Varnex` under their earlier identifiers as real
 // interfaces (the published library has only aliases, for which no proxy can be built), and

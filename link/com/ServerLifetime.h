@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The server process's lifetime: every live COM object of the server (connectors, shared
 // objects) and every LockServer holds the process. When the last hold goes, the class object
 // is revoked at once, so that a client activating from then on starts a new server rather

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Client side of the link server on Windows: create a VarnexConnector (the platform starts
 // Tethra.exe when needed), read its shared Varnex, read Band through its slot in the function
 // table, as clients compiled against the type library do. The caller owns and releases

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The two type libraries the server carries as TYPELIB resources 1 (published) and 2
 // (earlier identifiers), loaded from its own executable once and kept for the process.
 // interfaceInfo gives the vtable view of a dual interface, which DispInvoke calls through.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The function table of `_Varnex` slot by slot, as the member catalogue places its members:
 // from byte offset 28 (after IUnknown and IDispatch) to the last member, every 4 bytes one
 // method, property write or property read, and the slots no member occupies marked unused.

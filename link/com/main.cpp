@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Tethra.exe, the link server's COM local server. Started by COM (-Embedding) when a client
 // creates a VarnexConnector, it serves every client on its one thread (a single-threaded
 // apartment) and ends when no client holds any of its objects. /RegServer and /UnregServer

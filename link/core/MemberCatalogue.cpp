@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The member catalogue: one table per published type, checked row by row against the
 // type library. Everything else in the link server is driven from here.
 #include "MemberCatalogue.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The published interface of the link server as data: every member of `_Varnex` and
 // `_VarnexConnector` (kind, value type, arguments, DISPID, byte offsets, help text), the
 // events, the enumerations, the type library and every class and interface identifier.

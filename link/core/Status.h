@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The 32-bit status codes the link server returns, as an automation client sees them
 // (0 = success). The adaptors pass them on unchanged: in an HRESULT on COM, at the start of
 // the error message on D-Bus.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Varnex, the shared link state object: the fields of one transceiver's state, read and
 // written by name, and the commands that store their arguments into request fields and then
 // raise their event to every connected sink, synchronously, one after the other.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // VarnexConnector, the creatable class of the link server: its creation counts it in the
 // module (and may fail with overflow), its property hands out the one shared Varnex, and its
 // destruction uncounts it. Whoever holds the Varnex may keep it after the connector is gone.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // basTethra, the module state of the link server: the one shared Varnex that every
 // connector hands out and the 16-bit count of live connectors. The first connector makes
 // the object; the last one to go drops the module's reference, so clients that still hold

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Conversion between D-Bus values and the link object's values. Integers of any D-Bus width
 // are accepted for a Long when they fit and for a Double; anything else is a type mismatch,
 // an integer that does not fit 32 bits an overflow.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Introspection XML of the link server's objects, derived from the member catalogue: each
 // member carries its DISPID, byte offset(s) and help text as annotations, the interfaces
 // their identifiers, and `_Varnex` the type library and the enumerations.

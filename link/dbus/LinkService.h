@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The link server on D-Bus: one virtual object under /org/tethra/Tethra that serves the
 // class factory, the connectors and the shared objects, dispatching every call through the
 // member catalogue. It tracks which client holds what (a connector from CreateObject until

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra: the link server. Started by the session bus when a client first calls it; ends
 // once no client holds a connector or the shared object, or when the bus goes away.
 #include "IntrospectionXml.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Reads one registry value as text: a string value as its text, a 32-bit value as "&h"
 // and its hexadecimal digits (261 gives "&h105"); any other type leaves KeyVal as passed.
 // Keys are opened for reading only, so a user without administrative rights can read them.

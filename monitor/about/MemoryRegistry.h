@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A registry held in memory: the store on platforms without the Windows registry (where
 // it stays empty) and the stand-in the tests fill. Key paths and value names compare
 // without regard to case, as on Windows. A standard user is refused any access beyond

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Read access to a store of keys and typed values laid out like the Windows registry,
 // with the calls, codes and buffer rules of advapi32's ANSI functions. Every key that
 // openKey() hands out must be given back with closeKey(). A failure is a status other

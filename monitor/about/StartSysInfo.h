@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Finds the system-information tool and starts it, in this order: the path in value
 // "PATH" of HKLM "SOFTWARE\Microsoft\Shared Tools\MSINFO" (started without an existence
 // test); the folder in value "MSINFO" of "SOFTWARE\Microsoft\Shared Tools Location" with

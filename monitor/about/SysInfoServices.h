@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // What finding and starting the system-information tool touches on the machine: the
 // registry, a file-existence test and the starting of a program by its path. Tests put
 // their own in place to see what would be started without starting anything.

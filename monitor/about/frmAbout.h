@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The about box: the program's title, version and a button that starts the operating
 // system's system-information tool. The main window hides itself and shows a new box,
 // which is modeless and deletes itself on close; however it is closed, it shows the main

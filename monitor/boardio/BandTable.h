@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The nine band positions of the band switch: caption, band button, indicator, the link
 // bands that select the position, and the 4-bit code on relays 13..16. The code of
 // position k is k in base 2, least significant bit first; it is computed, never typed.

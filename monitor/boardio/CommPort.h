@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The serial port control of the main window (objectName "MSComm1"): the one port shared
 // by the ADC board and the relay board, over QSerialPort. Port number n opens
 // $XDG_CONFIG_HOME/Tovana2/ports/COM<n> when that link exists, else /dev/ttyS<n-1> (COM<n>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The monitor's client of the link server tethra, on the bus it is given. Every call is
 // asynchronous: nothing here ever waits, and a hung server costs at most a timeout.
 // connectToServer() asks the class factory for a new connector and reads its Varnex; the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The serial line settings text "speed,parity,data,stop" ("19200,n,8,1"), parity letter
 // N/E/O/M/S in either case. parse() accepts only what a serial port can be set to and
 // names the offending text otherwise, so a bad stored value becomes a clear message.

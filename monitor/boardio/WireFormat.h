@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The one-byte wire format shared by the ADC board and the relay board. Every message is
 // a single byte: a channel query (the board answers it with one reading byte) or a relay
 // command (no answer). Relays are numbered 1..16, channels 1..8.

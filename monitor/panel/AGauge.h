@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // An annular panel meter: a needle over an arc scale with a coloured band ring, major
 // ticks with numbers, minor ticks of two tick sets and a caption. Tick sets (0, 1) and
 // annuli (0..4) are reached through selectors that keep their value between accesses.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The band switch of the main window: BandReset, BandEncoder and the band-following tick,
 // over the panel's band indicators and Label2, the port MSComm1 and the link client. The
 // selected band is the visible indicator; nothing else holds it. A code that could not be

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The main window's acquisition: the cycle `PollMeters` on the window's port, each
 // completed read phase shown on the panel's eight gauges through the window's scaling,
 // and the two activity lamps changed over once per completed cycle. Exactly one cycle is

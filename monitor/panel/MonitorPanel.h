@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The main window's client area: every visible control at its designed place (twips / 15),
 // built from one layout table in z-order, each named by its design name. The panel only
 // holds the controls; what they do is wired by frmMonitor. A state (relay on, band

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Switching relay n (1..12) of the relay board from its panel button. The relay's state is
 // its green lamp: toggleRelay sends the byte the lamp does not show (on byte when hidden,
 // off byte when shown), and only once the byte is on its way changes the lamp over. The

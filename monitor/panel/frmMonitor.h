@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The monitor's main window. Every time it is shown by the program (at start, and again
 // when the setup dialog or the about box closes) it runs its activation: seed the store,
 // load it into the widgets, band following off, configure and open the port MSComm1 and

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The catalogue of store keys: one row per key name, in the order the save writes them,
 // with its text form, its seeded default and the record field it carries. RegInit,
 // GetPreferences and SaveSettings are loops over this one table.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Seeding, loading, scaling and saving of the monitor's settings, on plain records.
 // The main window gathers the records from its widgets and applies them back; these
 // functions hold every key, default, order and text form of the store.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The setting records that travel between the store, the main window and the setup
 // dialog. Plain values: the widgets hold the live state, these carry it to and from disk.
 #pragma once

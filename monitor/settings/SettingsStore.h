@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The per-user settings store (application "Tovana2", section "StartUp"), the only code
 // that touches QSettings. Values are strings; an absent key reads as "". Writes collect in
 // memory and reach the disk as one atomic file replacement in commit(), so a crash leaves

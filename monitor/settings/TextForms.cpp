@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The text forms of stored numbers and Booleans. Writing always uses a point; reading
 // also takes a comma, so a store written under a comma locale still loads.
 #include "Preferences.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The "Meters" tab's actions: loading a meter into the tab and handing every edit to the
 // live gauge, the main window or the store.
 #include "frmSetup.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The setup dialog: tabs "Com Port", "Meters" and "Relays" over the main window's live
 // state; it keeps no copy of it. The main window creates it hidden and loads its relay
 // label boxes, port and speed options and response slider. Each showing loads meter 1 into

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The whole bridge for one test: a dummy radio (rigctld), a private bus where the real
 // tethra is activated, tethra-rigctl running between them, and a link client of the
 // test's own that reads fields, calls commands and counts the events it receives.

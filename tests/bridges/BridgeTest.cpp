@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The bridge end to end: a dummy radio behind rigctld, the real link server on a private
 // bus, tethra-rigctl between them, and the test as another client on either side.
 #include "BandTable.h"

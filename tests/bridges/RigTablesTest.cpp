@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The band, mode and VFO tables and the reading of rigctld's answers.
 #include "BandTable.h"
 #include "ModeTable.h"

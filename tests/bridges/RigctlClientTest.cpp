@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The rigctld connection against a real dummy radio: answers, refusals, restarts.
 #include "RigctlClient.h"
 #include "RigctldProcess.h"

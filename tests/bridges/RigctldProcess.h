@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A real Hamlib dummy radio for tests: rigctld -m 1 (with PTT through the rig) on a free
 // loopback port, which stays the same across stop() and start() so a client can reconnect.
 // set()/get() talk to it as a second client, on one connection of their own, in rigctld's

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Tethra.idl gives the COM server its C++ interface (and so its function table); the member
 // catalogue gives the type library. These tests keep the two in step, slot by slot.
 #include "IdlReader.h"

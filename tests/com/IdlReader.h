@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Reads what the tests need from Tethra.idl: the declarations of an interface or
 // dispinterface in order (with UnusedSlots.def expanded), the enumerations, and the uuid
 // attribute of any named type.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The published interface as clients bind to it: offsets, dispatch identifiers, events,
 // enumerations and the commands' field mapping.
 #include "MemberCatalogue.h"

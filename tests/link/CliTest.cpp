@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra-cli against a server activated on a private bus: one process writes, another
 // reads, a third watches the events.
 #include "LinkTestClient.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The link server as its clients meet it: activated by a private bus from the build tree,
 // called over D-Bus, shared between clients, ending when nobody holds anything.
 #include "LinkTestClient.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A client of the link server on a private bus, for the tests: raw calls that return the
 // reply (or error) so a test sees exactly what a client would, and an event recorder.
 #pragma once

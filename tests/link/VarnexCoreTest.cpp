@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The link state object and the connector registry in process: values, commands, event
 // delivery with sinks that call back, connector counting and orphaned objects.
 #include "Status.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Waiting assertions for GoogleTest: they serve the event loop until the condition holds or
 // the time runs out, then fail the test. (Qt's QTRY_* macros only log outside Qt Test, so a
 // condition that never came true would pass silently.)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // PrivateBus: a private dbus-daemon for one test, session-like, with the build tree's
 // dbus-services folder as its service directory so the built tethra is activated on demand.
 // The constructor returns once the daemon accepts connections (check isRunning()); the

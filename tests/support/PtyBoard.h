@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A board played by the test on a pseudo-terminal: the code under test opens the slave
 // (directly or through the COM<n> link in $XDG_CONFIG_HOME/Tovana2/ports), the test sees
 // every byte it sends and decides what comes back and when. An optional answer function

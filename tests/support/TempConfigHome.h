@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A unique temporary XDG_CONFIG_HOME for the running test process: set on construction,
 // the previous value restored (or unset) on destruction, the folder removed. Its helpers
 // read and write the monitor's settings file directly, without the store module, so a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The one main() of every test executable: GoogleTest inside a QApplication, so that
 // widget, serial and D-Bus tests all have an event loop and the offscreen platform.
 #include <QApplication>

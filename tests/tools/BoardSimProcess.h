@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tovana-boardsim of this build (TOVANA_BOARDSIM_PROGRAM) run by a test: started with the
 // given options in the current config home, ready once it has printed its "ready <slave>"
 // line; its stdout lines are kept so the test can wait for a relay or band line. Stops

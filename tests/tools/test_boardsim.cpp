@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tovana-boardsim seen from the monitor's side of the line: a raw slave descriptor that
 // sends query and relay bytes and reads what the simulated board answers.
 #include "BoardSimProcess.h"

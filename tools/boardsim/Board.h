@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The simulated ADC board and relay board: takes the bytes the monitor sends, keeps the
 // state of relays 1..16 and reports each change as a line, and schedules the reply bytes
 // to channel queries (paced by the line speed, with the faults asked for). It owns no

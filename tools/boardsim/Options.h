@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Command line of tovana-boardsim: which port link to make, what each ADC channel reads,
 // the line speed to pace replies by, and the faults to inject.
 #pragma once

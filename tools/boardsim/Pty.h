@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The simulator's end of the serial line: a raw pseudo-terminal whose slave the monitor
 // opens as its port, and optionally the COM<n> link to it in the monitor's port folder.
 // The simulator keeps a slave descriptor of its own open, so the master never sees a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // What one ADC channel of the simulated board reads over time: a constant, a ramp or a
 // sine with a period, or uniform noise. Readings are 0..255.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tovana-boardsim: the station's ADC and relay boards on a pseudo-terminal. One thread,
 // one poll() loop: it sleeps until the monitor sends a byte, a reply falls due or a
 // signal asks it to stop.

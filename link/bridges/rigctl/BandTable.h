@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The amateur bands the link server numbers (1 = 160 m ... 10 = 6 m): each band's edges and
 // the frequency the bridge tunes to when a client asks for the band. One table drives both
 // directions, frequency to band number and band number to tuning frequency.

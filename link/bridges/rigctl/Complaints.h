@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // One stderr line per problem: a problem is printed when it first appears and stays quiet
 // while it persists; once cleared, its next appearance is printed again.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The bridge's hold on the link server: a connector and the shared object, obtained through
 // bus activation (CreateObject on the well-known name). Every call is asynchronous. up()
 // says a shared object is held (possibly a new one, whose fields are all at their defaults),

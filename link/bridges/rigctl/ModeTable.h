@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Hamlib mode names and the link server's mode codes, in one table. Several radio modes may
 // share a code (PKTLSB and PKTUSB both are 10); the first row with a code is what the bridge
 // asks the radio for when a client requests that code.

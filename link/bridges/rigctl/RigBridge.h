@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Carries a radio's state from rigctld into the link server and the link server's requests
 // back to the radio. It polls rigctld on a timer and writes the current-value fields that
 // changed; on a request event it reads the request field and sends the matching rigctld

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A connection to rigctld using its extended response protocol ("+" before each command),
 // where every answer ends with "RPRT n". Requests queue and go out one at a time; each
 // handler runs exactly once, with RigctlReply::unanswered() if the connection goes first.

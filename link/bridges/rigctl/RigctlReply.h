@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // One answer of rigctld in its extended response protocol: the echoed command line, any
 // "Key: Value" lines, and the closing "RPRT n" status. A reply that never came (connection
 // lost or refused) is marked unanswered so callers can tell it from a radio's refusal.

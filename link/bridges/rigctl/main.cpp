@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra-rigctl: publishes a radio that Hamlib's rigctld controls through the link server,
 // and carries the link server's requests back to the radio.
 #include "LinkClient.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Writes the server's two type libraries from the member catalogue with ICreateTypeLib2:
 // the published library `Tethra` (24 types, exactly as clients compiled against it expect)
 // and the library of earlier identifiers (`_Varnex` and `__Varnex` again under each earlier

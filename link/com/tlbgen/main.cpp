@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra-tlbgen win32|win64 PUBLISHED.tlb EARLIER.tlb: writes the server's two type libraries
 // from the member catalogue for the given target. Runs at build time (under Wine).
 #include "TypeLibraryBuilder.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The link server's published names on the D-Bus session bus: what the server exports and
 // what every client (the monitor, tethra-cli, the radio bridge) calls. Header only, so a
 // client depends on the published interface and on nothing of the server's code.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A tiny check recorder for the Wine tests (no GoogleTest for mingw here): each group prints
 // one line, failures print what differed, and the summary is "N passed, M failed".
 #pragma once

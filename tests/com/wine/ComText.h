@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Small helpers of the Wine tests: BSTR and GUID to std::string, a BSTR that frees itself.
 #pragma once
 

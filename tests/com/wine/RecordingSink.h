@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // An event sink for the tests: answers QueryInterface for one event-interface identifier,
 // records the DISPID of every Invoke, and answers each with a chosen status.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra-wine-tests PATH\Tethra.exe [PUBLISHED.tlb EARLIER.tlb]: the link server's end-to-end
 // tests under Wine. The libraries given (the 32-bit published ones, when the server is a
 // 64-bit build) are checked in place of the server's own. Prints a line per check group and

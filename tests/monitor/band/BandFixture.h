@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The monitor's main window on a private bus where the real tethra is activated, its port 1
 // on a pseudo-terminal board that answers every channel query, and a "radio": another
 // client of the link server on its own connection that publishes the band.

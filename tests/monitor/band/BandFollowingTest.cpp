@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Band following: the window reads the band the radio publishes every 200 ms and switches
 // the band relays when, and only when, the selected band changes.
 #include "BandFixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The window's hold on the link server: a fresh connector at each activation without ever
 // letting go of the server in between, and a monitor that runs on when the server is
 // missing or goes away.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Band buttons: a band chosen by hand ends band following, is saved at once and sends its
 // code; with the port closed the user is told, and the code goes out later.
 #include "BandFixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The whole chain on a Linux station: Hamlib's dummy radio (rigctld) published into the link
 // server by tethra-rigctl, and the monitor's band following switching the band relays.
 #include "BandFixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The acquisition cycle against a board played by the test (exact bytes and order) and
 // against tovana-boardsim (a whole line end to end).
 #include "AcquisitionCycle.h"

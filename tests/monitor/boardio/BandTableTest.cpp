@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The band table and the relay bytes checked against the code sheet of the band switch.
 #include "BandTable.h"
 #include "WireFormat.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The serial port control on real pseudo-terminals: which device a port number opens,
 // what a bad settings string or a missing device says, and what a vanished board does.
 #include "CommPort.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The annular gauge as the monitor drives it: selectors, numbers as text, the needle
 // outside the scale, and that what it draws follows what it is given.
 #include "AGauge.h"

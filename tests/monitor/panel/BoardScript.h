@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The ADC board played by hand over a PtyBoard: the bytes the monitor sends are taken one
 // by one in order, so a test waits for each query, answers it when it chooses, and sees
 // relay commands fall between the queries.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The application's visible message boxes by what they say. The window may show others
 // at any moment (the link server's, for one), so a test looks for the one it means.
 #pragma once

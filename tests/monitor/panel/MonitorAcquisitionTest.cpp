@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The main window's acquisition: readings on the gauges, the activity lamps, the response
 // setting, re-activation, and a board that goes away under the running cycle.
 #include "BoardScript.h"

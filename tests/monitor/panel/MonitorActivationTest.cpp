@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The activation the main window runs each time the program shows it: seeding the store,
 // loading it into the window and the hidden setup dialog, band following off, the port.
 #include "MonitorFixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // What the user sees on the main window before any setting is involved: every control by
 // its design name, captions, places, what lies over what, and the menus.
 #include "MonitorFixture.h"

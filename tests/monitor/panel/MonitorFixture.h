@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A monitor main window over a temporary config home, with port 1 linked to a real
 // pseudo-terminal so that the activation opens its port as on a station with a board, and
 // a private bus with the link server, so no "band following is not available" message

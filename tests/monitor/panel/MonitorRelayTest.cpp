@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Relay buttons Command2..Command13: the byte each click sends, the lamp, the full save,
 // the restart of the acquisition cycle, and a click that finds the port closed.
 #include "BoardScript.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Closing the window saves the state the widgets hold; the menus hand the window over to
 // the setup dialog, the about box and the help file, and get it back.
 #include "MonitorFixture.h"

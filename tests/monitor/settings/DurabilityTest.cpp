@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A save reaches the disk whole before it returns, and a crash never leaves a mix.
 #include "SettingsStore.h"
 #include "StoreFixture.h"

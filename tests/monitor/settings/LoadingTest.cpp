@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Loading the store into the records the windows apply, including hand-edited files.
 #include "SettingsStore.h"
 #include "StoreFixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The full save: what it writes, in which text forms, and that it loads back.
 #include "SettingsStore.h"
 #include "StoreFixture.h"

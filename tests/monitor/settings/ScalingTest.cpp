@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Turning raw one-byte readings into scale values, and storing a meter's multiplier.
 #include "SettingsStore.h"
 #include "StoreFixture.h"

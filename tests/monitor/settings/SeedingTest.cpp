@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // First-run defaults and the seeding that runs on every activation of the main window.
 #include "SettingsStore.h"
 #include "StoreFixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // What the settings tests share: a private config home and the main window's state at
 // the first run (relay captions "Relay1".."Relay12").
 #pragma once

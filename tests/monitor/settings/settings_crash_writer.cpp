@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Test helper: writes to the settings store in $XDG_CONFIG_HOME and then dies by SIGKILL,
 // with no destructor or exit handler run.
 //   save-then-die <caption>  seeds, saves a state whose gauges all read <caption>, dies

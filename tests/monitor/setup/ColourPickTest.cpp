@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The band "Color" buttons: the picker opens without blocking, preset to its own last
 // chosen colour; only a confirmed pick reaches the band.
 #include "SetupFixture.h"

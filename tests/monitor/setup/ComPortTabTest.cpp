@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The "Com Port" tab's "Apply" with the main window's port on real pseudo-terminals: the
 // choice goes into the closed port and the store, and the port opens with it only when the
 // dialog closes.

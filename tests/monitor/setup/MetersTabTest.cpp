@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The "Meters" tab on a live main window: what opening the dialog shows, how the picked
 // meter is addressed, the scale and band "Apply", the sliders, and boxes that hold no number.
 #include "SetupFixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The main window over a temporary config home, with the setup dialog opened the way a
 // user opens it: "&Setup" hides the window and shows the dialog. Controls are found by
 // their design names.

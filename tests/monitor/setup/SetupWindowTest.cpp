@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The setup dialog as the user finds it, and the two rules by which it feeds the main
 // window while loading: relay labels onto the relay buttons, the response slider onto
 // the window's response value.
