@@ -7,6 +7,8 @@
 // file's path and ends as if the window had been closed. With TOVANA_CLICK=<objectName>
 // it clicks that button of the main window once, right after the first activation (the
 // offscreen demo turns band following on this way, where nobody can click "On").
+#include "CommandLine.h"
+#include "GaugeIcon.h"
 #include "frmMonitor.h"
 
 #include <QAbstractButton>
@@ -48,13 +50,38 @@ void scheduleClick(tovana::frmMonitor *window)
     });
 }
 
+void describeCommandLine(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Station monitor and control panel: eight gauges fed by the ADC board, twelve relay\n"
+        "buttons and a band switch, on the serial port chosen in the setup dialog.\n"
+        "Settings: $XDG_CONFIG_HOME/Tovana2/Tovana2.conf (default ~/.config/Tovana2/Tovana2.conf)."));
+    cli::addStandardOptions(parser);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
     QApplication::setApplicationName("Tovana");
     QApplication::setApplicationVersion(TOVANA_VERSION);
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    // --help and --version are answered before the window system starts, so that they work
+    // with no display at all.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    if (cli::asksForHelpOrVersion(parser, raw)) {
+        QCoreApplication app(argc, argv);
+        return cli::answer(parser, app.arguments()).value_or(0);
+    }
+
+    QApplication app(argc, argv);
+    if (const auto status = cli::answer(parser, app.arguments()))
+        return *status;
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tethra.Tovana"));
+    QApplication::setWindowIcon(gaugeWindowIcon());
 
     tovana::frmMonitor window;
     window.show();

@@ -25,13 +25,9 @@ constexpr qreal NeedleDegrees = 120; // pointing into the green, up and to the l
 
 } // namespace
 
-QPixmap paintGaugeIcon(int size, qreal devicePixelRatio)
+void drawGaugeIcon(QPainter &painter, qreal size)
 {
-    QPixmap pixmap(QSize(size, size) * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-
-    QPainter painter(&pixmap);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF face(1, 1, size - 2, size - 2);
     painter.setPen(QPen(QColor(0x50, 0x50, 0x50), 1));
@@ -54,5 +50,23 @@ QPixmap paintGaugeIcon(int size, qreal devicePixelRatio)
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::white);
     painter.drawEllipse(centre, size / 14.0, size / 14.0);
+    painter.restore();
+}
+
+QPixmap paintGaugeIcon(int size, qreal devicePixelRatio)
+{
+    QPixmap pixmap(QSize(size, size) * devicePixelRatio);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    drawGaugeIcon(painter, size);
     return pixmap;
+}
+
+QIcon gaugeWindowIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(paintGaugeIcon(size, 1));
+    return icon;
 }

@@ -36,7 +36,8 @@ const char kHelp[] =
     "  --drop RATE         leave a query unanswered with probability RATE (0..1)\n"
     "  --stray PER_SECOND  send random stray bytes, PER_SECOND on average\n"
     "  --seed N            seed of the random faults and noise (default 1)\n"
-    "  --help              show this help\n";
+    "  -h, --help          show this help\n"
+    "  -v, --version       show the version\n";
 
 bool toInt(std::string_view text, int low, int high, int *value)
 {
@@ -78,14 +79,20 @@ std::optional<Options> parseOptions(int argc, char **argv, std::string *message,
         options.channels[c].value = 16 * static_cast<int>(c + 1);
 
     const auto fail = [&](const std::string &why) -> std::optional<Options> {
-        *message = "tovana-boardsim: " + why + "\nTry --help.\n";
+        *message = "tovana-boardsim: " + why + "\nUsage: tovana-boardsim [options]\n"
+                   "Try 'tovana-boardsim --help' for more information.\n";
         *exitCode = 2;
         return std::nullopt;
     };
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
-        if (option == "--help") {
+        if (option == "--help" || option == "-h") {
             *message = kHelp;
+            *exitCode = 0;
+            return std::nullopt;
+        }
+        if (option == "--version" || option == "-v") {
+            *message = "tovana-boardsim " TOVANA_VERSION "\n";
             *exitCode = 0;
             return std::nullopt;
         }

@@ -25,7 +25,7 @@ struct Options {
     unsigned seed = 1;
 };
 
-// nullopt with *message set for --help (message is the help, *exitCode 0) or for a bad
+// nullopt with *message set for --help or --version (the answer, *exitCode 0) or for a bad
 // argument (message says which, *exitCode 2).
 std::optional<Options> parseOptions(int argc, char **argv, std::string *message, int *exitCode);
 

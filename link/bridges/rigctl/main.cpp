@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra-rigctl: publishes a radio that Hamlib's rigctld controls through the link server,
 // and carries the link server's requests back to the radio.
+#include "CommandLine.h"
 #include "LinkClient.h"
 #include "RigBridge.h"
 #include "RigctlClient.h"
@@ -16,7 +17,7 @@ namespace {
 int fail(const QString &message)
 {
     std::fprintf(stderr, "tethra-rigctl: %s\n", qUtf8Printable(message));
-    return 2;
+    return cli::kUsageError;
 }
 
 } // namespace
@@ -25,10 +26,11 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tethra-rigctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TOVANA_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Publishes a radio controlled by rigctld through the link server."));
-    parser.addHelpOption();
+    cli::addStandardOptions(parser);
     const QCommandLineOption host(QStringLiteral("host"), QStringLiteral("rigctld host (default localhost)."),
                                   QStringLiteral("name"), QStringLiteral("localhost"));
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("rigctld TCP port (default 4532)."),
@@ -37,7 +39,8 @@ int main(int argc, char **argv)
                                       QStringLiteral("Milliseconds between polls of the radio (default 200)."),
                                       QStringLiteral("ms"), QStringLiteral("200"));
     parser.addOptions({host, port, interval});
-    parser.process(app);
+    if (const auto status = cli::answer(parser, app.arguments()))
+        return *status;
 
     bool ok = false;
     const uint portNumber = parser.value(port).toUInt(&ok);
