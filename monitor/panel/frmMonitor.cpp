@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -38,11 +39,16 @@ int indicatorForStatus(int entry)
     return std::min(entry, MonitorPanel::kBandCount);
 }
 
-// The installed help file, or the source tree's when the program runs from its build tree.
+// The help page beside the program (prefix/bin/tovana finds prefix/share/tovana/help, in an
+// install or in the build tree), else wherever the desktop's data folders hold it.
 QString helpFile()
 {
-    const QString installed = QStringLiteral(TOVANA_HELP_INSTALLED);
-    return QFileInfo::exists(installed) ? installed : QStringLiteral(TOVANA_HELP_SOURCE);
+    const QString relative = QStringLiteral("tovana/help/index.html");
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/") + relative;
+    if (QFileInfo::exists(beside))
+        return QFileInfo(beside).canonicalFilePath();
+    const QString found = QStandardPaths::locate(QStandardPaths::GenericDataLocation, relative);
+    return found.isEmpty() ? beside : found;
 }
 
 } // namespace
