@@ -133,8 +133,14 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments().mid(1);
     const QStringList verbs{QStringLiteral("get"), QStringLiteral("set"), QStringLiteral("call"), QStringLiteral("dump"),
                             QStringLiteral("watch")};
-    if (args.isEmpty() || !verbs.contains(args.first()) || (args.first() == QLatin1String("watch") && args.size() != 1))
-        return fail(QLatin1String(usage));
+    if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")})
+        return print(QLatin1String(usage));
+    if (args == QStringList{QStringLiteral("--version")} || args == QStringList{QStringLiteral("-v")})
+        return print(QStringLiteral("tethra-cli " TOVANA_VERSION));
+    if (args.isEmpty() || !verbs.contains(args.first()) || (args.first() == QLatin1String("watch") && args.size() != 1)) {
+        fail(QLatin1String(usage));
+        return 2;
+    }
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())

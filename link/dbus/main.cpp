@@ -32,13 +32,22 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args == QStringList{QStringLiteral("--version")}) {
+    if (args == QStringList{QStringLiteral("--version")} || args == QStringList{QStringLiteral("-v")}) {
         std::printf("tethra %s (\"%s\")\nEXE Active X\nThis component allows a link from Varnak to Scrivo 5.\n",
                     TETHRA_VERSION, TETHRA_VERSION_TEXT);
         return 0;
     }
-    if (!args.isEmpty())
-        return fail(QStringLiteral("unknown argument %1 (the only option is --version)").arg(args.first()));
+    const char usage[] = "Usage: tethra [--version]\n"
+                         "The link server; the session bus starts it when a client first calls it.\n";
+    if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (!args.isEmpty()) {
+        fail(QStringLiteral("unknown argument %1").arg(args.first()));
+        std::fputs(usage, stderr);
+        return 2;
+    }
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
