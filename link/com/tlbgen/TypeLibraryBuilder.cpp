@@ -5,11 +5,13 @@
 #include "Guid.h"
 #include "Identifiers.h"
 #include "MemberCatalogue.h"
+#include "TypeLibraryRecords.h"
 #include "VtableLayout.h"
 
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <vector>
@@ -31,6 +33,62 @@ void check(HRESULT hr, const std::string &what)
         throw Failure{hr, what};
 }
 
+#ifndef _WIN64
+static_assert(sizeof(FUNCDESC) == records::win32::funcDescSize && sizeof(ELEMDESC) == records::win32::elemDescSize &&
+              sizeof(TYPEDESC) == records::win32::typeDescSize && sizeof(VARDESC) == records::win32::varDescSize &&
+              sizeof(VARIANT) == records::win32::variantSize);
+#endif
+
+std::vector<std::uint8_t> readFile(const std::wstring &path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (FILE *file = _wfopen(path.c_str(), L"rb")) {
+        std::uint8_t buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+// The runtime of a 64-bit process writes two kinds of value of a 32-bit library from its
+// own pointer size: an interface's function table counts the seven slots inherited from
+// IDispatch at 8 bytes each, and each function's and variable's record carries the size of
+// that process's FUNCDESC, ELEMDESC and VARDESC. A 32-bit client and the marshaler size
+// their tables and descriptions from these, so they are set to what a 32-bit process
+// writes: the table ends after its last slot. Nothing changes in a 32-bit process.
+void fitToWin32(const std::wstring &path)
+{
+    std::vector<std::uint8_t> file = readFile(path);
+    const auto library = records::read(file);
+    if (!library)
+        throw Failure{TYPE_E_INVDATAREAD, "reading back the written library"};
+    const int functionExcess = static_cast<int>(sizeof(FUNCDESC)) - records::win32::funcDescSize;
+    const int parameterExcess = static_cast<int>(sizeof(ELEMDESC)) - records::win32::elemDescSize;
+    const int variableExcess = static_cast<int>(sizeof(VARDESC) + sizeof(VARIANT)) -
+                               (records::win32::varDescSize + records::win32::variantSize);
+    for (const auto &type : library->types) {
+        int tableEnd = 0;
+        for (const auto &member : type.members) {
+            if (member.function) {
+                records::setDescriptionSize(file, member,
+                                            member.descriptionSize - functionExcess - member.parameters * parameterExcess);
+                tableEnd = std::max(tableEnd, member.vtableOffset + records::win32::pointerSize);
+            } else
+                records::setDescriptionSize(file, member, member.descriptionSize - variableExcess);
+        }
+        const bool vtable = type.kind == TKIND_INTERFACE || (type.kind == TKIND_DISPATCH && (type.flags & TYPEFLAG_FDUAL));
+        if (vtable && tableEnd > 0)
+            records::setVtableSize(file, type, tableEnd);
+    }
+    FILE *out = _wfopen(path.c_str(), L"wb");
+    bool written = out && std::fwrite(file.data(), 1, file.size(), out) == file.size();
+    if (out)
+        written = std::fclose(out) == 0 && written;
+    if (!written)
+        throw Failure{STG_E_WRITEFAULT, "rewriting the library"};
+}
+
 // A BSTR for the duration of one call.
 class Text
 {
@@ -50,7 +108,8 @@ private:
 class Builder
 {
 public:
-    Builder(const std::wstring &path, SYSKIND target) : m_pointerSize(target == SYS_WIN64 ? 8 : 4)
+    Builder(const std::wstring &path, SYSKIND target)
+        : m_path(path), m_target(target), m_pointerSize(target == SYS_WIN64 ? 8 : 4)
     {
         check(CreateTypeLib2(target, path.c_str(), &m_library), "CreateTypeLib2");
         ComPtr<ITypeLib> stdole;
@@ -106,7 +165,10 @@ public:
             check(m_created[i].info->SetTypeFlags(m_flags[i]), "flags of " + m_created[i].name);
             check(m_created[i].info->LayOut(), "layout of " + m_created[i].name);
         }
-        return m_library->SaveAllChanges();
+        const HRESULT saved = m_library->SaveAllChanges();
+        if (SUCCEEDED(saved) && m_target == SYS_WIN32)
+            fitToWin32(m_path);
+        return saved;
     }
 
 private:
@@ -114,6 +176,8 @@ private:
         std::string name;
         ComPtr<ICreateTypeInfo> info;
     };
+    std::wstring m_path;
+    SYSKIND m_target;
     int m_pointerSize;
     ComPtr<ICreateTypeLib2> m_library;
     ComPtr<ITypeInfo> m_dispatch;

@@ -6,6 +6,7 @@
 #include "Guid.h"
 #include "Identifiers.h"
 #include "MemberCatalogue.h"
+#include "RecordChecks.h"
 #include "VtableLayout.h"
 
 #include <oaidl.h>
@@ -427,6 +428,9 @@ void checkTypeLibraries(Checks &checks, const std::wstring &serverPath, const st
         if (c.check(SUCCEEDED(loadedEarlier), "the library of earlier identifiers loads"))
             checkEarlierLibrary(c, earlier.Get());
     });
+    // ITypeInfo shows a 32-bit library's offsets converted to this process: read the bytes.
+    if (target == SYS_WIN32)
+        checkWin32Records(checks, publishedPath, earlierPath);
 }
 
 } // namespace wine_tests

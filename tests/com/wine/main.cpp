@@ -2,7 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra-wine-tests PATH\Tethra.exe [PUBLISHED.tlb EARLIER.tlb]: the link server's end-to-end
 // tests under Wine. The libraries given (the 32-bit published ones, when the server is a
-// 64-bit build) are checked in place of the server's own. Prints a line per check group and
+// 64-bit build: .tlb files, or the 32-bit Tethra.exe and Tethra.exe\2) are checked in place
+// of the server's own, down to the bytes of their records. Prints a line per check group and
 // "N passed, M failed"; exits non-zero on any failure.
 // --write-band N and --read-band are the roles of the second and third client processes.
 #include "Checks.h"
