@@ -4,8 +4,11 @@
 
 #include "Preferences.h"
 
+#include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 #include <QtMath>
 #include <cmath>
 
@@ -13,33 +16,43 @@ namespace tovana {
 
 namespace {
 
-constexpr double kStartAngle = 135;  // the scale minimum, upper left
-constexpr double kSweep = 90;        // clockwise to the maximum, upper right
-constexpr double kPivotDrop = 0.12;  // pivot below the bottom edge, in radii
+constexpr double kStartAngle = 160;  // the scale minimum, left
+constexpr double kSweep = 140;       // clockwise to the maximum, right; all above the hub
 constexpr int kMaxSubTicks = 20;     // more would only blacken the ring
+constexpr int kMaxMajors = 10;
+constexpr double kSmallestText = 6;  // pixels; below this nothing is legible
 
 const QColor kFaceColor(246, 243, 232);
 const QColor kInkColor(30, 30, 30);
 const QColor kNeedleColor(200, 20, 20);
+const QColor kNoReadingColor(150, 150, 150);
 
 QColor fromBgr(std::uint32_t bgr)
 {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-// The distance between major ticks: the smallest of 1, 2, 2.5, 5 times a power of ten
-// that splits the span into at most five parts.
-double majorStep(double span)
+// The next distance between major ticks above `step`, or the first one that splits the
+// span into at most five parts when `step` is 0: 1, 2, 2.5 or 5 times a power of ten.
+double niceStep(double span, double step)
 {
-    const double rough = std::abs(span) / 5;
+    const double rough = step > 0 ? step * (1 + 1e-9) : std::abs(span) / 5;
     if (!(rough > 0) || !std::isfinite(rough))
         return 0;
     const double power = std::pow(10.0, std::floor(std::log10(rough)));
     for (double nice : {1.0, 2.0, 2.5, 5.0, 10.0}) {
-        if (nice * power >= rough * (1 - 1e-9))
+        if (nice * power >= rough * (1 - 1e-9) && (step == 0 || nice * power > step * (1 + 1e-12)))
             return nice * power;
     }
     return 10 * power;
+}
+
+QFont sizedFont(const QFont &base, double pixels, bool bold)
+{
+    QFont font = base;
+    font.setPixelSize(std::max(1, int(pixels)));
+    font.setBold(bold);
+    return font;
 }
 
 QString scaleNumber(double value, double step)
@@ -53,6 +66,12 @@ QPointF polar(const QPointF &centre, double radius, double degrees)
 {
     const double rad = qDegreesToRadians(degrees);
     return centre + QPointF(radius * std::cos(rad), -radius * std::sin(rad));
+}
+
+// One more pixel between two numbers than the eye needs to tell them apart.
+bool crowded(const QRectF &a, const QRectF &b)
+{
+    return a.adjusted(-1, -1, 1, 1).intersects(b);
 }
 
 } // namespace
@@ -200,10 +219,31 @@ bool AGauge::setAnnulusColor(const QString &text)
     return true;
 }
 
+void AGauge::setNoReading(bool noReading)
+{
+    if (noReading == m_noReading)
+        return;
+    m_noReading = noReading;
+    update();
+}
+
+// A caption too long for the face even in the smallest text shows whole in a tooltip.
+bool AGauge::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        if (layoutFace().caption != m_caption)
+            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), m_caption, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void AGauge::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_faceValid = false;
+    faceChanged();
 }
 
 void AGauge::faceChanged()
@@ -214,13 +254,19 @@ void AGauge::faceChanged()
 
 AGauge::Geometry AGauge::geometry() const
 {
-    // The pivot lies just below the bottom edge, as on a VU meter: a flat, wide arc with
-    // room for the caption between the numbers and the needle's cap.
+    // From the bottom up: the caption, the hub just above it, the arc above the hub. The
+    // needle sweeps only the half plane above the hub, so it never reaches the caption.
     const double w = width();
     const double h = height();
+    const double margin = std::max(2.0, h * 0.04);
+    const double captionPixels = std::max(kSmallestText, h * 0.135);
+    const double captionHeight = QFontMetricsF(sizedFont(font(), captionPixels, true)).height();
+    const QRectF captionBox(margin, h - margin - captionHeight, std::max(0.0, w - 2 * margin), captionHeight);
+    const double cap = std::max(2.0, h * 0.055);
+    const double pivotY = captionBox.top() - cap - 1;
     const double halfChord = std::sin(qDegreesToRadians(kSweep / 2));
-    const double radius = std::max(4.0, std::min((w - 8) / (2 * halfChord), (h - 3) / (1 - kPivotDrop)));
-    return {QPointF(w / 2, h + kPivotDrop * radius), radius, std::max(2.0, radius * 0.11)};
+    const double radius = std::max(4.0, std::min(pivotY - margin, (w / 2 - margin) / halfChord));
+    return {QPointF(w / 2, pivotY), radius, std::max(2.0, radius * 0.11), cap, captionBox, captionPixels};
 }
 
 double AGauge::fraction(double value) const
@@ -239,6 +285,114 @@ double AGauge::angleFor(double value) const
     return kStartAngle - kSweep * fraction(value);
 }
 
+QList<AGauge::Number> AGauge::placeNumbers(const Geometry &g, double step, const QFontMetricsF &metrics) const
+{
+    QList<Number> numbers;
+    const double lo = std::min(m_scaleMin, m_scaleMax);
+    const double hi = std::max(m_scaleMin, m_scaleMax);
+    const double first = std::ceil(lo / step - 1e-9) * step;
+    // Counted, not accumulated: far from zero a step can vanish in rounding.
+    const int majors = int(std::clamp(std::floor((hi - first) / step + 1e-9), 0.0, double(kMaxMajors)));
+    const double inner = g.radius - g.ringWidth;
+    for (int m = 0; m <= majors; ++m) {
+        const double value = first + m * step;
+        const QString text = scaleNumber(value, step);
+        const QSizeF box = metrics.size(0, text);
+        // Far enough inside the ring that the box's corner clears it at any angle.
+        const double labelR = inner - 3 - std::hypot(box.width(), box.height()) / 2;
+        const QPointF at = polar(g.pivot, labelR, angleFor(value));
+        numbers.append({text, value, QRectF(at.x() - box.width() / 2, at.y() - box.height() / 2, box.width(), box.height())});
+    }
+    return numbers;
+}
+
+AGauge::Face AGauge::layoutFace() const
+{
+    Face face;
+    face.g = geometry();
+    const Geometry &g = face.g;
+
+    // Numbers: the finest step whose numbers stand apart; when even the coarsest step that
+    // still shows two numbers crowds them, a smaller text. A span with no usable step has
+    // no numbers.
+    const double span = m_scaleMax - m_scaleMin;
+    const double finest = niceStep(span, 0);
+    const auto usable = [](double step) { return step > 0 && std::isfinite(step); };
+    for (double pixels = std::max(kSmallestText, height() * 0.13); usable(finest); pixels -= 1) {
+        const QFontMetricsF metrics(sizedFont(font(), pixels, false));
+        const bool smallest = pixels - 1 < kSmallestText;
+        bool placed = false;
+        for (double step = finest; usable(step) && !placed; step = niceStep(span, step)) {
+            const QList<Number> numbers = placeNumbers(g, step, metrics);
+            bool apart = true;
+            for (qsizetype k = 1; k < numbers.size() && apart; ++k)
+                apart = !crowded(numbers[k - 1].box, numbers[k].box);
+            const bool coarsest = numbers.size() <= 2;
+            if (apart || (coarsest && smallest)) {
+                face.step = step;
+                face.numberPixels = pixels;
+                face.numbers = numbers;
+                placed = true;
+            } else if (coarsest) {
+                break;
+            }
+        }
+        if (placed || smallest)
+            break;
+    }
+
+    // The caption in the largest text up to its design size that its box holds.
+    double pixels = g.captionPixels;
+    QFont captionFont = sizedFont(font(), pixels, true);
+    double advance = QFontMetricsF(captionFont).horizontalAdvance(m_caption);
+    while (advance > g.captionBox.width() && pixels > kSmallestText) {
+        pixels = std::max(kSmallestText, std::floor(pixels * g.captionBox.width() / advance));
+        captionFont = sizedFont(font(), pixels, true);
+        advance = QFontMetricsF(captionFont).horizontalAdvance(m_caption);
+        if (pixels == kSmallestText)
+            break;
+    }
+    const QFontMetricsF captionMetrics(captionFont);
+    face.captionFont = captionFont;
+    face.caption = advance <= g.captionBox.width()
+            ? m_caption
+            : captionMetrics.elidedText(m_caption, Qt::ElideRight, g.captionBox.width());
+    const double shown = captionMetrics.horizontalAdvance(face.caption);
+    face.captionText = QRectF(g.captionBox.center().x() - shown / 2, g.captionBox.bottom() - captionMetrics.height(),
+                              shown, captionMetrics.height());
+    return face;
+}
+
+QRectF AGauge::captionRect() const
+{
+    return layoutFace().captionText;
+}
+
+QString AGauge::shownCaption() const
+{
+    return layoutFace().caption;
+}
+
+QList<QRectF> AGauge::scaleNumberRects() const
+{
+    QList<QRectF> rects;
+    for (const Number &number : layoutFace().numbers)
+        rects.append(number.box);
+    return rects;
+}
+
+QRectF AGauge::hubRect() const
+{
+    const Geometry g = geometry();
+    return QRectF(g.pivot.x() - g.cap, g.pivot.y() - g.cap, 2 * g.cap, 2 * g.cap);
+}
+
+QLineF AGauge::needleLine() const
+{
+    const Geometry g = geometry();
+    return QLineF(g.pivot, polar(g.pivot, g.radius - 1, angleFor(m_needle)));
+}
+
 void AGauge::renderFace()
 {
     const qreal dpr = devicePixelRatioF();
@@ -254,10 +408,13 @@ void AGauge::renderFace()
     const QRectF plate = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     p.setPen(QPen(QColor(90, 90, 90), 1));
     p.setBrush(kFaceColor);
-    p.drawRoundedRect(plate, 4, 4);
+    const double corner = std::max(3.0, height() * 0.06);
+    p.drawRoundedRect(plate, corner, corner);
 
-    const Geometry g = geometry();
+    const Face face = layoutFace();
+    const Geometry &g = face.g;
     const double inner = g.radius - g.ringWidth;
+    const double line = std::max(1.0, height() / 57.0);
 
     // Annulus 0 is the ring's ground, annulus 1 a fine line along its inner edge, 2..4
     // the colour bands over them.
@@ -278,57 +435,36 @@ void AGauge::renderFace()
     ringSegment(m_rings[0], g.radius, inner);
     for (int i = 2; i < kAnnulusCount; ++i)
         ringSegment(m_rings[i], g.radius, inner);
-    ringSegment(m_rings[1], inner + 0.8, inner);
+    ringSegment(m_rings[1], inner + 0.8 * line, inner);
 
     // Ticks: majors across the ring with their numbers inside it, tick set 0's minor
     // ticks on the ring's outer half, tick set 1's on its inner half.
-    const double step = majorStep(m_scaleMax - m_scaleMin);
-    QFont numberFont = font();
-    numberFont.setPixelSize(std::max(6, int(height() * 0.15)));
-    p.setFont(numberFont);
-    const QFontMetricsF numberMetrics(numberFont);
-    p.setPen(QPen(kInkColor, 1.0));
-    if (step > 0) {
-        const double lo = std::min(m_scaleMin, m_scaleMax);
-        const double hi = std::max(m_scaleMin, m_scaleMax);
-        const double first = std::ceil(lo / step - 1e-9) * step;
-        // Counted, not accumulated: far from zero a step can vanish in rounding.
-        const int majors = int(std::clamp(std::floor((hi - first) / step + 1e-9), 0.0, 10.0));
-        for (int m = 0; m <= majors; ++m) {
-            const double major = first + m * step;
-            const double a = angleFor(major);
-            p.setPen(QPen(kInkColor, 1.2));
-            p.drawLine(polar(g.pivot, g.radius + 1.5, a), polar(g.pivot, inner - 2, a));
-            const QString text = scaleNumber(major, step);
-            const QSizeF box = numberMetrics.size(0, text);
-            const double labelR = inner - 3 - box.height() * 0.55 - box.width() * 0.25;
-            const QPointF at = polar(g.pivot, labelR, a);
-            p.drawText(QRectF(at.x() - box.width() / 2, at.y() - box.height() / 2, box.width(), box.height()),
-                       Qt::AlignCenter, text);
-            for (int set = 0; set < kTickSetCount; ++set) {
-                const int count = std::min(m_subTicks[set], kMaxSubTicks);
-                const double outerR = set == 0 ? g.radius : inner + g.ringWidth / 2;
-                const double innerR = set == 0 ? g.radius - g.ringWidth / 2 : inner;
-                p.setPen(QPen(kInkColor, 0.7));
-                for (int k = 1; k <= count; ++k) {
-                    const double minor = major + step * k / (count + 1);
-                    if (minor > hi + step * 1e-9)
-                        break;
-                    const double am = angleFor(minor);
-                    p.drawLine(polar(g.pivot, outerR, am), polar(g.pivot, innerR, am));
-                }
+    p.setFont(sizedFont(font(), face.numberPixels, false));
+    const double hi = std::max(m_scaleMin, m_scaleMax);
+    for (const Number &number : face.numbers) {
+        const double a = angleFor(number.value);
+        p.setPen(QPen(kInkColor, 1.2 * line));
+        p.drawLine(polar(g.pivot, g.radius + 1.5 * line, a), polar(g.pivot, inner - 2 * line, a));
+        p.drawText(number.box, Qt::AlignCenter, number.text);
+        for (int set = 0; set < kTickSetCount; ++set) {
+            const int count = std::min(m_subTicks[set], kMaxSubTicks);
+            const double outerR = set == 0 ? g.radius : inner + g.ringWidth / 2;
+            const double innerR = set == 0 ? g.radius - g.ringWidth / 2 : inner;
+            p.setPen(QPen(kInkColor, 0.7 * line));
+            for (int k = 1; k <= count; ++k) {
+                const double minor = number.value + face.step * k / (count + 1);
+                if (minor > hi + face.step * 1e-9)
+                    break;
+                const double am = angleFor(minor);
+                p.drawLine(polar(g.pivot, outerR, am), polar(g.pivot, innerR, am));
             }
         }
     }
 
-    // The caption, bold, between the numbers and the needle's cap.
-    QFont captionFont = font();
-    captionFont.setPixelSize(std::max(7, int(height() * 0.17)));
-    captionFont.setBold(true);
-    p.setFont(captionFont);
+    // The caption, bold, below the hub.
+    p.setFont(face.captionFont);
     p.setPen(kInkColor);
-    const double captionHeight = QFontMetricsF(captionFont).height();
-    p.drawText(QRectF(0, height() * 0.8 - captionHeight / 2, width(), captionHeight), Qt::AlignCenter, m_caption);
+    p.drawText(face.captionText, Qt::AlignCenter, face.caption);
 
     m_faceValid = true;
 }
@@ -342,15 +478,15 @@ void AGauge::paintEvent(QPaintEvent *)
     p.drawPixmap(0, 0, m_face);
     p.setRenderHint(QPainter::Antialiasing);
 
+    // Without a reading the needle stands greyed and dashed where it was left.
     const Geometry g = geometry();
-    const QPointF tip = polar(g.pivot, g.radius - 1, angleFor(m_needle));
-    p.setPen(QPen(kNeedleColor, 1.4, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(g.pivot, tip);
-    // The cap over the pivot, cut by the bottom edge.
+    const double line = std::max(1.0, height() / 57.0);
+    const QColor needle = m_noReading ? kNoReadingColor : kNeedleColor;
+    p.setPen(QPen(needle, 1.4 * line, m_noReading ? Qt::DashLine : Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(needleLine());
     p.setPen(Qt::NoPen);
-    p.setBrush(kInkColor);
-    const double cap = g.radius * 0.2;
-    p.drawEllipse(g.pivot, cap, cap);
+    p.setBrush(m_noReading ? kNoReadingColor : kInkColor);
+    p.drawEllipse(g.pivot, g.cap, g.cap);
 }
 
 } // namespace tovana

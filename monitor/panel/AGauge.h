@@ -5,14 +5,22 @@
 // annuli (0..4) are reached through selectors that keep their value between accesses.
 // Numbers handed over as text are converted with a point or a comma; a text that does not
 // convert changes nothing and the setter returns false. The static face is drawn once
-// into a cached pixmap; each needle move repaints only the needle over it.
+// into a cached pixmap; each needle move repaints only the needle over it. The caption
+// sits below the needle's hub, so the needle never crosses it; numbers and caption shrink
+// (and numbers thin out) to fit whatever size the gauge is given.
 #pragma once
 
+#include <QFont>
+#include <QLineF>
+#include <QList>
 #include <QPixmap>
+#include <QRectF>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <cstdint>
+
+class QFontMetricsF;
 
 namespace tovana {
 
@@ -61,9 +69,23 @@ public:
     void setAnnulusColor(std::uint32_t color);
     bool setAnnulusColor(const QString &text);
 
+    // "No reading": the needle is greyed while the board does not answer.
+    bool noReading() const { return m_noReading; }
+    void setNoReading(bool noReading);
+
+    // Where the face puts things at the present size (logical pixels), as drawn.
+    QRectF captionRect() const;          // the caption's text
+    // The caption as shown: elided only when even the smallest text cannot hold it (the
+    // tooltip then shows it whole).
+    QString shownCaption() const;
+    QList<QRectF> scaleNumberRects() const;
+    QRectF hubRect() const;              // the cap over the needle's pivot
+    QLineF needleLine() const;           // pivot to tip at the present value
+
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -77,9 +99,28 @@ private:
         QPointF pivot;
         double radius;   // outer edge of the band ring
         double ringWidth;
+        double cap;      // radius of the hub's cap
+        QRectF captionBox;
+        double captionPixels;
+    };
+    struct Number {
+        QString text;
+        double value;
+        QRectF box;
+    };
+    struct Face {
+        Geometry g;
+        double step = 0;     // between numbered (major) ticks; 0: none
+        double numberPixels = 0;
+        QList<Number> numbers;
+        QFont captionFont;
+        QString caption;     // elided when even the smallest font cannot hold it
+        QRectF captionText;
     };
 
     Geometry geometry() const;
+    Face layoutFace() const;
+    QList<Number> placeNumbers(const Geometry &g, double step, const QFontMetricsF &metrics) const;
     // Position of a scale value along the arc, 0 at the minimum, 1 at the maximum, clamped.
     double fraction(double value) const;
     double angleFor(double value) const;  // degrees, counter-clockwise from 3 o'clock
@@ -94,6 +135,8 @@ private:
     std::array<int, kTickSetCount> m_subTicks{4, 4};
     int m_annulus = 0;
     std::array<Ring, kAnnulusCount> m_rings;
+
+    bool m_noReading = false;
 
     QPixmap m_face;
     bool m_faceValid = false;

@@ -173,6 +173,22 @@ TEST(AGauge, BandColourIsLaidOutBlueGreenRed)
     EXPECT_EQ(blue, 0);
 }
 
+TEST(AGauge, ScaleNumbersStandApartOnACrowdedScale)
+{
+    AGauge gauge;
+    gauge.resize(105, 57);  // the designed size
+    for (const auto &[lo, hi] : {std::pair{0.0, 1500.0}, {-1000.0, 1000.0}, {0.0, 0.0125}, {13.8, 14.2}}) {
+        gauge.setScaleMin(lo);
+        gauge.setScaleMax(hi);
+        const QList<QRectF> numbers = gauge.scaleNumberRects();
+        ASSERT_GE(numbers.size(), 2) << lo << ".." << hi;
+        for (qsizetype k = 1; k < numbers.size(); ++k)
+            EXPECT_FALSE(numbers[k].intersects(numbers[k - 1])) << lo << ".." << hi << " number " << k;
+        for (const QRectF &number : numbers)
+            EXPECT_TRUE(QRectF(gauge.rect()).contains(number)) << lo << ".." << hi;
+    }
+}
+
 TEST(AGauge, DegenerateScalesDrawWithoutHanging)
 {
     AGauge gauge;
