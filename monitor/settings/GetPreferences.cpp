@@ -16,6 +16,11 @@ Preferences GetPreferences(const SettingsStore &store, const WindowPosition &cur
         if (!parseField(key.row.form, store.GetSetting(key.name), field) && key.row.defaultText)
             parseField(key.row.form, QString::fromLatin1(key.row.defaultText), field);
     });
+    // A size that does not convert, or is no size, leaves the window its natural one.
+    WindowSize size;
+    if (parseReal(store.GetSetting(kWindowSection, kWindowWidthKey), &size.width)
+        && parseReal(store.GetSetting(kWindowSection, kWindowHeightKey), &size.height) && size.isValid())
+        prefs.size = size;
     // The stored start of annulus 2 is ignored: it always starts at the scale minimum.
     for (MeterConfig &meter : prefs.meters)
         meter.bands[0].start = meter.scaleMin;

@@ -43,6 +43,12 @@ void forEachKey(KeyUse use, const std::function<void(const CatalogueKey &)> &vis
 
 QString multiplierKey(int meter);
 
+// The main window's size (WindowSize, twips) lives in a section of its own, outside the
+// catalogue, so that [StartUp] keeps its keys. Absent until the first save.
+inline const QString kWindowSection = QStringLiteral("Window");
+inline const QString kWindowWidthKey = QStringLiteral("Width");
+inline const QString kWindowHeightKey = QStringLiteral("Height");
+
 QString formatField(TextForm form, FieldRef field);
 // Leaves the field untouched and returns false when the text does not convert.
 bool parseField(TextForm form, const QString &text, FieldRef field);

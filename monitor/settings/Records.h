@@ -47,9 +47,18 @@ struct WindowPosition {
     double top = 0;
 };
 
+// Width and height of the main window (without its frame), in twips; kept in the store's
+// [Window] section. Zero when none is stored: the window then takes its natural size.
+struct WindowSize {
+    double width = 0;
+    double height = 0;
+    bool isValid() const { return width > 0 && height > 0; }
+};
+
 // Everything the loader hands to the windows and the save takes back from them.
 struct Preferences {
     WindowPosition position;
+    WindowSize size;
     std::array<RelayConfig, kRelayCount> relays;
     std::array<bool, kBandStatusCount> bandStatus{};  // BandStatus1..10; entry 10 mirrors 9
     PortConfig port;

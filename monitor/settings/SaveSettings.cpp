@@ -15,6 +15,10 @@ bool SaveSettings(SettingsStore &store, const Preferences &state)
     forEachKey(Saved, [&](const CatalogueKey &key) {
         store.SaveSetting(key.name, formatField(key.row.form, key.row.field(fields, key.element)));
     });
+    if (state.size.isValid()) {
+        store.SaveSetting(kWindowSection, kWindowWidthKey, formatReal(state.size.width, 7));
+        store.SaveSetting(kWindowSection, kWindowHeightKey, formatReal(state.size.height, 7));
+    }
     return store.commit();
 }
 

@@ -73,6 +73,26 @@ void SettingsStore::SaveSetting(const QString &key, const QString &value)
     m_settings->setValue(key, value);
 }
 
+// The store stays in [StartUp] between calls; another section is visited and left.
+QString SettingsStore::GetSetting(const QString &section, const QString &key) const
+{
+    m_settings->endGroup();
+    m_settings->beginGroup(section);
+    const QString value = GetSetting(key);
+    m_settings->endGroup();
+    m_settings->beginGroup(kSection);
+    return value;
+}
+
+void SettingsStore::SaveSetting(const QString &section, const QString &key, const QString &value)
+{
+    m_settings->endGroup();
+    m_settings->beginGroup(section);
+    SaveSetting(key, value);
+    m_settings->endGroup();
+    m_settings->beginGroup(kSection);
+}
+
 bool SettingsStore::commit()
 {
     // QSettings keeps its first error for good; a fresh one (sharing the pending changes

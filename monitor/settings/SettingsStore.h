@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// The per-user settings store (application "Tovana2", section "StartUp"), the only code
-// that touches QSettings. Values are strings; an absent key reads as "". Writes collect in
+// The per-user settings store (application "Tovana2", section "StartUp", and sections of
+// their own for newer settings), the only code that touches QSettings. Values are
+// strings; an absent key reads as "". Writes collect in
 // memory and reach the disk as one atomic file replacement in commit(), so a crash leaves
 // either the whole old set or the whole new one. On Linux the file is
 // $XDG_CONFIG_HOME/Tovana2/Tovana2.conf (~/.config when unset); on Windows the registry key
@@ -24,6 +25,9 @@ public:
 
     QString GetSetting(const QString &key) const;
     void SaveSetting(const QString &key, const QString &value);
+    // The same in another section, such as "Window".
+    QString GetSetting(const QString &section, const QString &key) const;
+    void SaveSetting(const QString &section, const QString &key, const QString &value);
     // Writes every pending change to disk at once and syncs it; false (with errorString)
     // when the platform refused the write. Refused changes stay pending for the next commit;
     // changes still pending when the store is destroyed are written then.

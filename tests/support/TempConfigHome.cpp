@@ -41,7 +41,7 @@ QString TempConfigHome::storeFile() const
     return m_dir.path() + QStringLiteral("/Tovana2/Tovana2.conf");
 }
 
-QMap<QString, QString> TempConfigHome::readStore() const
+QMap<QString, QString> TempConfigHome::readStore(const QString &section) const
 {
     QMap<QString, QString> keys;
     if (!QFile::exists(storeFile()))
@@ -53,7 +53,7 @@ QMap<QString, QString> TempConfigHome::readStore() const
         qFatal("TempConfigHome: cannot copy %s", qPrintable(storeFile()));
     {
         QSettings ini(snapshot, QSettings::IniFormat);
-        ini.beginGroup(QStringLiteral("StartUp"));
+        ini.beginGroup(section);
         for (const QString &key : ini.childKeys()) {
             const QVariant value = ini.value(key);
             keys.insert(key, value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',')

@@ -21,8 +21,8 @@ public:
     QString path() const;
     QString storeFile() const;  // <path>/Tovana2/Tovana2.conf
 
-    // The [StartUp] keys and values as the file holds them; empty when there is no file.
-    QMap<QString, QString> readStore() const;
+    // The keys and values of a section as the file holds them; empty when there is no file.
+    QMap<QString, QString> readStore(const QString &section = QStringLiteral("StartUp")) const;
     QByteArray storeBytes() const;
     // Replaces the file with this text, as an editor would. Each call gives the file a
     // modification time of its own, so a store opened later in this process re-reads it.

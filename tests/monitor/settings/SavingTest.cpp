@@ -12,6 +12,7 @@ Preferences busyStation()
 {
     Preferences p;
     p.position = {1440.5, -60};
+    p.size = {6960, 14580.5};
     for (int n = 0; n < kRelayCount; ++n)
         p.relays[n] = {QStringLiteral("Relay%1").arg(n + 1), n % 3 == 0};
     p.relays[1].label = " Beam, \"long\" \\ 20 m ";
@@ -45,6 +46,7 @@ TEST_F(StoreTest, FirstSaveAddsTheStartOfEachFirstBand)
     for (int i = 0; i < kMeterCount; ++i)
         EXPECT_EQ(keys.value(QStringLiteral("Start-Annular2-Gauge%1").arg(i)), "0");
     EXPECT_EQ(keys.value("Meter-ComSettings"), "19200,n,8,1");
+    EXPECT_TRUE(home.readStore("Window").isEmpty()) << "no window size is known yet";
 }
 
 TEST_F(StoreTest, SaveWritesNumbersInTheirShortestText)
@@ -71,6 +73,8 @@ TEST_F(StoreTest, SaveWritesNumbersInTheirShortestText)
     EXPECT_EQ(keys.value("RelayStatus2"), "False");
     EXPECT_EQ(keys.value("BandStatus9"), keys.value("BandStatus10"));
     EXPECT_EQ(keys.value("BandStatus10"), "True");
+    EXPECT_EQ(keys.size(), 151) << "[StartUp] keeps its keys";
+    EXPECT_EQ(home.readStore("Window"), (QMap<QString, QString>{{"Width", "6960"}, {"Height", "14580.5"}}));
 }
 
 TEST_F(StoreTest, SavedStateLoadsBackUnchanged)
@@ -86,6 +90,8 @@ TEST_F(StoreTest, SavedStateLoadsBackUnchanged)
 
     EXPECT_EQ(p.position.left, saved.position.left);
     EXPECT_EQ(p.position.top, saved.position.top);
+    EXPECT_EQ(p.size.width, saved.size.width);
+    EXPECT_EQ(p.size.height, saved.size.height);
     for (int n = 0; n < kRelayCount; ++n) {
         EXPECT_EQ(p.relays[n].label, saved.relays[n].label) << n;
         EXPECT_EQ(p.relays[n].status, saved.relays[n].status) << n;
