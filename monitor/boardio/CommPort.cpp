@@ -3,11 +3,13 @@
 #include "CommPort.h"
 
 #include "LowLatency.h"
+#include "OpenFailure.h"
 #include "PortSettings.h"
 
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QStandardPaths>
+#include <cerrno>
 
 namespace tovana {
 
@@ -71,7 +73,12 @@ bool CommPort::open()
     m_port->setStopBits(settings->stopBits);
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        m_error = QStringLiteral("Cannot open COM%1 (%2): %3").arg(m_number).arg(device, m_port->errorString());
+        // The port reports a busy device and a held lock file as permission errors too;
+        // only the system's own refusal carries its text.
+        const QString reason = m_port->errorString();
+        const bool refused = m_port->error() == QSerialPort::PermissionError
+                && (reason == qt_error_string(EACCES) || reason == qt_error_string(EPERM));
+        m_error = describeOpenFailure(device, reason, refused);
         m_port->clearError();
         return false;
     }

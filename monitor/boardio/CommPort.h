@@ -5,7 +5,8 @@
 // $XDG_CONFIG_HOME/Tovana2/ports/COM<n> when that link exists, else /dev/ttyS<n-1> (COM<n>
 // on Windows). The number and the settings string ("19200,n,8,1", parity letter in either
 // case) are changed only while the port is closed. Opening a missing or busy port, and
-// reading or writing a closed one, fail with errorString() set; a device that vanishes
+// reading or writing a closed one, fail with errorString() set (for an open, one line with
+// the device path and the system's reason); a device that vanishes
 // under an open port (USB adapter pulled) closes the port and emits portFailed().
 #pragma once
 

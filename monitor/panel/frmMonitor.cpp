@@ -166,7 +166,8 @@ void frmMonitor::activate()
     setBandFollowing(false);
     configurePort(prefs.port);
     if (!m_comm1->open()) {
-        showMessage(QStringLiteral("COM %1: not available. Check Comm Port setting.").arg(m_comm1->portNumber()));
+        showMessage(QStringLiteral("COM %1: not available. Check Comm Port setting.\n%2")
+                        .arg(QString::number(m_comm1->portNumber()), m_comm1->errorString()));
         return;
     }
     m_comm1->setInputLength(1);

@@ -182,6 +182,7 @@ TEST_F(Acquisition, SimulatorEndingUnderTheCycleLeavesTheWindowUsable)
 
     w.hide();
     w.show();
-    EXPECT_NE(MessageBoxes::saying("COM 2: not available. Check Comm Port setting."), nullptr);
+    EXPECT_EQ(MessageBoxes::mentioning("COM 2: not available. Check Comm Port setting.\n/dev/ttyS1: "), 1)
+        << "the simulator took its link along: the port's own device, and why it failed";
     EXPECT_FALSE(w.relayLamp(2)->isHidden()) << "the lamp keeps the last command";
 }

@@ -2,7 +2,9 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The activation the main window runs each time the program shows it: seeding the store,
 // loading it into the window and the hidden setup dialog, band following off, the port.
+#include "MessageBoxes.h"
 #include "MonitorFixture.h"
+#include "WithoutFileOverride.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,6 +13,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tovana;
 
@@ -217,7 +223,7 @@ TEST_F(Activation, UnavailablePortIsReportedOnceAndTheWindowStaysUsable)
     QMessageBox *box = messageBox();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), "Tovana");
-    EXPECT_EQ(box->text(), "COM 999: not available. Check Comm Port setting.");
+    EXPECT_EQ(box->text(), "COM 999: not available. Check Comm Port setting.\n/dev/ttyS998: No such file or directory.");
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     EXPECT_FALSE(w.MSComm1()->isOpen());
     EXPECT_FALSE(w.bandFollowing());
@@ -226,6 +232,35 @@ TEST_F(Activation, UnavailablePortIsReportedOnceAndTheWindowStaysUsable)
     EXPECT_TRUE(QTest::qWaitFor([] { return messageBox() == nullptr; }, 5000));
     find<QPushButton>("Command32")->click();
     EXPECT_TRUE(w.bandFollowing()) << "the handlers stay available";
+}
+
+TEST_F(Activation, RefusedDeviceNamesItsPathAndTheGroupToJoin)
+{
+    // A device of the serial group that the user is not in; a normal user running the
+    // tests meets a device made unreadable instead.
+    const QByteArray device = QFile::encodeName(board.slavePath());
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        const group *dialout = ::getgrnam("dialout");
+        ASSERT_NE(dialout, nullptr);
+        ASSERT_EQ(::chown(device.constData(), 65534, dialout->gr_gid), 0);
+        ASSERT_EQ(::chmod(device.constData(), 0660), 0);
+    } else {
+        ASSERT_EQ(::chmod(device.constData(), 0), 0);
+    }
+    {
+        WithoutFileOverride asAUser;
+        ASSERT_TRUE(asAUser.holds());
+        start();
+    }
+    EXPECT_FALSE(window->MSComm1()->isOpen());
+    const QString expected = "COM 1: not available. Check Comm Port setting.\nPermission denied on " + board.slavePath();
+    if (root) {
+        EXPECT_NE(MessageBoxes::saying(expected + " (group dialout): add your user to the group dialout and log in again."),
+                  nullptr);
+    } else {
+        EXPECT_EQ(MessageBoxes::mentioning(expected), 1);
+    }
 }
 
 TEST_F(Activation, StoredPlaceOffEveryScreenOpensOnThePrimaryScreen)

@@ -184,7 +184,8 @@ TEST_F(Relays, ClickOnAClosedPortTellsTheUserAndChangesNothing)
 TEST_F(Relays, ClickAfterTheActivationCouldNotOpenThePortTellsTheUser)
 {
     frmMonitor &w = startWith({{"Meter-ComPort", "998"}});
-    QPointer<QMessageBox> opening = MessageBoxes::saying("COM 998: not available. Check Comm Port setting.");
+    QPointer<QMessageBox> opening = MessageBoxes::saying(
+        "COM 998: not available. Check Comm Port setting.\n/dev/ttyS997: No such file or directory.");
     ASSERT_NE(opening, nullptr);
     opening->button(QMessageBox::Ok)->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opening || !opening->isVisible(); }, kTimeoutMs));
