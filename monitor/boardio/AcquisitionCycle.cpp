@@ -27,6 +27,9 @@ AcquisitionCycle::AcquisitionCycle(CommPort *port, QObject *parent)
     m_settle.setSingleShot(true);
     m_settle.setTimerType(Qt::PreciseTimer);
     connect(&m_settle, &QTimer::timeout, this, &AcquisitionCycle::onSettled);
+    m_patience.setSingleShot(true);
+    m_patience.setInterval(kReplyPatienceMs);
+    connect(&m_patience, &QTimer::timeout, this, [this] { setOverdue(true); });
     connect(m_port, &CommPort::readyRead, this, [this] {
         if (m_step == Step::AwaitReply)
             run();
@@ -58,6 +61,7 @@ int AcquisitionCycle::reading(int slot) const
 void AcquisitionCycle::PollMeters()
 {
     m_settle.stop();
+    m_patience.stop();
     ++m_generation;
     if (!m_port->isOpen()) {
         end(m_port->errorString().isEmpty() ? QStringLiteral("The port is not open.") : m_port->errorString());
@@ -93,12 +97,15 @@ void AcquisitionCycle::run()
         case Step::Query:
             if (!m_port->output(QByteArray(1, queryByte(m_channel))))
                 return failed();
+            m_patience.start();
             m_step = Step::AwaitReply;
             break;
         case Step::AwaitReply:
             if (m_port->waitingCount() < 1)
                 return;
+            m_patience.stop();
             m_step = Step::Settle;
+            setOverdue(false);
             break;
         case Step::Settle:
             if (m_settleMicros > kSpinLimitMicros) {
@@ -141,9 +148,20 @@ void AcquisitionCycle::end(const QString &reason)
 {
     m_step = Step::Idle;
     m_settle.stop();
+    m_patience.stop();
     ++m_generation;
     m_port->close();
+    // With no query out there is nothing to be overdue; the cycle's end is told by ended().
+    setOverdue(false);
     emit ended(reason);
+}
+
+void AcquisitionCycle::setOverdue(bool overdue)
+{
+    if (overdue == m_overdue)
+        return;
+    m_overdue = overdue;
+    emit replyOverdue(overdue);
 }
 
 } // namespace tovana

@@ -6,6 +6,8 @@
 // PollMeters() (re)starts at the discard read, abandoning a running cycle wherever it
 // waits, so exactly one cycle is live and nothing nests. A failed read or write, a port
 // failure or a close() of the port ends the cycle with ended(reason), the port closed.
+// A query that waits longer than kReplyPatienceMs is reported with replyOverdue(true),
+// the next reply with replyOverdue(false); the waiting itself goes on unchanged.
 #pragma once
 
 #include <QList>
@@ -24,6 +26,7 @@ public:
     static constexpr int kMaxSettleMicros = 32767;
     // Delays up to this are spun out on the spot; longer ones wait on a timer.
     static constexpr int kSpinLimitMicros = 200;
+    static constexpr int kReplyPatienceMs = 1000;
 
     explicit AcquisitionCycle(CommPort *port, QObject *parent = nullptr);
 
@@ -39,6 +42,8 @@ public:
     int channel() const;
     // The last raw reading held in a slot, 0 for a slot never read.
     int reading(int slot) const;
+    // A query has waited longer than kReplyPatienceMs, and no reply has come since.
+    bool isReplyOverdue() const { return m_overdue; }
 
 signals:
     // After a complete read phase: the raw readings of channels 1..8 (meters 0..7).
@@ -46,6 +51,7 @@ signals:
     // Once per completed cycle, after displayPhase: the activity lamps change over.
     void lampsToggled();
     void ended(const QString &reason);
+    void replyOverdue(bool overdue);
 
 private:
     enum class Step { Idle, Discard, Query, AwaitReply, Settle, Settling, Read };
@@ -53,9 +59,12 @@ private:
     void run();
     void onSettled();
     void end(const QString &reason);
+    void setOverdue(bool overdue);
 
     CommPort *m_port;
     QTimer m_settle;
+    QTimer m_patience;  // runs while a query waits for its reply
+    bool m_overdue = false;
     Step m_step = Step::Idle;
     quint64 m_generation = 0;  // bumped whenever the running cycle is abandoned
     int m_settleMicros = 0;

@@ -14,6 +14,7 @@ MeterAcquisition::MeterAcquisition(CommPort *port, MonitorPanel *panel, const Sc
 {
     connect(m_cycle, &AcquisitionCycle::displayPhase, this, &MeterAcquisition::showReadings);
     connect(m_cycle, &AcquisitionCycle::lampsToggled, this, &MeterAcquisition::changeOverLamps);
+    connect(m_cycle, &AcquisitionCycle::replyOverdue, m_panel, &MonitorPanel::setNoReply);
 }
 
 void MeterAcquisition::setSettleDelay(int count) { m_cycle->setSettleDelay(count); }

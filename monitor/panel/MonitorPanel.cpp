@@ -3,22 +3,29 @@
 #include "MonitorPanel.h"
 
 #include "AGauge.h"
+#include "PanelControls.h"
+#include "Records.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
-#include <QPushButton>
-#include <QRadialGradient>
-#include <vector>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <cmath>
 
 namespace tovana {
 
 namespace {
 
-enum class Kind { Gauge, Button, Bar, Lamp, Frame, Label };
+// A notice is a label that speaks only when needed: right-aligned, in its colour.
+enum class Kind { Gauge, Button, Indicator, OffBar, OnBar, Lamp, Frame, Label, Notice };
 
 // One control of the panel: design name, kind, caption, colour (invalid = the style's),
-// place in twips, and whether it shows before the first loading.
+// place in twips, whether it shows before the first loading, and the widest text it must
+// hold (its caption when not given) within the top `textRoom` twips (0: all of it).
 struct ControlSpec {
     QString name;
     Kind kind;
@@ -26,12 +33,20 @@ struct ControlSpec {
     QColor colour;
     QRect twips;
     bool visible = true;
+    QString fits = {};
+    int textRoom = 0;
 };
 
 const QColor kBandButtonColour(128, 255, 128);
 const QColor kIndicatorColour(0, 255, 0);
 const QColor kRedBar(192, 0, 0);
 const QColor kGreenBar(0, 192, 0);
+const QColor kNoticeColour(170, 0, 0);
+
+// Eight of the widest letters: any label the setup dialog takes fits a relay button.
+const QString kWidestLabel = QString(kRelayLabelLength, u'W');
+constexpr int kFrameTitleRoom = 240;  // twips from a frame's top to the controls in it
+constexpr double kSmallestScale = 1;  // never smaller than the design's own pixels
 
 const QStringList kBandCaptions{"160", "80", "40", "30", "20", "17", "15", "12", "10"};
 const QStringList kBandButtonNames{"Command1", "Command22", "Command23", "Command24", "Command25",
@@ -60,30 +75,31 @@ std::vector<ControlSpec> layoutTable()
         const int column = (n - 1) % 4;
         const int row = (n - 1) / 4;
         table.push_back({QStringLiteral("Command%1").arg(n + 1), Kind::Button, QStringLiteral("Relay%1").arg(n),
-                         {}, {relayColumnLeft(column), relayRowTop(row), 735, 300}});
+                         {}, {relayColumnLeft(column), relayRowTop(row), 735, 300}, true, kWidestLabel});
     }
     // Each relay's red bar, then its green lamp over it.
     for (int green = 0; green < 2; ++green) {
         for (int n = 1; n <= MonitorPanel::kRelayCount; ++n) {
             const int column = (n - 1) % 4;
             const int row = (n - 1) / 4;
-            table.push_back({QStringLiteral("Picture1_%1").arg(green ? 15 + n : n - 1), Kind::Bar, {},
-                             green ? kGreenBar : kRedBar,
+            table.push_back({QStringLiteral("Picture1_%1").arg(green ? 15 + n : n - 1),
+                             green ? Kind::OnBar : Kind::OffBar, {}, green ? kGreenBar : kRedBar,
                              {relayColumnLeft(column) + 120, relayRowTop(row) - 240, 495, 135}, !green});
         }
     }
-    table.push_back({"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}});
-    table.push_back({"Frame2", Kind::Frame, "OLE", {}, {2745, 5760, 615, 975}});
+    table.push_back({"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}, true, {}, kFrameTitleRoom});
+    table.push_back({"Frame2", Kind::Frame, "OLE", {}, {2745, 5760, 615, 975}, true, {}, kFrameTitleRoom});
     for (int b = 0; b < MonitorPanel::kBandCount; ++b)
         table.push_back({kBandButtonNames[b], Kind::Button, kBandCaptions[b], kBandButtonColour, bandPlace(b)});
     for (int b = 0; b < MonitorPanel::kBandCount; ++b)
-        table.push_back({kBandIndicatorNames[b], Kind::Button, kBandCaptions[b], kIndicatorColour, bandPlace(b), false});
-    table.push_back({"Label2", Kind::Label, {}, {}, {2115, 6360, 495, 255}});
+        table.push_back({kBandIndicatorNames[b], Kind::Indicator, kBandCaptions[b], kIndicatorColour, bandPlace(b), false});
+    table.push_back({"Label2", Kind::Label, {}, {}, {2115, 6360, 495, 255}, true, "0000"});
     table.push_back({"Command31", Kind::Button, "Off", {}, {2865, 6000, 375, 255}});
     table.push_back({"Command32", Kind::Button, "On", {}, {2865, 6360, 375, 255}});
-    table.push_back({"Command33", Kind::Button, "Off", kIndicatorColour, {2865, 6000, 375, 255}});
-    table.push_back({"Command34", Kind::Button, "On", kIndicatorColour, {2865, 6360, 375, 255}, false});
+    table.push_back({"Command33", Kind::Indicator, "Off", kIndicatorColour, {2865, 6000, 375, 255}});
+    table.push_back({"Command34", Kind::Indicator, "On", kIndicatorColour, {2865, 6360, 375, 255}, false});
     table.push_back({"Label1", Kind::Label, "Com Port", {}, {2160, 6840, 705, 225}});
+    table.push_back({"Label3", Kind::Notice, "No reply from the board", kNoticeColour, {75, 6840, 2010, 225}, false});
     table.push_back({"Picture2", Kind::Lamp, {}, QColor(110, 0, 0), {2880, 6840, 225, 225}});
     table.push_back({"Picture3", Kind::Lamp, {}, QColor(255, 40, 40), {2880, 6840, 225, 225}, false});
     table.push_back({"Picture4", Kind::Lamp, {}, QColor(0, 90, 0), {3120, 6840, 225, 225}});
@@ -91,75 +107,100 @@ std::vector<ControlSpec> layoutTable()
     return table;
 }
 
-// A 15 x 15 round lamp with a highlight, as the activity lamps show it.
-QPixmap lampImage(const QColor &colour, qreal dpr)
-{
-    QPixmap image(QSize(15, 15) * dpr);
-    image.setDevicePixelRatio(dpr);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QRadialGradient glow(QPointF(6, 5.5), 8);
-    glow.setColorAt(0, colour.lighter(170));
-    glow.setColorAt(1, colour);
-    p.setBrush(glow);
-    p.setPen(QPen(colour.darker(180), 1));
-    p.drawEllipse(QRectF(1.5, 1.5, 12, 12));
-    return image;
-}
-
 QWidget *createControl(const ControlSpec &spec, QWidget *parent)
 {
     QWidget *widget = nullptr;
     switch (spec.kind) {
-    case Kind::Gauge:
-        widget = new AGauge(parent);
-        break;
-    case Kind::Button:
-        widget = new QPushButton(spec.caption, parent);
-        break;
-    case Kind::Bar:
-        widget = new QWidget(parent);
-        widget->setAutoFillBackground(true);
-        break;
-    case Kind::Lamp: {
-        auto *label = new QLabel(parent);
-        label->setPixmap(lampImage(spec.colour, parent->devicePixelRatioF()));
+    case Kind::Gauge: widget = new AGauge(parent); break;
+    case Kind::Button: widget = new FittingButton(spec.caption, parent); break;
+    case Kind::Indicator: widget = new IndicatorButton(spec.caption, parent); break;
+    case Kind::OffBar: widget = new LampBar(LampBar::Look::Outlined, parent); break;
+    case Kind::OnBar: widget = new LampBar(LampBar::Look::FilledAndTicked, parent); break;
+    case Kind::Lamp: widget = new RoundLamp(spec.colour, parent); break;
+    case Kind::Frame: widget = new QGroupBox(spec.caption, parent); break;
+    case Kind::Label:
+    case Kind::Notice: {
+        auto *label = new QLabel(spec.caption, parent);
+        label->setAlignment((spec.kind == Kind::Notice ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         widget = label;
         break;
     }
-    case Kind::Frame:
-        widget = new QGroupBox(spec.caption, parent);
-        break;
-    case Kind::Label:
-        widget = new QLabel(spec.caption, parent);
-        break;
     }
     if (spec.colour.isValid() && spec.kind != Kind::Lamp) {
         QPalette palette = widget->palette();
-        palette.setColor(spec.kind == Kind::Bar ? QPalette::Window : QPalette::Button, spec.colour);
+        const bool bar = spec.kind == Kind::OffBar || spec.kind == Kind::OnBar;
+        palette.setColor(bar ? QPalette::Window : spec.kind == Kind::Notice ? QPalette::WindowText : QPalette::Button,
+                         spec.colour);
         widget->setPalette(palette);
     }
     widget->setObjectName(spec.name);
-    const QRect &t = spec.twips;
-    const int px = MonitorPanel::kTwipsPerPixel;
-    widget->setGeometry(t.x() / px, t.y() / px, t.width() / px, t.height() / px);
     widget->setVisible(spec.visible);
     return widget;
 }
 
+// The room the style leaves a caption inside a control `probe` of this kind, as the
+// pixels the control needs beyond its text.
+QSizeF textInsets(Kind kind, QWidget *probe, const QFont &font, const QString &text)
+{
+    const QRect big(0, 0, 400, 200);
+    switch (kind) {
+    case Kind::Button:
+    case Kind::Indicator: {
+        QStyleOptionButton option;
+        option.initFrom(probe);
+        option.rect = big;
+        option.text = text;
+        option.fontMetrics = QFontMetrics(font);
+        const QRect contents = probe->style()->subElementRect(QStyle::SE_PushButtonContents, &option, probe);
+        return QSizeF(big.width() - contents.width(), big.height() - contents.height());
+    }
+    case Kind::Frame: {
+        QStyleOptionGroupBox option;
+        option.initFrom(probe);
+        option.rect = big;
+        option.text = text;
+        option.fontMetrics = QFontMetrics(font);
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        option.lineWidth = 1;
+        option.textAlignment = Qt::AlignLeft;
+        const QRect label = probe->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, probe);
+        const QFontMetricsF metrics(font);
+        // The title is indented as far from the right edge as from the left one.
+        return QSizeF(2 * label.left() + label.width() - metrics.horizontalAdvance(text),
+                      label.bottom() + 1 - metrics.height());
+    }
+    default:
+        return {0, 0};
+    }
+}
+
+QFont withFactor(const QFont &font, double factor)
+{
+    QFont scaled = font;
+    if (font.pointSizeF() > 0)
+        scaled.setPointSizeF(std::max(1.0, font.pointSizeF() * factor));
+    else
+        scaled.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * factor))));
+    return scaled;
+}
+
 } // namespace
+
+struct MonitorPanel::Placed {
+    ControlSpec spec;
+    QWidget *widget;
+};
 
 MonitorPanel::MonitorPanel(QWidget *parent)
     : QWidget(parent)
+    , m_baseFont(QApplication::font(this))
 {
-    setFixedSize(3480 / kTwipsPerPixel, 7155 / kTwipsPerPixel);
-    // A small panel font, as the design's places were measured for.
-    QFont small = font();
-    small.setPixelSize(10);
-    setFont(small);
-    for (const ControlSpec &spec : layoutTable())
-        createControl(spec, this)->raise();
+    for (const ControlSpec &spec : layoutTable()) {
+        QWidget *widget = createControl(spec, this);
+        widget->raise();
+        m_placed.push_back({spec, widget});
+    }
+    m_baseScale = fittingScale(m_baseFont);
 
     for (int i = 0; i < kGaugeCount; ++i)
         m_gauges[i] = control<AGauge>(QStringLiteral("AGauge1_%1").arg(i));
@@ -172,13 +213,19 @@ MonitorPanel::MonitorPanel(QWidget *parent)
         m_bandIndicators[b] = control<QPushButton>(kBandIndicatorNames[b]);
     }
     m_label2 = control<QLabel>("Label2");
+    m_label3 = control<QLabel>("Label3");
     m_command31 = control<QPushButton>("Command31");
     m_command32 = control<QPushButton>("Command32");
     m_command33 = control<QPushButton>("Command33");
     m_command34 = control<QPushButton>("Command34");
     m_picture3 = control<QWidget>("Picture3");
     m_picture5 = control<QWidget>("Picture5");
+
+    resize(sizeHint());
+    layOut();
 }
+
+MonitorPanel::~MonitorPanel() = default;
 
 template <typename T>
 T *MonitorPanel::control(const QString &name) const
@@ -186,6 +233,124 @@ T *MonitorPanel::control(const QString &name) const
     T *widget = findChild<T *>(name, Qt::FindDirectChildrenOnly);
     Q_ASSERT(widget);
     return widget;
+}
+
+void MonitorPanel::setRelayCaption(int relay, const QString &caption)
+{
+    QPushButton *button = relayButton(relay);
+    button->setText(caption);
+    button->setToolTip(caption.size() > kRelayLabelLength ? caption : QString());
+}
+
+void MonitorPanel::setNoReply(bool noReply)
+{
+    m_label3->setVisible(noReply);
+    for (AGauge *gauge : m_gauges)
+        gauge->setNoReading(noReply);
+}
+
+double MonitorPanel::fittingScale(const QFont &font) const
+{
+    return std::max(kSmallestScale, textScale(font));
+}
+
+double MonitorPanel::textScale(const QFont &font) const
+{
+    double scale = 0;
+    for (const Placed &placed : m_placed) {
+        const ControlSpec &spec = placed.spec;
+        const QString text = spec.fits.isEmpty() ? spec.caption : spec.fits;
+        if (text.isEmpty())
+            continue;
+        QFont shown = font;
+        shown.setBold(spec.kind == Kind::Indicator);
+        const QFontMetricsF metrics(shown);
+        const QSizeF inset = textInsets(spec.kind, placed.widget, shown, text);
+        double width = spec.twips.width() / double(kTwipsPerPixel);
+        double height = (spec.textRoom ? spec.textRoom : spec.twips.height()) / double(kTwipsPerPixel);
+        // An indicator's frame grows with its height (an eighth, at least 2 pixels a side).
+        double extra = 1;  // rounding of the control's edges to whole pixels
+        if (spec.kind == Kind::Indicator) {
+            extra += 4;
+            width -= height / 4;
+            height -= height / 4;
+        }
+        scale = std::max({scale, (metrics.horizontalAdvance(text) + inset.width() + extra) / width,
+                          (metrics.height() + inset.height() + extra) / height});
+    }
+    return scale;
+}
+
+QRect MonitorPanel::placeOf(const QRect &twips) const
+{
+    const auto at = [this](double twipsValue, double origin) {
+        return int(std::lround(origin + twipsValue * m_scale / kTwipsPerPixel));
+    };
+    const int left = at(twips.x(), m_origin.x());
+    const int top = at(twips.y(), m_origin.y());
+    const int right = at(twips.x() + twips.width(), m_origin.x());
+    const int bottom = at(twips.y() + twips.height(), m_origin.y());
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QSize MonitorPanel::sizeHint() const
+{
+    return QSize(int(std::ceil(kDesignWidthTwips * m_baseScale / kTwipsPerPixel)),
+                 int(std::ceil(kDesignHeightTwips * m_baseScale / kTwipsPerPixel)));
+}
+
+// Half the size at which the running font fits: still every text whole, in half its size.
+QSize MonitorPanel::minimumSizeHint() const
+{
+    return sizeHint() / 2;
+}
+
+QFont MonitorPanel::fontAt(double zoom) const
+{
+    return withFactor(m_baseFont, zoom);
+}
+
+void MonitorPanel::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ApplicationFontChange) {
+        m_baseFont = QApplication::font(this);
+        m_baseScale = fittingScale(m_baseFont);
+        updateGeometry();
+        layOut();
+    }
+}
+
+void MonitorPanel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void MonitorPanel::layOut()
+{
+    const double designWidth = kDesignWidthTwips / double(kTwipsPerPixel);
+    const double designHeight = kDesignHeightTwips / double(kTwipsPerPixel);
+    const double scale = std::min(width() / designWidth, height() / designHeight);
+    if (!(scale > 0))
+        return;
+    m_scale = scale;
+    m_origin = QPointF((width() - designWidth * scale) / 2, (height() - designHeight * scale) / 2);
+
+    // The text grows and shrinks with the panel, as far as it still fits at this scale;
+    // font sizes do not scale quite in proportion, hence the correction.
+    double zoom = scale / m_baseScale;
+    QFont shown = fontAt(zoom);
+    for (int tries = 0; tries < 6; ++tries) {
+        const double needed = textScale(shown);
+        if (needed <= scale)
+            break;
+        zoom *= scale / needed * 0.995;
+        shown = fontAt(zoom);
+    }
+    setFont(shown);
+    for (const Placed &placed : m_placed)
+        placed.widget->setGeometry(placeOf(placed.spec.twips));
 }
 
 } // namespace tovana

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// The main window's client area: every visible control at its designed place (twips / 15),
-// built from one layout table in z-order, each named by its design name. The panel only
-// holds the controls; what they do is wired by frmMonitor. A state (relay on, band
-// selected, band following on) is the visibility of the control that shows it.
+// The main window's client area: every visible control at its designed place, built from
+// one layout table in z-order, each named by its design name. The places are in twips and
+// the whole table scales as one, keeping its proportions: to the largest scale the panel's
+// size allows, with the text scaled alike as far as every caption still fits its control.
+// The panel's size hint is the design at the scale where the running font fits (see
+// fittingScale). The panel only holds the controls; what they do is wired by frmMonitor. A
+// state (relay on, band selected, band following on) is the visibility of its control.
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -23,8 +28,11 @@ public:
     static constexpr int kRelayCount = 12;
     static constexpr int kBandCount = 9;
     static constexpr int kTwipsPerPixel = 15;
+    static constexpr int kDesignWidthTwips = 3480;
+    static constexpr int kDesignHeightTwips = 7155;
 
     explicit MonitorPanel(QWidget *parent = nullptr);
+    ~MonitorPanel() override;
 
     AGauge *gauge(int index) const { return m_gauges.at(index); }              // AGauge1_0..7
     QPushButton *relayButton(int relay) const { return m_relayButtons.at(relay - 1); }  // Command2..13
@@ -39,10 +47,43 @@ public:
     QPushButton *followOffIndicator() const { return m_command33; }
     QWidget *activityLampA() const { return m_picture3; }                       // lit red
     QWidget *activityLampB() const { return m_picture5; }                       // lit green
+    QLabel *noReplyNotice() const { return m_label3; }                          // Label3
+
+    // A relay button's caption; one longer than a label is made for also shows in its tooltip.
+    void setRelayCaption(int relay, const QString &caption);
+    // While the board does not answer: the notice beside "Com Port", the gauges greyed.
+    void setNoReply(bool noReply);
+
+    // The scale (1 = the design's pixels, twips / 15) from which every text of the panel
+    // fits its control in `font`: relay labels of up to eight of the widest letters,
+    // band and switch captions, frame titles, the labels.
+    double fittingScale(const QFont &font) const;
+    // The scale the panel is laid out at now.
+    double scale() const { return m_scale; }
+    // Where a place in twips lies at the present scale, in the panel's pixels.
+    QRect placeOf(const QRect &twips) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     template <typename T>
     T *control(const QString &name) const;
+    void layOut();
+    // The scale at which every text fits in `font`, without the floor of fittingScale.
+    double textScale(const QFont &font) const;
+    QFont fontAt(double zoom) const;
+
+    struct Placed;
+    std::vector<Placed> m_placed;
+    QFont m_baseFont;
+    double m_baseScale = 1;   // fittingScale(m_baseFont)
+    double m_scale = 1;
+    QPointF m_origin;
 
     std::array<AGauge *, kGaugeCount> m_gauges{};
     std::array<QPushButton *, kRelayCount> m_relayButtons{};
@@ -50,6 +91,7 @@ private:
     std::array<QPushButton *, kBandCount> m_bandButtons{};
     std::array<QPushButton *, kBandCount> m_bandIndicators{};
     QLabel *m_label2 = nullptr;
+    QLabel *m_label3 = nullptr;
     QPushButton *m_command31 = nullptr;
     QPushButton *m_command32 = nullptr;
     QPushButton *m_command33 = nullptr;

@@ -10,6 +10,7 @@
 #include "MonitorPanel.h"
 #include "RelaySwitch.h"
 #include "SettingsStore.h"
+#include "WindowPlacement.h"
 #include "frmAbout.h"
 #include "frmSetup.h"
 
@@ -26,6 +27,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
+#include <cmath>
 
 namespace tovana {
 
@@ -69,6 +71,10 @@ frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
     setWindowTitle("Tovana");
     setCentralWidget(m_panel);
     buildMenus();
+    // Until the store says otherwise: the natural size, centred. A fresh store is seeded
+    // with this place.
+    resize(naturalSize());
+    move(centredPosition(frameGeometry().size(), QGuiApplication::primaryScreen()));
 
     m_timer1->setObjectName("Timer1");
     m_timer1->setInterval(200);
@@ -199,6 +205,7 @@ void frmMonitor::switchRelay(int relay)
 
 void frmMonitor::applyPreferences(const Preferences &prefs)
 {
+    sizeWindow(prefs.size, prefs.position);
     placeWindow(prefs.position);
 
     frmSetup *setup = setupForm();
@@ -280,6 +287,7 @@ Preferences frmMonitor::gatherPreferences()
     for (int n = 1; n <= kRelayCount; ++n)
         prefs.relays[n - 1] = {relayButton(n)->text(), !relayLamp(n)->isHidden()};
     prefs.position = positionInTwips();
+    prefs.size = {double(width() * kTwips), double(height() * kTwips)};
     for (int entry = 1; entry <= kBandStatusCount; ++entry)
         prefs.bandStatus[entry - 1] = !bandIndicator(indicatorForStatus(entry))->isHidden();
     return prefs;
@@ -312,24 +320,52 @@ void frmMonitor::closeEvent(QCloseEvent *event)
     QCoreApplication::exit(0);
 }
 
+// The frame's outer size less the window's own (the window system's frame), guessed until
+// the window system has told it.
+QSize frmMonitor::frameMargins() const
+{
+    const QSize margins = frameGeometry().size() - size();
+    return margins.isEmpty() ? QSize(8, 32) : margins;
+}
+
+int frmMonitor::titleHeight() const
+{
+    return std::max(geometry().top() - frameGeometry().top(), 8);
+}
+
+// The size the panel wants for the running font, with the menu bar, shrunk to the screen.
+QSize frmMonitor::naturalSize() const
+{
+    const QSize wanted(m_panel->sizeHint().width(), m_panel->sizeHint().height() + menuBar()->sizeHint().height());
+    return fittedSize(wanted, frameMargins(), QGuiApplication::primaryScreen());
+}
+
+void frmMonitor::sizeWindow(const WindowSize &stored, const WindowPosition &position)
+{
+    if (!stored.isValid())
+        return;  // the natural size, or what the user made of it since
+    const QPoint place(int(position.left / kTwips), int(position.top / kTwips));
+    const QScreen *screen = QGuiApplication::screenAt(place);
+    const QRect area = (screen ? screen : QGuiApplication::primaryScreen())->availableGeometry();
+    const QSize room = area.size() - frameMargins();
+    resize(std::min(int(std::lround(stored.width / kTwips)), room.width()),
+           std::min(int(std::lround(stored.height / kTwips)), room.height()));
+}
+
+// Positions are the frame's outer top left, as pos() and move() take them for a window,
+// so a saved place comes back as it was. One whose title bar would be out of reach comes
+// back moved onto a screen; the stored place stays in the store until the next save.
 void frmMonitor::placeWindow(const WindowPosition &position)
 {
     const QPoint stored(int(position.left / kTwips), int(position.top / kTwips));
-    // The middle of the title bar must lie on a screen, or the user could not reach the
-    // window; the stored place stays in the store until the next save.
-    if (QGuiApplication::screenAt(stored + QPoint(frameGeometry().width() / 2, 10))) {
-        move(stored);
-        return;
-    }
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    QRect frame = frameGeometry();
-    frame.moveCenter(available.center());
-    move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
+    move(reachablePosition(QRect(stored, frameGeometry().size()), titleHeight()));
 }
 
+// Where the window stands, as it would be placed again: never a place out of reach.
 WindowPosition frmMonitor::positionInTwips() const
 {
-    return {double(pos().x() * kTwips), double(pos().y() * kTwips)};
+    const QPoint place = reachablePosition(frameGeometry(), titleHeight());
+    return {double(place.x() * kTwips), double(place.y() * kTwips)};
 }
 
 void frmMonitor::BandReset()

@@ -7,8 +7,10 @@
 // Between loading and band following off it takes a fresh link to the link server; band
 // buttons and the band-following tick drive the band relays 13..16 on the same port.
 // Closing it saves every setting from the widgets and ends the program. It owns the setup
-// dialog (created hidden on first use, destroyed when the dialog closes). All on the UI
-// thread; failures are shown in non-blocking message boxes titled "Tovana".
+// dialog (created hidden on first use, destroyed when the dialog closes). The window can be
+// resized and the panel scales with it; its size is stored in the store's [Window]
+// section. All on the UI thread; failures are shown in non-blocking message boxes titled
+// "Tovana".
 #pragma once
 
 #include "Preferences.h"
@@ -89,6 +91,10 @@ private:
     void activate();
     void applyPreferences(const Preferences &prefs);
     Preferences gatherPreferences();
+    QSize frameMargins() const;
+    int titleHeight() const;
+    QSize naturalSize() const;
+    void sizeWindow(const WindowSize &stored, const WindowPosition &position);
     void placeWindow(const WindowPosition &position);
     WindowPosition positionInTwips() const;
     void configurePort(const PortConfig &port);

@@ -13,6 +13,9 @@ namespace tovana {
 constexpr int kMeterCount = 8;
 constexpr int kRelayCount = 12;
 constexpr int kBandStatusCount = 10;
+// Characters a relay label is made for: the setup dialog takes no more when typing, and
+// a relay button holds that many of the widest letters. Longer stored labels stay whole.
+constexpr int kRelayLabelLength = 8;
 
 // One colour band of a gauge ring; colour laid out 0x00BBGGRR (red in the low byte).
 struct Annulus {

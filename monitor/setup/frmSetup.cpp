@@ -3,6 +3,8 @@
 #include "frmSetup.h"
 
 #include "CommPort.h"
+#include "MonitorPanel.h"
+#include "Records.h"
 #include "frmMonitor.h"
 
 #include <QCloseEvent>
@@ -19,6 +21,7 @@
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tovana {
 
@@ -215,10 +218,16 @@ QWidget *frmSetup::buildRelaysTab()
         const int row = (n - 1) / 4;
         const int column = (n - 1) % 4;
         QLineEdit *box = textBox(kRelayBoxNames[n - 1], {});
+        box->setMaxLength(kRelayLabelLength);
         m_relayBoxes[n - 1] = box;
         // Only a real change of the text retitles the button; setting the same text is none.
-        connect(box, &QLineEdit::textChanged, this,
-                [this, n](const QString &text) { m_monitor->relayButton(n)->setText(text); });
+        connect(box, &QLineEdit::textChanged, this, [this, box, n](const QString &text) {
+            m_monitor->panel()->setRelayCaption(n, text);
+            box->setToolTip(text.size() > kRelayLabelLength ? text : QString());
+        });
+        // Typing adds no more than the label length; a longer loaded label may only shrink.
+        connect(box, &QLineEdit::textEdited, this,
+                [box](const QString &text) { box->setMaxLength(std::max<int>(kRelayLabelLength, text.size())); });
         grid->addWidget(box, 2 * row, column);
         grid->addWidget(new QLabel(QStringLiteral("Relay %1").arg(n)), 2 * row + 1, column, Qt::AlignTop);
     }
@@ -227,9 +236,12 @@ QWidget *frmSetup::buildRelaysTab()
     return tab;
 }
 
+// A stored label longer than the box takes when typing is shown, used and saved whole.
 void frmSetup::setRelayLabel(int relay, const QString &text)
 {
-    relayLabelBox(relay)->setText(text);
+    QLineEdit *box = relayLabelBox(relay);
+    box->setMaxLength(std::max<int>(kRelayLabelLength, text.size()));
+    box->setText(text);
 }
 
 void frmSetup::selectPortOption(int number)

@@ -36,6 +36,7 @@ public:
     explicit frmSetup(frmMonitor *monitor);
 
     // Relay n (1..12): its label box; a real change of the text retitles the relay button.
+    // Typing stops at kRelayLabelLength characters; a longer label set here stays whole.
     QLineEdit *relayLabelBox(int relay) const { return m_relayBoxes.at(relay - 1); }
     void setRelayLabel(int relay, const QString &text);
 

@@ -3,11 +3,14 @@
 // The main window's acquisition: readings on the gauges, the activity lamps, the response
 // setting, re-activation, and a board that goes away under the running cycle.
 #include "BoardScript.h"
+#include "Eventually.h"
 #include "BoardSimProcess.h"
 #include "MessageBoxes.h"
 #include "MeterAcquisition.h"
 #include "MonitorFixture.h"
 #include "MonitorPanel.h"
+
+#include <QLabel>
 
 using namespace tovana;
 
@@ -100,6 +103,30 @@ TEST_F(Acquisition, LampsKeepAlternatingWhileTheWindowIsHidden)
     ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
     EXPECT_FALSE(lampB());
     EXPECT_DOUBLE_EQ(window->gauge(0)->NeedleValue(), 5) << "the gauges follow while hidden";
+}
+
+TEST_F(Acquisition, SilentBoardIsToldBesideComPortUntilItAnswersAgain)
+{
+    frmMonitor &w = startWith();
+    QLabel *notice = find<QLabel>("Label3");
+    ASSERT_NE(notice, nullptr);
+    ASSERT_TRUE(script.answerCycle({51, 51, 51, 51, 51, 51, 51, 51}));
+    ASSERT_TRUE(script.answer(1, "\x40"));
+    ASSERT_TRUE(script.expect(2));  // and the board falls silent
+
+    ASSERT_EVENTUALLY(!notice->isHidden(), kTimeoutMs);
+    EXPECT_EQ(notice->text(), "No reply from the board");
+    EXPECT_GT(notice->x(), 0);
+    EXPECT_EQ(notice->geometry().right() < find("Label1")->x(), true) << "beside \"Com Port\"";
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(w.gauge(i)->noReading()) << i;
+    EXPECT_TRUE(script.unread().isEmpty()) << "the cycle goes on waiting and asks nothing more";
+
+    board.send("\x80");
+    ASSERT_EVENTUALLY(notice->isHidden(), kTimeoutMs);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_FALSE(w.gauge(i)->noReading()) << i;
+    ASSERT_TRUE(script.expect(3)) << "and goes on where it waited";
 }
 
 TEST_F(Acquisition, ResponseSettingReachesTheRunningCycle)

@@ -28,7 +28,7 @@ TEST_F(MainWindow, WindowHoldsEveryControlUnderItsDesignName)
 {
     frmMonitor &w = start();
     EXPECT_EQ(w.windowTitle(), "Tovana");
-    EXPECT_EQ(w.centralWidget()->size(), QSize(232, 477));
+    EXPECT_EQ(w.centralWidget(), w.panel());
 
     for (int i = 0; i < 8; ++i)
         EXPECT_TRUE(find<AGauge>(QString("AGauge1_%1").arg(i))) << i;
@@ -67,8 +67,8 @@ TEST_F(MainWindow, WindowHoldsEveryControlUnderItsDesignName)
     EXPECT_EQ(find<QPushButton>("Command34")->geometry(), find<QPushButton>("Command32")->geometry());
     EXPECT_EQ(find<QPushButton>("Command33")->geometry(), find<QPushButton>("Command31")->geometry());
     EXPECT_GT(find("Command32")->y(), find("Command31")->y()) << "\"On\" lies below \"Off\"";
-    for (const char *name : {"Picture2", "Picture3", "Picture4", "Picture5"})
-        EXPECT_EQ(find(name)->size(), QSize(15, 15)) << name;
+    for (const char *name : {"Picture3", "Picture4", "Picture5"})
+        EXPECT_EQ(find(name)->size(), find("Picture2")->size()) << name;
     EXPECT_GT(zIndex(find("Picture3")), zIndex(find("Picture2")));
     EXPECT_GT(zIndex(find("Picture5")), zIndex(find("Picture4")));
 
@@ -79,26 +79,34 @@ TEST_F(MainWindow, WindowHoldsEveryControlUnderItsDesignName)
     EXPECT_EQ(timer->interval(), 200);
 }
 
-TEST_F(MainWindow, ControlsSitAtTheirDesignedPlacesInPixels)
+// Places in twips, as designed: the whole layout at one scale, centred in the panel.
+TEST_F(MainWindow, ControlsKeepTheirDesignedPlacesAtOneScale)
 {
-    start();
-    EXPECT_EQ(find("AGauge1_0")->geometry(), QRect(8, 8, 105, 57));
-    EXPECT_EQ(find("AGauge1_5")->geometry(), QRect(120, 136, 105, 57));
-    EXPECT_EQ(find("AGauge1_6")->geometry(), QRect(8, 200, 105, 57));
-    EXPECT_EQ(find("Command2")->geometry(), QRect(8, 280, 49, 20));
-    EXPECT_EQ(find("Command13")->geometry(), QRect(176, 360, 49, 20));
-    EXPECT_EQ(find("Picture1_0")->geometry(), QRect(16, 264, 33, 9));
-    EXPECT_EQ(find("Picture1_27")->geometry(), QRect(184, 344, 33, 9));
-    EXPECT_EQ(find("Picture1_27")->geometry(), find("Picture1_11")->geometry());
-    EXPECT_EQ(find("Frame1")->geometry(), QRect(5, 384, 173, 65));
-    EXPECT_EQ(find("Frame2")->geometry(), QRect(183, 384, 41, 65));
-    EXPECT_EQ(find("Picture2")->pos(), QPoint(192, 456));
-    EXPECT_EQ(find("Picture4")->pos(), QPoint(208, 456));
-    EXPECT_EQ(find("Label1")->pos(), QPoint(144, 456));
-    EXPECT_EQ(find("Command1")->size(), QSize(25, 17));
-    EXPECT_EQ(find("Command1")->y(), 400);
-    EXPECT_EQ(find("Command26")->y(), 424);
-    EXPECT_GT(find("Label2")->x(), find("Command29")->geometry().right()) << "the band code sits right of \"10\"";
+    frmMonitor &w = start();
+    for (const QSize size : {w.panel()->size(), QSize(700, 900), QSize(300, 1300)}) {
+        w.panel()->resize(size);
+        const double scale = std::min(size.width() / 232.0, size.height() / 477.0);
+        EXPECT_DOUBLE_EQ(w.panel()->scale(), scale);
+        const QPointF origin((size.width() - 232 * scale) / 2, (size.height() - 477 * scale) / 2);
+        const std::pair<const char *, QRectF> places[] = {
+            {"AGauge1_0", {120, 120, 1575, 855}}, {"AGauge1_5", {1800, 2040, 1575, 855}},
+            {"AGauge1_6", {120, 3000, 1575, 855}}, {"Command2", {120, 4200, 735, 300}},
+            {"Command13", {2640, 5400, 735, 300}}, {"Picture1_0", {240, 3960, 495, 135}},
+            {"Picture1_27", {2760, 5160, 495, 135}}, {"Frame1", {75, 5760, 2608, 975}},
+            {"Frame2", {2745, 5760, 615, 975}}, {"Picture2", {2880, 6840, 225, 225}},
+            {"Picture4", {3120, 6840, 225, 225}}, {"Label1", {2160, 6840, 705, 225}},
+            {"Command1", {195, 6000, 375, 255}}, {"Command26", {195, 6360, 375, 255}}};
+        for (const auto &[name, twips] : places) {
+            const QRectF expected(origin + twips.topLeft() * scale / 15, twips.size() * scale / 15);
+            const QRect actual = find(name)->geometry();
+            EXPECT_NEAR(actual.x(), expected.x(), 1) << name << " at " << size.width() << "x" << size.height();
+            EXPECT_NEAR(actual.y(), expected.y(), 1) << name;
+            EXPECT_NEAR(actual.width(), expected.width(), 1) << name;
+            EXPECT_NEAR(actual.height(), expected.height(), 1) << name;
+        }
+        EXPECT_EQ(find("Picture1_27")->geometry(), find("Picture1_11")->geometry());
+        EXPECT_GT(find("Label2")->x(), find("Command29")->geometry().right()) << "the band code sits right of \"10\"";
+    }
 }
 
 TEST_F(MainWindow, GreenRelayLampsLieOverTheRedOnes)
@@ -113,6 +121,34 @@ TEST_F(MainWindow, GreenRelayLampsLieOverTheRedOnes)
         EXPECT_EQ(green->palette().color(QPalette::Window), QColor(0, 192, 0));
         EXPECT_FALSE(red->isHidden()) << "the red bar is always there";
     }
+}
+
+// Seen in grey alone, as without telling red from green: an off lamp is hollow, an on
+// lamp filled; a selected band's indicator is framed in dark, its button is not.
+TEST_F(MainWindow, RelayAndBandStatesShowWithoutTheirColours)
+{
+    writeStore({{"RelayStatus2", "True"}, {"BandStatus5", "True"}});
+    frmMonitor &w = start();
+    const auto grey = [](const QImage &image, QPoint at) { return qGray(image.pixel(at)); };
+    const int background = qGray(w.panel()->palette().color(QPalette::Window).rgb());
+
+    // As the panel shows them, over its ground.
+    const QImage off = w.panel()->grab(w.relayLamp(1)->geometry()).toImage();
+    const QImage on = w.panel()->grab(w.relayLamp(2)->geometry()).toImage();
+    const QPoint inside(off.width() / 5, off.height() / 2);
+    EXPECT_NEAR(grey(off, inside), background, 12) << "off: an outline around the panel's ground";
+    EXPECT_GT(std::abs(grey(on, inside) - background), 60) << "on: filled";
+
+    const auto darkPixels = [](const QImage &image) {
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 70;
+        return dark;
+    };
+    const int selected = darkPixels(w.bandIndicator(5)->grab().toImage());
+    const int plain = darkPixels(w.panel()->bandButton(5)->grab().toImage());
+    EXPECT_GT(selected, 3 * plain) << selected << " against " << plain;
 }
 
 TEST_F(MainWindow, MenusOfferExitSetupHelpAndNeverTheFileCommands)

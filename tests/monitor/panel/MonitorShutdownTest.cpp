@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -58,6 +60,23 @@ TEST_F(ShutdownAndMenus, ClosingTheWindowSavesWhatTheWidgetsShow)
     EXPECT_EQ(store.value("Position-Top"), "3000");
     EXPECT_EQ(store.value("Meter-ComSettings"), "19200,n,8,1") << "saved as the port holds it";
     EXPECT_EQ(store.value("Multiplier5"), "1.0") << "a save leaves the multipliers alone";
+    EXPECT_EQ(home.readStore("Window"),
+              (QMap<QString, QString>{{"Width", QString::number(w.width() * 15)}, {"Height", QString::number(w.height() * 15)}}))
+        << "the size in a section of its own";
+}
+
+TEST_F(ShutdownAndMenus, WindowLeftOutOfReachIsSavedWhereItsTitleBarCanBeReached)
+{
+    frmMonitor &w = start();
+    for (const QPoint outside : {QPoint(-5000, -4000), QPoint(300, -25), QPoint(20000, 300)}) {
+        w.move(outside);
+        ASSERT_TRUE(w.SaveSettings());
+        const QMap<QString, QString> store = home.readStore();
+        const QPoint saved(store.value("Position-Left").toInt() / 15, store.value("Position-Top").toInt() / 15);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(saved)) << saved.x() << "," << saved.y() << " for " << outside.x() << "," << outside.y();
+        EXPECT_TRUE(screen.contains(saved + QPoint(w.frameGeometry().width() - 1, 0))) << "the whole title bar";
+    }
 }
 
 TEST_F(ShutdownAndMenus, ExitSavesAndTheNextStartShowsTheSameState)

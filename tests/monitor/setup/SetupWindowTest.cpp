@@ -159,20 +159,35 @@ TEST_F(SetupDialog, RelaysTabHasTwelveLabelledBoxesInRelayOrder)
     EXPECT_LT(setup->relayLabelBox(4)->y(), setup->relayLabelBox(5)->y());
 }
 
-TEST_F(SetupDialog, TypedRelayLabelShowsWholeOnItsButtonAtOnce)
+TEST_F(SetupDialog, RelayBoxTakesEightTypedCharactersAndKeepsALongerStoredLabelWhole)
 {
+    writeStore({{"Relay5", "Antenna 160"}, {"Relay7", "Preamp 70 cm"}});
     frmMonitor &w = start();
     frmSetup *setup = w.setupForm();
     setup->show();
     QLineEdit *box = setup->relayLabelBox(3);
     box->clear();
     QTest::keyClicks(box, "Tuner 160");
-    EXPECT_EQ(w.relayButton(3)->text(), "Tuner 160") << "nine characters, all of them";
+    EXPECT_EQ(box->text(), "Tuner 16") << "typing stops at eight, as the tab says";
+    EXPECT_EQ(w.relayButton(3)->text(), "Tuner 16") << "and the button shows it at once";
+    EXPECT_TRUE(w.relayButton(3)->toolTip().isEmpty());
+
+    QLineEdit *stored = setup->relayLabelBox(5);
+    EXPECT_EQ(stored->text(), "Antenna 160") << "a longer stored label is not cut";
+    EXPECT_EQ(w.relayButton(5)->text(), "Antenna 160");
+    EXPECT_EQ(w.relayButton(5)->toolTip(), "Antenna 160");
+    EXPECT_EQ(stored->toolTip(), "Antenna 160");
+    stored->end(false);
+    QTest::keyClick(stored, Qt::Key_Backspace);
+    QTest::keyClicks(stored, "00");
+    EXPECT_EQ(stored->text(), "Antenna 16") << "it may shrink but not grow";
 
     setup->relayLabelBox(12)->clear();
     EXPECT_EQ(w.relayButton(12)->text(), "");
     setup->close();
-    EXPECT_EQ(home.readStore().value("Relay3"), "Tuner 160");
+    EXPECT_EQ(home.readStore().value("Relay3"), "Tuner 16");
+    EXPECT_EQ(home.readStore().value("Relay5"), "Antenna 16");
+    EXPECT_EQ(home.readStore().value("Relay7"), "Preamp 70 cm") << "untouched, saved whole";
     EXPECT_EQ(home.readStore().value("Relay12"), "");
 }
 

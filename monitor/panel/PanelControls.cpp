@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
+#include "PanelControls.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <algorithm>
+
+namespace tovana {
+
+namespace {
+
+// The font scaled by `factor`, whichever unit it was given in.
+QFont scaledFont(const QFont &font, double factor)
+{
+    QFont scaled = font;
+    if (font.pointSizeF() > 0)
+        scaled.setPointSizeF(std::max(1.0, font.pointSizeF() * factor));
+    else
+        scaled.setPixelSize(std::max(1, int(font.pixelSize() * factor)));
+    return scaled;
+}
+
+} // namespace
+
+QFont FittingButton::captionFont() const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const int room = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width() - 2 * markWidth();
+    QFont shown = font();
+    for (int tries = 0; tries < 4; ++tries) {
+        const double advance = QFontMetricsF(shown).horizontalAdvance(option.text);
+        if (advance <= room || room <= 0)
+            break;
+        shown = scaledFont(shown, room / advance * 0.98);
+    }
+    return shown;
+}
+
+void FittingButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    if (sunken()) {
+        option.state |= QStyle::State_Sunken;
+        option.state &= ~QStyle::State_Raised;
+    }
+    const QFont shown = captionFont();
+    if (shown != font()) {
+        painter.setFont(shown);
+        option.fontMetrics = QFontMetrics(shown);
+    }
+    painter.drawControl(QStyle::CE_PushButton, option);
+    painter.save();
+    paintMark(painter);
+    painter.restore();
+}
+
+IndicatorButton::IndicatorButton(const QString &caption, QWidget *parent)
+    : FittingButton(caption, parent)
+{
+    // Only the weight is set here; family and size follow the panel.
+    QFont bold;
+    bold.setBold(true);
+    setFont(bold);
+}
+
+int IndicatorButton::markWidthFor(int height)
+{
+    return std::max(2, height / 8);
+}
+
+void IndicatorButton::paintMark(QPainter &painter)
+{
+    // A dark frame inside the bevel marks the selection in any colour vision.
+    const int width = markWidth();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(20, 60, 20), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    const double inset = 1 + width / 2.0;
+    painter.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+}
+
+LampBar::LampBar(Look look, QWidget *parent)
+    : QWidget(parent), m_look(look)
+{
+}
+
+void LampBar::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor colour = palette().color(QPalette::Window);
+    const double line = std::max(1.5, height() / 5.0);
+    const QRectF bar = QRectF(rect()).adjusted(line / 2, line / 2, -line / 2, -line / 2);
+    if (m_look == Look::Outlined) {
+        painter.setPen(QPen(colour, line));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(bar);
+        return;
+    }
+    painter.setPen(QPen(colour.darker(150), 1));
+    painter.setBrush(colour);
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    // The tick: on.
+    const double h = height();
+    const QPointF centre = QRectF(rect()).center();
+    QPainterPath tick;
+    tick.moveTo(centre + QPointF(-0.45 * h, 0));
+    tick.lineTo(centre + QPointF(-0.12 * h, 0.3 * h));
+    tick.lineTo(centre + QPointF(0.45 * h, -0.3 * h));
+    painter.setPen(QPen(Qt::white, std::max(1.2, h / 6), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(tick);
+}
+
+RoundLamp::RoundLamp(const QColor &colour, QWidget *parent)
+    : QWidget(parent), m_colour(colour)
+{
+}
+
+void RoundLamp::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double side = std::min(width(), height());
+    const QRectF lamp((width() - side) / 2 + side * 0.1, (height() - side) / 2 + side * 0.1, side * 0.8, side * 0.8);
+    QRadialGradient glow(lamp.center() - QPointF(side * 0.1, side * 0.13), side * 0.53);
+    glow.setColorAt(0, m_colour.lighter(170));
+    glow.setColorAt(1, m_colour);
+    painter.setBrush(glow);
+    painter.setPen(QPen(m_colour.darker(180), std::max(1.0, side / 15)));
+    painter.drawEllipse(lamp);
+}
+
+} // namespace tovana

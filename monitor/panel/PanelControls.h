@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
+// The panel's own small controls, drawn at whatever size the layout gives them. A state
+// shows by shape as well as by colour, so it reads without telling red from green: a
+// relay's off bar is outlined, its on bar filled and ticked; an indicator (selected band,
+// band following) is sunken, bold and framed. A button whose caption is wider than its
+// room draws it in a smaller text rather than losing letters.
+#pragma once
+
+#include <QColor>
+#include <QPushButton>
+#include <QWidget>
+
+namespace tovana {
+
+class FittingButton : public QPushButton {
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+    // The font the caption is drawn in: the button's own, or a smaller one that holds it.
+    QFont captionFont() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    // Drawn held in, whatever the mouse does.
+    virtual bool sunken() const { return false; }
+    // Room the mark takes from the caption on each side, in pixels.
+    virtual int markWidth() const { return 0; }
+    virtual void paintMark(QPainter &) {}
+};
+
+class IndicatorButton : public FittingButton {
+    Q_OBJECT
+public:
+    explicit IndicatorButton(const QString &caption, QWidget *parent = nullptr);
+    // Room the mark of an indicator of this height takes on each side.
+    static int markWidthFor(int height);
+
+protected:
+    bool sunken() const override { return true; }
+    int markWidth() const override { return markWidthFor(height()); }
+    void paintMark(QPainter &painter) override;
+};
+
+// A relay lamp bar in the colour of its palette's Window role.
+class LampBar : public QWidget {
+    Q_OBJECT
+public:
+    enum class Look { Outlined, FilledAndTicked };
+    LampBar(Look look, QWidget *parent = nullptr);
+    Look look() const { return m_look; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Look m_look;
+};
+
+// A round activity lamp with a highlight.
+class RoundLamp : public QWidget {
+    Q_OBJECT
+public:
+    RoundLamp(const QColor &colour, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_colour;
+};
+
+} // namespace tovana
