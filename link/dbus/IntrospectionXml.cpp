@@ -131,6 +131,8 @@ QString standardInterfaces()
         "<arg name=\"property_name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" direction=\"in\"/></method>\n"
         "    <method name=\"GetAll\"><arg name=\"interface_name\" type=\"s\" direction=\"in\"/>"
         "<arg name=\"values\" type=\"a{sv}\" direction=\"out\"/></method>\n"
+        "    <signal name=\"PropertiesChanged\"><arg name=\"interface_name\" type=\"s\"/>"
+        "<arg name=\"changed_properties\" type=\"a{sv}\"/><arg name=\"invalidated_properties\" type=\"as\"/></signal>\n"
         "  </interface>\n");
 }
 
@@ -166,6 +168,8 @@ QString connectorXml()
         QString body = standardInterfaces() + QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(connectorInterface));
         body += annotation("org.tethra.InterfaceId", connectorInterfaceId, "    ");
         body += annotation("org.tethra.ClassId", connectorClassId, "    ");
+        // A connector hands out the same object for as long as it lives.
+        body += annotation("org.freedesktop.DBus.Property.EmitsChangedSignal", std::string_view("const"), "    ");
         for (const Member &m : connectorMembers())
             body += memberXml(m);
         body += releaseXml() + QLatin1String("  </interface>\n");
@@ -181,6 +185,7 @@ QString varnexXml()
         QString body = standardInterfaces() + QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(varnexInterface));
         body += annotation("org.tethra.InterfaceId", varnexInterfaceIds()[0], "    ");
         body += annotation("org.tethra.EarlierInterfaceIds", joined(varnexInterfaceIds().subspan(1)), "    ");
+        body += annotation("org.freedesktop.DBus.Property.EmitsChangedSignal", std::string_view("true"), "    ");
         for (const Alias &alias : varnexAliases())
             body += annotation("org.tethra.Alias", QString::fromLatin1(alias.name.data(), qsizetype(alias.name.size())) + QLatin1Char(' ')
                                                        + QString::fromLatin1(alias.guid.data(), qsizetype(alias.guid.size())), "    ");

@@ -207,8 +207,9 @@ QDBusMessage LinkService::callObject(const QDBusMessage &message, int id)
     const std::shared_ptr<Varnex> object = it == m_objects.end() ? nullptr : it->second.object.lock();
     if (!object)
         return failure(message, status::objectNotConnected, message.path());
+    SignalSink &sink = *it->second.sink;
     if (message.interface() == propertiesInterface)
-        return objectProperties(message, *object);
+        return objectProperties(message, *object, sink);
     if (!isOwnInterface(message, varnexInterface))
         return failure(message, status::memberNotFound, message.interface());
     if (message.member() == QLatin1String("Release")) {
@@ -218,10 +219,10 @@ QDBusMessage LinkService::callObject(const QDBusMessage &message, int id)
             it->second.heldByClients.reset();
         return message.createReply();
     }
-    return command(message, *object);
+    return command(message, *object, sink);
 }
 
-QDBusMessage LinkService::objectProperties(const QDBusMessage &message, Varnex &object)
+QDBusMessage LinkService::objectProperties(const QDBusMessage &message, Varnex &object, SignalSink &sink)
 {
     const QVariantList args = message.arguments();
     const QString interface = args.value(0).toString();
@@ -251,8 +252,12 @@ QDBusMessage LinkService::objectProperties(const QDBusMessage &message, Varnex &
             return failure(message, status::unknownName, name);
         Value value;
         std::int32_t result = fromDBus(args.at(2), member->type, value);
-        if (result == status::ok)
+        if (result == status::ok) {
+            const std::string_view field = member->name;
+            sink.noteFields(object, {&field, 1});
             result = object.set(key, value);
+            sink.flushChanges();
+        }
         if (result != status::ok)
             return failure(message, result, name);
         return message.createReply();
@@ -260,7 +265,7 @@ QDBusMessage LinkService::objectProperties(const QDBusMessage &message, Varnex &
     return failure(message, status::memberNotFound, message.member());
 }
 
-QDBusMessage LinkService::command(const QDBusMessage &message, Varnex &object)
+QDBusMessage LinkService::command(const QDBusMessage &message, Varnex &object, SignalSink &sink)
 {
     const catalogue::Member *member = catalogue::findVarnexMember(message.member().toStdString());
     if (!member || member->kind != catalogue::Kind::Method)
@@ -274,8 +279,14 @@ QDBusMessage LinkService::command(const QDBusMessage &message, Varnex &object)
         if (converted != status::ok)
             return failure(message, converted, latin1(member->arguments[i].name));
     }
-    // The events go out from inside the call, so they precede the reply on the bus.
+    // The changes and the event go out from inside the call, in that order, so both
+    // precede the reply on the bus.
+    std::vector<std::string_view> stored;
+    for (const catalogue::Argument &argument : member->arguments)
+        stored.push_back(argument.field);
+    sink.noteFields(object, stored);
     const std::int32_t result = object.call(member->name, values);
+    sink.flushChanges();
     if (result != status::ok)
         return failure(message, result, message.member());
     return message.createReply();

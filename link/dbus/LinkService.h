@@ -5,7 +5,9 @@
 // member catalogue. It tracks which client holds what (a connector from CreateObject until
 // Release, a shared object from its first read of a connector's Varnex until Release) and
 // drops the holds of clients that leave the bus. idle() fires once nobody holds anything
-// for a short while (a longer grace at start). Runs on the one thread of the process.
+// for a short while (a longer grace at start). Every stored change of a shared object is
+// announced as PropertiesChanged before the call's event and reply (SignalSink). Runs on
+// the one thread of the process.
 #pragma once
 
 #include "VarnexConnector.h"
@@ -53,8 +55,8 @@ private:
     QDBusMessage callConnector(const QDBusMessage &message, int id);
     QDBusMessage callObject(const QDBusMessage &message, int id);
     QDBusMessage readVarnex(const QDBusMessage &message, int connectorId);
-    QDBusMessage objectProperties(const QDBusMessage &message, Varnex &object);
-    QDBusMessage command(const QDBusMessage &message, Varnex &object);
+    QDBusMessage objectProperties(const QDBusMessage &message, Varnex &object, SignalSink &sink);
+    QDBusMessage command(const QDBusMessage &message, Varnex &object, SignalSink &sink);
 
     int exportObject(const std::shared_ptr<Varnex> &object);
     QString objectPath(int id) const;

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The link server as its clients meet it: activated by a private bus from the build tree,
-// called over D-Bus, shared between clients, ending when nobody holds anything.
+// called over D-Bus, shared between clients, announcing its changes, ending when nobody
+// holds anything.
 #include "LinkTestClient.h"
 #include "MemberCatalogue.h"
 #include "PrivateBus.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
 #include <QProcess>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -277,7 +279,7 @@ TEST_F(LinkServer, IntrospectionPublishesTheCatalogue)
     ASSERT_FALSE(xml.hasError()) << qPrintable(xml.errorString());
     EXPECT_EQ(properties, 59);
     EXPECT_EQ(methods, 31 + 1 + 4) << "commands, Release, and the standard methods";
-    EXPECT_EQ(signalCount, 31);
+    EXPECT_EQ(signalCount, 31 + 1) << "events, and PropertiesChanged";
     EXPECT_EQ(enumerations, 16);
     EXPECT_EQ(annotations[QStringLiteral("Band")][QStringLiteral("org.tethra.DispId")], QStringLiteral("0x680300BD"));
     EXPECT_EQ(annotations[QStringLiteral("Band")][QStringLiteral("org.tethra.VtableOffset")], QStringLiteral("let 696, get 700"));
@@ -287,6 +289,7 @@ TEST_F(LinkServer, IntrospectionPublishesTheCatalogue)
               QStringLiteral("Set new Tuner state\r\n0 = OFF\r\n1 = ON\r\n2 = Start"));
     EXPECT_EQ(annotations[QStringLiteral("RaiseDual")][QStringLiteral("org.tethra.DispId")], QStringLiteral("31"));
     EXPECT_TRUE(annotations[QString()][QStringLiteral("org.tethra.Enumeration.tetCAT")].contains(QStringLiteral("trtCATOn=1")));
+    EXPECT_EQ(annotations[QString()][QStringLiteral("org.freedesktop.DBus.Property.EmitsChangedSignal")], QStringLiteral("true"));
 }
 
 TEST_F(LinkServer, SecondServerRefusesToStartWhileTheNameIsOwned)
@@ -299,4 +302,57 @@ TEST_F(LinkServer, SecondServerRefusesToStartWhileTheNameIsOwned)
     ASSERT_TRUE(second.waitForFinished(30000));
     EXPECT_NE(second.exitCode(), 0);
     EXPECT_TRUE(second.readAllStandardError().contains("already owned"));
+}
+
+TEST_F(LinkServer, AStoredChangeReachesOtherClientsWithTheValueAsStoredAndOnlyOnce)
+{
+    auto a = client(QStringLiteral("a"));
+    const QString object = a.connectShared();
+    EventRecorder heard(a.connection(), object);
+    const auto cli = [&](const QStringList &args) {
+        return runProgram(QStringLiteral(TETHRA_CLI_PATH), args, bus.environment()).exitCode;
+    };
+    ASSERT_EQ(cli({QStringLiteral("set"), QStringLiteral("Band"), QStringLiteral("5")}), 0);
+    ASSERT_EQ(cli({QStringLiteral("set"), QStringLiteral("Band"), QStringLiteral("5")}), 0);
+    ASSERT_EQ(cli({QStringLiteral("set"), QStringLiteral("CallSign"), QStringLiteral("G4ABC")}), 0);
+    ASSERT_EQ(cli({QStringLiteral("set"), QStringLiteral("CallSign"), QStringLiteral("G4ABC       ")}), 0);
+    ASSERT_EQ(cli({QStringLiteral("set"), QStringLiteral("Freq"), QStringLiteral("-0")}), 0);
+    ASSERT_TRUE(waitUntil([&] { return heard.changes.size() >= 3; }));
+    EXPECT_EQ(heard.changes, (QList<QVariantMap>{{{QStringLiteral("Band"), 5}},
+                                                 {{QStringLiteral("CallSign"), QStringLiteral("G4ABC       ")}},
+                                                 {{QStringLiteral("Freq"), -0.0}}}))
+        << "the same value again, as stored, changes nothing";
+    EXPECT_TRUE(heard.events.isEmpty()) << "a write raises no event";
+}
+
+TEST_F(LinkServer, ACommandStoresThenAnnouncesTheChangeThenRaisesItsEventThenReplies)
+{
+    auto a = client(QStringLiteral("a"));
+    const QString object = a.connectShared();
+    EventRecorder heard(a.connection(), object);
+    const QString longComment(40, QLatin1Char('c'));
+    const auto spot = [&] {
+        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.tethra.Tethra"), object,
+                                                           QStringLiteral("org.tethra.Tethra._Varnex"), QStringLiteral("SetSpot"));
+        call.setArguments({14.074, QStringLiteral("JA1XYZ"), longComment});
+        auto *reply = new QDBusPendingCallWatcher(a.connection().asyncCall(call));
+        QObject::connect(reply, &QDBusPendingCallWatcher::finished, [&heard, reply] {
+            // What a client that sees the event reads is what the change announced.
+            heard.order << QStringLiteral("reply");
+            reply->deleteLater();
+        });
+    };
+    spot();
+    ASSERT_TRUE(waitUntil([&] { return heard.order.contains(QStringLiteral("reply")); }));
+    EXPECT_EQ(heard.order, (QStringList{QStringLiteral("changed"), QStringLiteral("RaiseSpot"), QStringLiteral("reply")}));
+    ASSERT_EQ(heard.changes.size(), 1);
+    EXPECT_EQ(heard.changes[0], (QVariantMap{{QStringLiteral("NewFreq"), 14.074},
+                                             {QStringLiteral("NewCallSign"), QStringLiteral("JA1XYZ      ")},
+                                             {QStringLiteral("NewComment"), QString(30, QLatin1Char('c'))}}));
+    EXPECT_EQ(a.get(object, QStringLiteral("NewComment")), QVariant(QString(30, QLatin1Char('c'))));
+
+    heard.order.clear();
+    spot();
+    ASSERT_TRUE(waitUntil([&] { return heard.order.contains(QStringLiteral("reply")); }));
+    EXPECT_EQ(heard.order, (QStringList{QStringLiteral("RaiseSpot"), QStringLiteral("reply")})) << "nothing changed";
 }

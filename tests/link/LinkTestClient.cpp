@@ -2,10 +2,14 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "LinkTestClient.h"
 
+#include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
+#include <QProcess>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 namespace {
 const QString service = QStringLiteral("org.tethra.Tethra");
@@ -76,9 +80,38 @@ EventRecorder::EventRecorder(QDBusConnection connection, const QString &objectPa
 {
     connection.connect(service, objectPath, QStringLiteral("org.tethra.Tethra.__Varnex"), QString(), this,
                        SLOT(record(QDBusMessage)));
+    connection.connect(service, objectPath, properties, QStringLiteral("PropertiesChanged"), this,
+                       SLOT(recordChange(QDBusMessage)));
     // A round trip to the bus so the match rule is in place before the test goes on.
     connection.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                                                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")));
+}
+
+void EventRecorder::record(const QDBusMessage &event)
+{
+    events << event.member();
+    order << event.member();
+}
+
+void EventRecorder::recordChange(const QDBusMessage &signal)
+{
+    EXPECT_EQ(signal.arguments().value(0).toString(), varnexInterface);
+    EXPECT_EQ(signal.arguments().value(2).toStringList(), QStringList());
+    QVariantMap changed;
+    signal.arguments().value(1).value<QDBusArgument>() >> changed;
+    changes << changed;
+    order << QStringLiteral("changed");
+}
+
+ProgramResult runProgram(const QString &path, const QStringList &args, const QProcessEnvironment &environment)
+{
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(path, args);
+    if (!program.waitForFinished(30000))
+        return {-1, {}, QStringLiteral("%1 did not finish").arg(path)};
+    return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
+            QString::fromUtf8(program.readAllStandardError())};
 }
 
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // A client of the link server on a private bus, for the tests: raw calls that return the
-// reply (or error) so a test sees exactly what a client would, and an event recorder.
+// reply (or error) so a test sees exactly what a client would, a recorder of the object's
+// signals, and a way to run one of the programs against the bus.
 #pragma once
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QObject>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <QVariant>
 
@@ -34,16 +36,28 @@ private:
     QString m_connector;
 };
 
+// Records the events and PropertiesChanged of one object. Once made, nothing is missed.
 class EventRecorder : public QObject
 {
     Q_OBJECT
 public:
     EventRecorder(QDBusConnection connection, const QString &objectPath);
     QStringList events;
+    QList<QVariantMap> changes;
+    QStringList order;  // "changed" and event names as they came; a test may add its own marks
 
 public slots:
-    void record(const QDBusMessage &event) { events << event.member(); }
+    void record(const QDBusMessage &event);
+    void recordChange(const QDBusMessage &signal);
 };
+
+struct ProgramResult {
+    int exitCode;
+    QString out;
+    QString err;
+};
+// Runs a program to its end (30 s at most) in the environment given.
+ProgramResult runProgram(const QString &path, const QStringList &args, const QProcessEnvironment &environment);
 
 // Waits, serving events, until the condition holds or the time is up.
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000);
