@@ -81,6 +81,16 @@ LinkService::LinkService(const QDBusConnection &connection, int startGraceMs, in
 
 LinkService::~LinkService() = default;
 
+std::int32_t LinkService::keepState()
+{
+    if (m_ownConnector)
+        return status::ok;
+    const std::int32_t created = VarnexConnector::create(m_module, m_ownConnector);
+    if (created == status::ok)
+        m_idleTimer.stop();
+    return created;
+}
+
 QString LinkService::introspect(const QString &path) const
 {
     const QString root = QLatin1String(rootPath);
@@ -351,7 +361,7 @@ void LinkService::sweep()
 
 bool LinkService::anythingHeld() const
 {
-    if (!m_connectors.empty())
+    if (m_ownConnector || !m_connectors.empty())
         return true;
     for (const auto &[id, entry] : m_objects)
         if (!entry.holders.isEmpty())

@@ -32,6 +32,10 @@ public:
     LinkService(const QDBusConnection &connection, int startGraceMs, int lingerMs, QObject *parent = nullptr);
     ~LinkService() override;
 
+    // Holds a connector of the server's own from now on, so the shared object and its
+    // values outlive every client and the server never goes idle (tethra --stay).
+    std::int32_t keepState();
+
     QString introspect(const QString &path) const override;
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
 
@@ -72,6 +76,7 @@ private:
     QTimer m_idleTimer;
     int m_lingerMs;
     basTethra m_module;
+    std::unique_ptr<VarnexConnector> m_ownConnector;
     std::map<int, ConnectorEntry> m_connectors;
     std::map<int, ObjectEntry> m_objects;
     int m_nextConnector = 1;

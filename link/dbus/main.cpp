@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tethra: the link server. Started by the session bus when a client first calls it; ends
-// once no client holds a connector or the shared object, or when the bus goes away.
+// once no client holds a connector or the shared object, or when the bus goes away. With
+// --stay it runs on without clients (the state is kept) until the bus goes.
+#include "CommandLine.h"
 #include "IntrospectionXml.h"
 #include "LinkService.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
@@ -31,23 +34,21 @@ int fail(const QString &message)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args == QStringList{QStringLiteral("--version")} || args == QStringList{QStringLiteral("-v")}) {
-        std::printf("tethra %s (\"%s\")\nEXE Active X\nThis component allows a link from Varnak to Scrivo 5.\n",
-                    TETHRA_VERSION, TETHRA_VERSION_TEXT);
-        return 0;
-    }
-    const char usage[] = "Usage: tethra [--version]\n"
-                         "The link server; the session bus starts it when a client first calls it.\n";
-    if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {
-        std::fputs(usage, stdout);
-        return 0;
-    }
-    if (!args.isEmpty()) {
-        fail(QStringLiteral("unknown argument %1").arg(args.first()));
-        std::fputs(usage, stderr);
-        return 2;
-    }
+    QCoreApplication::setApplicationName(QStringLiteral("tethra"));
+    // The version as the executable's version resource gives it.
+    QCoreApplication::setApplicationVersion(QStringLiteral(TETHRA_VERSION " (\"" TETHRA_VERSION_TEXT "\")\n"
+                                                           "EXE Active X\nThis component allows a link from Varnak to Scrivo 5."));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "The link server: one shared link state object on the session bus for every client.\n"
+        "The bus starts it on a client's first call; it ends when no client holds anything."));
+    cli::addStandardOptions(parser);
+    const QCommandLineOption stay(QStringLiteral("stay"),
+                                  QStringLiteral("Keep running, and keep the state, while no client holds anything."));
+    parser.addOption(stay);
+    if (const auto status = cli::answer(parser, app.arguments()))
+        return *status;
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -83,6 +84,8 @@ int main(int argc, char **argv)
                                             .arg(QLatin1String(serviceName))));
     });
 
+    if (parser.isSet(stay) && service.keepState() != 0)
+        return fail(QStringLiteral("cannot hold the shared object"));
     QObject::connect(&service, &LinkService::idle, &app, [&bus] {
         bus.unregisterService(QLatin1String(serviceName));
         QCoreApplication::quit();

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The link server as its clients meet it: activated by a private bus from the build tree,
 // called over D-Bus, shared between clients, announcing its changes, ending when nobody
-// holds anything.
+// holds anything (unless started to stay).
 #include "LinkTestClient.h"
 #include "MemberCatalogue.h"
 #include "PrivateBus.h"
@@ -355,4 +355,19 @@ TEST_F(LinkServer, ACommandStoresThenAnnouncesTheChangeThenRaisesItsEventThenRep
     spot();
     ASSERT_TRUE(waitUntil([&] { return heard.order.contains(QStringLiteral("reply")); }));
     EXPECT_EQ(heard.order, (QStringList{QStringLiteral("RaiseSpot"), QStringLiteral("reply")})) << "nothing changed";
+}
+
+TEST_F(LinkServer, AServerStartedToStayKeepsTheStateBetweenOneShotClients)
+{
+    QProcess server;
+    server.setProcessEnvironment(bus.environment());
+    server.start(QStringLiteral(TETHRA_PATH), {QStringLiteral("--stay")});
+    ASSERT_TRUE(waitUntil([&] { return serverOnBus(); }));
+    const auto cli = [&](const QStringList &args) { return runProgram(QStringLiteral(TETHRA_CLI_PATH), args, bus.environment()); };
+    ASSERT_EQ(cli({QStringLiteral("set"), QStringLiteral("Band"), QStringLiteral("7")}).exitCode, 0);
+    QTest::qWait(1000);  // well past the linger of a server without clients
+    EXPECT_EQ(server.state(), QProcess::Running);
+    EXPECT_EQ(cli({QStringLiteral("get"), QStringLiteral("Band")}).out, QStringLiteral("7\n"));
+    server.terminate();
+    server.waitForFinished(10000);
 }
