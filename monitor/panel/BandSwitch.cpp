@@ -15,7 +15,9 @@ namespace tovana {
 BandSwitch::BandSwitch(MonitorPanel *panel, CommPort *port, LinkClient *link, QObject *parent)
     : QObject(parent), m_panel(panel), m_port(port), m_link(link)
 {
-    connect(m_link, &LinkClient::bandRead, this, &BandSwitch::onBandRead);
+    // A read of the previous object has nothing to say about the new one.
+    connect(m_link, &LinkClient::connected, this, &BandSwitch::abandonRead);
+    connect(m_link, &LinkClient::connectFailed, this, &BandSwitch::abandonRead);
 }
 
 void BandSwitch::BandReset()
@@ -50,12 +52,30 @@ void BandSwitch::tick()
 {
     if (m_codePending && m_port->isOpen())
         BandEncoder();
-    m_link->readBand();
+    if (m_readOut || !m_link->isConnected())
+        return;
+    m_readOut = true;
+    const quint64 generation = m_readGeneration;
+    m_link->read(QStringLiteral("Band"), this, [this, generation](const tethra::client::Reply &reply) {
+        if (generation != m_readGeneration)
+            return;
+        m_readOut = false;
+        if (!reply.ok() || reply.value.metaType().id() != QMetaType::Int)
+            return;
+        onBandRead(reply.value.toInt());
+        emit bandRead(reply.value.toInt());
+    });
 }
 
 void BandSwitch::stopFollowing()
 {
-    m_link->abandonRead();
+    abandonRead();
+}
+
+void BandSwitch::abandonRead()
+{
+    ++m_readGeneration;
+    m_readOut = false;
 }
 
 void BandSwitch::onBandRead(qint32 band)

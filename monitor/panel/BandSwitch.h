@@ -10,11 +10,15 @@
 
 #include <QObject>
 
+namespace tethra::client {
+class LinkClient;
+}
+
 namespace tovana {
 
 class CommPort;
-class LinkClient;
 class MonitorPanel;
+using tethra::client::LinkClient;
 
 class BandSwitch : public QObject {
     Q_OBJECT
@@ -29,20 +33,28 @@ public:
     // Leaves only the indicator of position 1..9 visible; sends nothing.
     void select(int position);
 
-    // The body of Timer1's tick while band following is on.
+    // The body of Timer1's tick while band following is on: one read of Band, unless the
+    // previous one is still out (a hung server costs at most the client's call timeout).
     void tick();
     // Band following is off: a read still under way will change nothing.
     void stopFollowing();
 
     bool codePending() const { return m_codePending; }
 
+signals:
+    // A read of Band came back with this value, after the step it drove.
+    void bandRead(qint32 band);
+
 private:
     void onBandRead(qint32 band);
+    void abandonRead();
 
     MonitorPanel *m_panel;
     CommPort *m_port;
     LinkClient *m_link;
     bool m_codePending = false;
+    bool m_readOut = false;
+    quint64 m_readGeneration = 0;  // bumped when a read under way stops counting
 };
 
 } // namespace tovana

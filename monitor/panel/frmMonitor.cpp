@@ -86,6 +86,7 @@ frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
     connect(m_panel->followOffButton(), &QPushButton::clicked, this, [this] { setBandFollowing(false); });
 
     m_link = new LinkClient(linkBus, this);
+    m_link->setConnectTimeout(5000);
     m_bands = new BandSwitch(m_panel, m_comm1, m_link, this);
     connect(m_timer1, &QTimer::timeout, m_bands, &BandSwitch::tick);
     for (int position = 1; position <= MonitorPanel::kBandCount; ++position)

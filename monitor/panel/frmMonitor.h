@@ -24,12 +24,16 @@ class QLabel;
 class QPushButton;
 class QTimer;
 
+namespace tethra::client {
+class LinkClient;
+}
+
 namespace tovana {
 
 class AGauge;
 class BandSwitch;
 class CommPort;
-class LinkClient;
+using tethra::client::LinkClient;
 class MeterAcquisition;
 class MonitorPanel;
 class frmSetup;

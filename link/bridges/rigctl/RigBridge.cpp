@@ -74,10 +74,13 @@ RigBridge::RigBridge(RigctlClient &rig, LinkClient &link, int pollIntervalMs, QO
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { pollSoon(); });
     connect(&m_rig, &RigctlClient::connected, this, &RigBridge::onRigConnected);
     connect(&m_rig, &RigctlClient::disconnected, this, &RigBridge::onRigDisconnected);
-    connect(&m_link, &LinkClient::up, this, &RigBridge::onLinkUp);
-    connect(&m_link, &LinkClient::down, this, &RigBridge::onLinkDown);
+    m_link.setReconnect(true);
+    m_link.watchEvents(events());
+    connect(&m_link, &LinkClient::connected, this, &RigBridge::onLinkUp);
+    connect(&m_link, &LinkClient::connectFailed, this,
+            [this](const QString &reason) { onLinkDown(QStringLiteral("cannot reach the link server: %1").arg(reason)); });
+    connect(&m_link, &LinkClient::disconnected, this, &RigBridge::onLinkDown);
     connect(&m_link, &LinkClient::event, this, &RigBridge::onEvent);
-    connect(&m_link, &LinkClient::failed, this, [this](const QString &what) { m_complaints.raise(what, what); });
 }
 
 QStringList RigBridge::events()
@@ -91,7 +94,7 @@ QStringList RigBridge::events()
 void RigBridge::start()
 {
     m_rig.start();
-    m_link.start();
+    m_link.connectToServer();
     m_pollTimer.start();
 }
 
@@ -112,7 +115,7 @@ void RigBridge::onRigDisconnected(const QString &reason)
     m_complaints.raise(kRigctldProblem,
                        QStringLiteral("cannot reach rigctld at %1: %2 (retrying)").arg(m_rig.address(), reason));
     m_radioAnswers = false;
-    m_link.write(QStringLiteral("CAT"), 0);
+    publish(QStringLiteral("CAT"), 0);
 }
 
 void RigBridge::onLinkUp()
@@ -121,8 +124,9 @@ void RigBridge::onLinkUp()
         say(QStringLiteral("connected to the link server"));
     m_complaints.clear(kLinkProblem);
     // A new shared object starts at its defaults: every value goes out again.
+    m_written.clear();
     if (!m_transceiver.isEmpty())
-        m_link.write(QStringLiteral("Transceiver"), m_transceiver);
+        publish(QStringLiteral("Transceiver"), m_transceiver);
     poll();
 }
 
@@ -159,7 +163,7 @@ void RigBridge::poll(std::function<void()> done)
 void RigBridge::publishFreq(const RigctlReply &reply)
 {
     m_radioAnswers = reply.ok();
-    m_link.write(QStringLiteral("CAT"), m_radioAnswers ? 1 : 0);
+    publish(QStringLiteral("CAT"), m_radioAnswers ? 1 : 0);
     if (!reply.ok()) {
         if (reply.answered)
             m_complaints.raise(kRadioProblem, QStringLiteral("the radio does not answer: %1").arg(reply.describe()));
@@ -172,8 +176,8 @@ void RigBridge::publishFreq(const RigctlReply &reply)
     if (!hz)
         return;
     m_freqHz = hz;
-    m_link.write(QStringLiteral("Freq"), toMhz(*hz));
-    m_link.write(QStringLiteral("Band"), BandTable::bandOf(*hz));
+    publish(QStringLiteral("Freq"), toMhz(*hz));
+    publish(QStringLiteral("Band"), BandTable::bandOf(*hz));
 }
 
 void RigBridge::publishMode(const RigctlReply &reply)
@@ -182,7 +186,7 @@ void RigBridge::publishMode(const RigctlReply &reply)
         return;
     m_mode = reply.value(QStringLiteral("Mode"));
     if (const auto code = ModeTable::codeOf(m_mode))
-        m_link.write(QStringLiteral("Mode"), *code);
+        publish(QStringLiteral("Mode"), *code);
     else
         m_complaints.raise(QStringLiteral("mode ") + m_mode,
                            QStringLiteral("radio mode %1 has no link mode code; Mode left unchanged").arg(m_mode));
@@ -191,7 +195,7 @@ void RigBridge::publishMode(const RigctlReply &reply)
 void RigBridge::publishPtt(const RigctlReply &reply)
 {
     if (const auto ptt = toLong(reply.value(QStringLiteral("PTT"))); reply.ok() && ptt)
-        m_link.write(QStringLiteral("PTT"), *ptt == 0 ? 0 : 1);
+        publish(QStringLiteral("PTT"), *ptt == 0 ? 0 : 1);
 }
 
 void RigBridge::publishVfo(const RigctlReply &reply)
@@ -201,7 +205,7 @@ void RigBridge::publishVfo(const RigctlReply &reply)
     const QString vfo = reply.value(QStringLiteral("VFO"));
     m_vfo = VfoTable::codeOf(vfo);
     if (m_vfo)
-        m_link.write(QStringLiteral("VFO"), *m_vfo);
+        publish(QStringLiteral("VFO"), *m_vfo);
     else
         m_complaints.raise(QStringLiteral("vfo ") + vfo,
                            QStringLiteral("radio VFO %1 has no link VFO code; VFO left unchanged").arg(vfo));
@@ -211,7 +215,7 @@ void RigBridge::publishSplit(const RigctlReply &reply)
 {
     if (const auto split = toLong(reply.value(QStringLiteral("Split"))); reply.ok() && split) {
         m_split = *split != 0;
-        m_link.write(QStringLiteral("Split"), m_split ? 1 : 0);
+        publish(QStringLiteral("Split"), m_split ? 1 : 0);
     }
 }
 
@@ -220,11 +224,11 @@ void RigBridge::publishTxFreq(const RigctlReply &reply)
     // Without split the radio transmits where it listens; the other VFO is no TX frequency.
     if (!m_split) {
         if (m_freqHz && m_radioAnswers)
-            m_link.write(QStringLiteral("TXFreq"), toMhz(*m_freqHz));
+            publish(QStringLiteral("TXFreq"), toMhz(*m_freqHz));
         return;
     }
     if (const auto hz = hzOf(reply.value(QStringLiteral("TX Frequency"))); reply.ok() && hz)
-        m_link.write(QStringLiteral("TXFreq"), toMhz(*hz));
+        publish(QStringLiteral("TXFreq"), toMhz(*hz));
 }
 
 void RigBridge::publishTransceiver(const RigctlReply &reply)
@@ -234,24 +238,52 @@ void RigBridge::publishTransceiver(const RigctlReply &reply)
     m_transceiver = QStringList{reply.value(QStringLiteral("Mfg name")), reply.value(QStringLiteral("Model name"))}
                         .join(QLatin1Char(' '))
                         .trimmed();
-    m_link.write(QStringLiteral("Transceiver"), m_transceiver);
+    publish(QStringLiteral("Transceiver"), m_transceiver);
 }
 
 void RigBridge::onEvent(const QString &name)
 {
     if (name == kRefresh) {
-        m_link.forgetWrites();
+        m_written.clear();
         if (!m_transceiver.isEmpty())
-            m_link.write(QStringLiteral("Transceiver"), m_transceiver);
-        poll([this] { m_link.call(QStringLiteral("SetOK")); });
+            publish(QStringLiteral("Transceiver"), m_transceiver);
+        poll([this] {
+            m_link.call(QStringLiteral("SetOK"), {}, this, [this](const tethra::client::Reply &reply) {
+                if (!reply.ok())
+                    m_complaints.raise(QStringLiteral("SetOK"), QStringLiteral("cannot call SetOK: %1").arg(reply.error));
+            });
+        });
         return;
     }
     for (const Request &r : kRequests) {
         if (name != QLatin1String(r.event))
             continue;
         const auto act = r.act;
-        m_link.read(QString::fromLatin1(r.field), [this, act](const QVariant &value) { (this->*act)(value); });
+        const QString field = QString::fromLatin1(r.field);
+        m_link.read(field, this, [this, act, field](const tethra::client::Reply &reply) {
+            if (reply.ok())
+                (this->*act)(reply.value);
+            else
+                m_complaints.raise(field, QStringLiteral("cannot read %1: %2").arg(field, reply.error));
+        });
     }
+}
+
+void RigBridge::publish(const QString &field, const QVariant &value)
+{
+    if (!m_link.isConnected())
+        return;
+    const auto last = m_written.constFind(field);
+    if (last != m_written.cend() && *last == value)
+        return;
+    m_written.insert(field, value);
+    m_link.write(field, value, this, [this, field](const tethra::client::Reply &reply) {
+        if (reply.ok())
+            return;
+        m_written.remove(field);  // so the next poll tries again
+        const QString what = QStringLiteral("cannot write %1: %2").arg(field, reply.error);
+        m_complaints.raise(what, what);
+    });
 }
 
 void RigBridge::refuse(const QString &what, const QString &why)

@@ -10,13 +10,18 @@
 
 #include "Complaints.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <QVariant>
 #include <functional>
 #include <optional>
 
+namespace tethra::client {
 class LinkClient;
+}
+using tethra::client::LinkClient;
 class RigctlClient;
 struct RigctlReply;
 
@@ -26,7 +31,7 @@ class RigBridge : public QObject
 public:
     RigBridge(RigctlClient &rig, LinkClient &link, int pollIntervalMs, QObject *parent = nullptr);
 
-    // The link events the bridge acts on; the link client subscribes to these.
+    // The link events the bridge acts on.
     static QStringList events();
     void start();
 
@@ -56,6 +61,9 @@ private:
     void onEvent(const QString &name);
     void poll(std::function<void()> done = {});
     void pollSoon();
+    // Writes a field of the shared object, unless the bridge last wrote the same value there.
+    // The value's type picks the D-Bus type: int for Long, double for Double, QString for String.
+    void publish(const QString &field, const QVariant &value);
 
     void publishFreq(const RigctlReply &reply);
     void publishMode(const RigctlReply &reply);
@@ -89,4 +97,5 @@ private:
     std::optional<int> m_vfo;
     bool m_split = false;
     QString m_transceiver;
+    QHash<QString, QVariant> m_written;  // cleared for a new shared object and by Refresh
 };

@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusError>
 #include <cstdio>
 
 namespace {
@@ -55,7 +56,7 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
 
     RigctlClient rig(parser.value(host), quint16(portNumber));
-    LinkClient link(bus, RigBridge::events());
+    tethra::client::LinkClient link(bus);
     RigBridge bridge(rig, link, intervalMs);
     bridge.start();
     return app.exec();

@@ -86,7 +86,7 @@ void BandFixture::start()
     const QDBusConnection connection = bus.connect("monitor");
     monitorName = connection.baseService();
     window = std::make_unique<tovana::frmMonitor>(connection);
-    reads = std::make_unique<QSignalSpy>(window->link(), &tovana::LinkClient::bandRead);
+    reads = std::make_unique<QSignalSpy>(window->bandSwitch(), &tovana::BandSwitch::bandRead);
     links = std::make_unique<QSignalSpy>(window->link(), &tovana::LinkClient::connected);
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return links->count() == 1; }, kWaitMs)) << "the window links to the server";
