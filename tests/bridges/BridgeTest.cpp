@@ -7,6 +7,8 @@
 #include "Eventually.h"
 
 #include <QDBusConnectionInterface>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 #include <csignal>
 #include <sys/types.h>
@@ -190,4 +192,32 @@ TEST_F(RigBridgeEndToEnd, ALinkServerThatDiesIsReplacedAndGetsEveryValueAgain)
     EXPECT_DOUBLE_EQ(field(QStringLiteral("Freq")).toDouble(), 18.1);
     EXPECT_EQ(field(QStringLiteral("CAT")).toInt(), 1);
     EXPECT_EQ(field(QStringLiteral("Transceiver")).toString(), QStringLiteral("Hamlib Dummy"));
+}
+
+TEST_F(RigBridgeEndToEnd, AJsonWatchShowsTheRadiosFrequencyChangesAsTheyHappen)
+{
+    QProcess watch;
+    watch.setProcessEnvironment(bus.environment());
+    watch.start(QStringLiteral(TETHRA_CLI), {QStringLiteral("--json"), QStringLiteral("watch")});
+    ASSERT_EVENTUALLY(watch.canReadLine(), kTimeout);
+    watch.readLine();  // the state at the start
+
+    QList<QJsonObject> changes;
+    // A change of Freq to mhz, and of Band to band with it or after it.
+    const auto seen = [&](double mhz, int band) {
+        while (watch.canReadLine()) {
+            const QJsonObject line = QJsonDocument::fromJson(watch.readLine()).object();
+            if (line[QLatin1String("type")].toString() == QLatin1String("change"))
+                changes << line[QLatin1String("values")].toObject();
+        }
+        const auto freq = std::find_if(changes.cbegin(), changes.cend(),
+                                       [mhz](const QJsonObject &c) { return c[QLatin1String("Freq")].toDouble() == mhz; });
+        return std::any_of(freq, changes.cend(), [band](const QJsonObject &c) { return c[QLatin1String("Band")].toInt() == band; });
+    };
+    ASSERT_TRUE(rigctld.set(QStringLiteral("F 14074000")));
+    ASSERT_EVENTUALLY(seen(14.074, 5), kTimeout);
+    ASSERT_TRUE(rigctld.set(QStringLiteral("F 7074000")));
+    ASSERT_EVENTUALLY(seen(7.074, 3), kTimeout);
+    watch.kill();
+    watch.waitForFinished(5000);
 }
