@@ -1,23 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// Figures of the link server on a private bus: property reads per second against the bus's
-// own round trip, command-to-event latency with 1, 8 and 32 watching clients, activation
-// time and the server's peak memory with 32 clients. Prints, asserts nothing.
+// Figures of the link server on a private bus: property reads per second against the true
+// ceiling of the same path (Peer.Ping answered by the tethra process itself: the same two
+// hops through the bus), GetAll of the whole object per second, the time from a Set by one
+// client to PropertiesChanged in 1, 8 and 32 watching processes, activation time and the
+// server's peak memory with 32 clients. Prints, asserts nothing.
+//
+// Reads and pings run in alternating batches and the medians of the batch rates are
+// compared, so that load from elsewhere on the machine falls on both alike. Each watcher
+// is a process of its own (this program with --watch), stamping every change on the
+// monotonic clock it shares with the writer.
+#include "LinkClient.h"
 #include "PrivateBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QObject>
+#include <QProcess>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,40 +37,38 @@ const QString service = QStringLiteral("org.tethra.Tethra");
 const QString props = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString varnexInterface = QStringLiteral("org.tethra.Tethra._Varnex");
 
-QDBusMessage call(QDBusConnection &c, const QString &path, const QString &iface, const QString &member, const QVariantList &args = {})
+qint64 monotonicNs()
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, member);
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+QDBusMessage message(const QString &destination, const QString &path, const QString &iface, const QString &member,
+                     const QVariantList &args = {})
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(destination, path, iface, member);
     m.setArguments(args);
-    return c.call(m, QDBus::Block, 30000);
+    m.setAutoStartService(!destination.startsWith(QLatin1Char(':')));
+    return m;
 }
 
-QString connectShared(QDBusConnection &c)
-{
-    const QString connector = call(c, QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
-                                   QStringLiteral("CreateObject"), {QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}")})
-                                  .arguments().value(0).value<QDBusObjectPath>().path();
-    return call(c, connector, props, QStringLiteral("Get"), {QStringLiteral("org.tethra.Tethra._VarnexConnector"), QStringLiteral("Varnex")})
-        .arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
-}
-
-class Watcher : public QObject
-{
-    Q_OBJECT
-public:
-    Watcher(QDBusConnection c, const QString &path, const QElapsedTimer &clock, std::vector<double> &samples, const qint64 &sentAt)
-        : m_clock(clock), m_samples(samples), m_sentAt(sentAt)
-    {
-        c.connect(service, path, QStringLiteral("org.tethra.Tethra.__Varnex"), QStringLiteral("RaiseFreq"), this, SLOT(heard()));
-        c.interface()->call(QStringLiteral("GetId"));
-    }
-public slots:
-    void heard() { m_samples.push_back(double(m_clock.nsecsElapsed() - m_sentAt) / 1000.0); }
-
-private:
-    const QElapsedTimer &m_clock;
-    std::vector<double> &m_samples;
-    const qint64 &m_sentAt;
+struct Shared {
+    QString server;  // the tethra process's unique name
+    QString object;
 };
+
+Shared connectShared(QDBusConnection &c)
+{
+    const QDBusMessage created = c.call(message(service, QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
+                                                QStringLiteral("CreateObject"), {QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}")}),
+                                        QDBus::Block, 30000);
+    const QString connector = created.arguments().value(0).value<QDBusObjectPath>().path();
+    const QDBusMessage object = c.call(message(created.service(), connector, props, QStringLiteral("Get"),
+                                               {QStringLiteral("org.tethra.Tethra._VarnexConnector"), QStringLiteral("Varnex")}),
+                                       QDBus::Block, 30000);
+    return {created.service(), object.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path()};
+}
 
 double percentile(std::vector<double> v, double p)
 {
@@ -68,52 +76,132 @@ double percentile(std::vector<double> v, double p)
     return v.empty() ? 0 : v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
 }
 
+// Calls per second: count calls, one at a time (window 1) or with `window` in flight.
+double rate(QDBusConnection &c, const QDBusMessage &m, int count, int window)
+{
+    QElapsedTimer t;
+    t.start();
+    if (window == 1) {
+        for (int i = 0; i < count; ++i)
+            c.call(m, QDBus::Block, 30000);
+        return count / (double(t.nsecsElapsed()) / 1e9);
+    }
+    int sent = 0, done = 0;
+    QEventLoop loop;
+    std::function<void()> next = [&] {
+        ++sent;
+        auto *w = new QDBusPendingCallWatcher(c.asyncCall(m, 30000));
+        QObject::connect(w, &QDBusPendingCallWatcher::finished, [&, w] {
+            w->deleteLater();
+            if (++done == count)
+                loop.quit();
+            else if (sent < count)
+                next();
+        });
+    };
+    for (int i = 0; i < window; ++i)
+        next();
+    loop.exec();
+    return count / (double(t.nsecsElapsed()) / 1e9);
+}
+
 void readRate()
 {
     PrivateBus bus;
     QDBusConnection c = bus.connect(QStringLiteral("reader"));
-    const QString object = connectShared(c);
-    constexpr int n = 5000;
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < n; ++i)
-        call(c, object, props, QStringLiteral("Get"), {varnexInterface, QStringLiteral("Band")});
-    const double reads = n / (double(t.nsecsElapsed()) / 1e9);
-    t.restart();
-    for (int i = 0; i < n; ++i)
-        c.interface()->call(QStringLiteral("GetId"));
-    const double ceiling = n / (double(t.nsecsElapsed()) / 1e9);
-    std::printf("property reads (Band):   %8.0f /s\nbus round trips (GetId): %8.0f /s\nratio:                   %8.2f\n",
-                reads, ceiling, reads / ceiling);
+    const Shared shared = connectShared(c);
+    const QDBusMessage get = message(shared.server, shared.object, props, QStringLiteral("Get"), {varnexInterface, QStringLiteral("Band")});
+    const QDBusMessage getAll = message(shared.server, shared.object, props, QStringLiteral("GetAll"), {varnexInterface});
+    const QDBusMessage ping = message(shared.server, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    for (int window : {1, 16}) {
+        std::vector<double> reads, pings, alls;
+        for (int batch = 0; batch < 15; ++batch) {
+            reads.push_back(rate(c, get, 400, window));
+            pings.push_back(rate(c, ping, 400, window));
+            alls.push_back(rate(c, getAll, 200, window));
+        }
+        const double r = percentile(reads, 0.5), p = percentile(pings, 0.5);
+        std::printf("%2d in flight: property reads (Band) %7.0f /s, Peer.Ping to tethra %7.0f /s, ratio %.2f; "
+                    "GetAll (59 fields) %7.0f /s\n",
+                    window, r, p, r / p, percentile(alls, 0.5));
+    }
 }
 
-void latency(int watchers)
+// --watch: a watcher process. Prints "ready" once subscribed, then "<Freq> <ns>" for every
+// change of Freq, stamped on arrival.
+int watchChanges()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    tethra::client::LinkClient link(bus);
+    link.watchChanges();
+    QObject::connect(&link, &tethra::client::LinkClient::subscribed, [] {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    });
+    QObject::connect(&link, &tethra::client::LinkClient::propertiesChanged, [](const QVariantMap &changed) {
+        const qint64 now = monotonicNs();
+        if (changed.contains(QStringLiteral("Freq"))) {
+            std::printf("%.0f %lld\n", changed.value(QStringLiteral("Freq")).toDouble(), static_cast<long long>(now));
+            std::fflush(stdout);
+        }
+    });
+    QObject::connect(&link, &tethra::client::LinkClient::connectFailed, [] { QCoreApplication::exit(1); });
+    QObject::connect(&link, &tethra::client::LinkClient::disconnected, [] { QCoreApplication::exit(0); });
+    link.connectToServer();
+    return QCoreApplication::exec();
+}
+
+void changeLatency(int watchers)
 {
     PrivateBus bus;
-    QDBusConnection caller = bus.connect(QStringLiteral("caller"));
-    const QString object = connectShared(caller);
-    QElapsedTimer clock;
-    clock.start();
-    qint64 sentAt = 0;
-    std::vector<double> samples;
-    std::vector<std::unique_ptr<Watcher>> list;
+    QDBusConnection writer = bus.connect(QStringLiteral("writer"));
+    const Shared shared = connectShared(writer);
+    std::vector<std::unique_ptr<QProcess>> processes;
+    QHash<QProcess *, QByteArray> pending;
+    QHash<int, std::vector<qint64>> arrivals;  // round -> stamps
+    int ready = 0;
     for (int i = 0; i < watchers; ++i) {
-        QDBusConnection c = bus.connect(QStringLiteral("w%1").arg(i));
-        list.push_back(std::make_unique<Watcher>(c, connectShared(c), clock, samples, sentAt));
+        auto process = std::make_unique<QProcess>();
+        QProcess *p = process.get();
+        process->setProcessEnvironment(bus.environment());
+        QObject::connect(p, &QProcess::readyReadStandardOutput, [&, p] {
+            pending[p] += p->readAllStandardOutput();
+            qsizetype end;
+            while ((end = pending[p].indexOf('\n')) >= 0) {
+                const QByteArray line = pending[p].left(end);
+                pending[p].remove(0, end + 1);
+                if (line == "ready")
+                    ++ready;
+                else
+                    arrivals[line.split(' ').value(0).toInt()].push_back(line.split(' ').value(1).toLongLong());
+            }
+        });
+        process->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--watch")});
+        processes.push_back(std::move(process));
     }
+    const QDeadlineTimer setup(60000);
+    while (ready < watchers && !setup.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+
+    std::vector<double> samples;
     constexpr int rounds = 200;
-    for (int r = 0; r < rounds; ++r) {
-        const std::size_t expected = samples.size() + std::size_t(watchers);
-        QDBusMessage m = QDBusMessage::createMethodCall(service, object, varnexInterface, QStringLiteral("SetFreq"));
-        m.setArguments({14.0 + r});
-        sentAt = clock.nsecsElapsed();
-        caller.asyncCall(m);
+    for (int r = 1; r <= rounds; ++r) {
+        const QDBusMessage set = message(shared.server, shared.object, props, QStringLiteral("Set"),
+                                         {varnexInterface, QStringLiteral("Freq"), QVariant::fromValue(QDBusVariant(double(r)))});
+        const qint64 sentAt = monotonicNs();
+        writer.asyncCall(set);
         const QDeadlineTimer deadline(10000);
-        while (samples.size() < expected && !deadline.hasExpired())
+        while (arrivals.value(r).size() < std::size_t(watchers) && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        for (qint64 stamp : arrivals.value(r))
+            samples.push_back(double(stamp - sentAt) / 1000.0);
     }
-    std::printf("command->event, %2d watchers: median %7.0f us, p99 %7.0f us (%zu deliveries)\n", watchers,
-                percentile(samples, 0.5), percentile(samples, 0.99), samples.size());
+    std::printf("Set -> PropertiesChanged, %2d watching processes: median %6.0f us, p99 %6.0f us (%zu deliveries)\n",
+                watchers, percentile(samples, 0.5), percentile(samples, 0.99), samples.size());
+    for (auto &process : processes) {
+        process->kill();
+        process->waitForFinished(5000);
+    }
 }
 
 void activation()
@@ -130,14 +218,15 @@ void peakMemory()
 {
     PrivateBus bus;
     std::vector<QDBusConnection> clients;
-    QString object;
+    Shared shared;
     for (int i = 0; i < 32; ++i) {
         clients.push_back(bus.connect(QStringLiteral("c%1").arg(i)));
-        object = connectShared(clients.back());
+        shared = connectShared(clients.back());
     }
     for (int i = 0; i < 100; ++i)
-        call(clients[std::size_t(i % 32)], object, varnexInterface, QStringLiteral("SetSpot"),
-             {7.0, QStringLiteral("CALL%1").arg(i), QString(1000, QLatin1Char('c'))});
+        clients[std::size_t(i % 32)].call(message(shared.server, shared.object, varnexInterface, QStringLiteral("SetSpot"),
+                                                  {7.0, QStringLiteral("CALL%1").arg(i), QString(1000, QLatin1Char('c'))}),
+                                          QDBus::Block, 30000);
     const uint pid = clients[0].interface()->servicePid(service).value();
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     status.open(QIODevice::ReadOnly);
@@ -151,12 +240,12 @@ void peakMemory()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (app.arguments().contains(QStringLiteral("--watch")))
+        return watchChanges();
     readRate();
     for (int watchers : {1, 8, 32})
-        latency(watchers);
+        changeLatency(watchers);
     activation();
     peakMemory();
     return 0;
 }
-
-#include "link_bench.moc"
