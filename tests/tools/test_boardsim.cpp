@@ -116,13 +116,22 @@ TEST_F(BoardSimTest, SilentBoardSwitchesRelaysButNeverAnswers)
     EXPECT_EQ(line.read(1, 200), QByteArray());
 }
 
-TEST_F(BoardSimTest, DoubledReplyArrivesTwice)
+TEST_F(BoardSimTest, DoubledReplyArrivesTwiceUntilTheBoardHeals)
 {
-    BoardSimProcess sim({"--double", "1", "--channel", "5=const:77"});
+    BoardSimProcess sim({"--double", "1", "--heal-after", "3", "--channel", "5=const:77"});
     ASSERT_TRUE(sim.waitUntilReady());
     Line line(link(1));
     line.send(QByteArray("\x05", 1));
     EXPECT_EQ(line.read(2), QByteArray("\x4D\x4D", 2));
+
+    // Once healed, a query gets its one reply and nothing after it.
+    QByteArray replies;
+    for (int attempt = 0; attempt < 40 && replies.size() != 1; ++attempt) {
+        ::usleep(250000);
+        line.send(QByteArray("\x05", 1));
+        replies = line.read(2, 250);
+    }
+    EXPECT_EQ(replies, QByteArray("\x4D", 1));
 }
 
 TEST_F(BoardSimTest, LateReplyComesAfterCommandsSentLater)

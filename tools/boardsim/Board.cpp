@@ -21,6 +21,8 @@ Board::Board(const Options &options, std::FILE *log, Clock::time_point start)
         // 10 bits a byte: start, eight data bits, stop.
         m_byteTime = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(10.0 / options.baud));
     }
+    if (options.healAfterS > 0)
+        m_healed = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.healAfterS));
     scheduleStray(start);
 }
 
@@ -35,15 +37,17 @@ void Board::receive(unsigned char byte, Clock::time_point now)
 
 void Board::answer(int channel, Clock::time_point queryArrived)
 {
-    if (m_options.silent || chance(m_options.dropRate))
+    const bool faults = faulty(queryArrived);
+    if (faults && (m_options.silent || chance(m_options.dropRate)))
         return;
     const double seconds = std::chrono::duration<double>(queryArrived - m_start).count();
     const auto reading = static_cast<unsigned char>(
         m_options.channels[static_cast<std::size_t>(channel - 1)].readingAt(seconds, m_random));
-    const int copies = chance(m_options.doubleRate) ? 2 : 1;
+    const int copies = faults && chance(m_options.doubleRate) ? 2 : 1;
+    const auto late = std::chrono::milliseconds(faults ? m_options.lateMs : 0);
     for (int i = 0; i < copies; ++i) {
         m_lineOutFree = std::max(queryArrived, m_lineOutFree) + m_byteTime;
-        m_outgoing.emplace(m_lineOutFree + std::chrono::milliseconds(m_options.lateMs), reading);
+        m_outgoing.emplace(m_lineOutFree + late, reading);
     }
 }
 
@@ -85,7 +89,8 @@ std::optional<Clock::time_point> Board::nextDue() const
 std::string Board::takeDue(Clock::time_point now)
 {
     if (m_nextStray && *m_nextStray <= now) {
-        m_outgoing.emplace(*m_nextStray, static_cast<unsigned char>(std::uniform_int_distribution<int>(0, 255)(m_random)));
+        if (faulty(*m_nextStray))
+            m_outgoing.emplace(*m_nextStray, static_cast<unsigned char>(std::uniform_int_distribution<int>(0, 255)(m_random)));
         scheduleStray(*m_nextStray);
     }
     std::string due;
@@ -98,8 +103,10 @@ std::string Board::takeDue(Clock::time_point now)
 
 void Board::scheduleStray(Clock::time_point after)
 {
-    if (m_options.strayPerSecond <= 0)
+    if (m_options.strayPerSecond <= 0 || !faulty(after)) {
+        m_nextStray.reset();
         return;
+    }
     const double gap = std::exponential_distribution<double>(m_options.strayPerSecond)(m_random);
     m_nextStray = after + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(gap));
 }
@@ -108,6 +115,11 @@ void Board::line(const std::string &text)
 {
     std::fprintf(m_log, "%s\n", text.c_str());
     std::fflush(m_log);
+}
+
+bool Board::faulty(Clock::time_point now) const
+{
+    return !m_healed || now < *m_healed;
 }
 
 bool Board::chance(double rate)

@@ -39,10 +39,13 @@ private:
     void scheduleStray(Clock::time_point after);
     void line(const std::string &text);
     bool chance(double rate);
+    // Whether the faults asked for still apply at this moment.
+    bool faulty(Clock::time_point now) const;
 
     const Options &m_options;
     std::FILE *m_log;
     Clock::time_point m_start;
+    std::optional<Clock::time_point> m_healed;  // when the faults end
     Clock::duration m_byteTime{};
     Clock::time_point m_lineInFree;   // when the incoming line has carried the last byte
     Clock::time_point m_lineOutFree;  // when the outgoing line has carried the last reply

@@ -35,6 +35,7 @@ const char kHelp[] =
     "  --double RATE       send a reply twice with probability RATE (0..1)\n"
     "  --drop RATE         leave a query unanswered with probability RATE (0..1)\n"
     "  --stray PER_SECOND  send random stray bytes, PER_SECOND on average\n"
+    "  --heal-after S      the faults end S seconds after start (0.5, 30, ...)\n"
     "  --seed N            seed of the random faults and noise (default 1)\n"
     "  -h, --help          show this help\n"
     "  -v, --version       show the version\n";
@@ -122,6 +123,8 @@ std::optional<Options> parseOptions(int argc, char **argv, std::string *message,
             ok = toReal(value, 0, 1, &options.dropRate);
         else if (option == "--stray")
             ok = toReal(value, 0, 10000, &options.strayPerSecond);
+        else if (option == "--heal-after")
+            ok = toReal(value, 0.001, 86400, &options.healAfterS);
         else if (option == "--seed") {
             int parsed = 0;
             ok = toInt(value, 0, 2147483647, &parsed);

@@ -22,6 +22,7 @@ struct Options {
     double doubleRate = 0;
     double dropRate = 0;
     double strayPerSecond = 0;
+    double healAfterS = 0;             // 0: the faults never end
     unsigned seed = 1;
 };
 
