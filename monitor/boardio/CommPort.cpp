@@ -11,7 +11,29 @@
 #include <QStandardPaths>
 #include <cerrno>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace tovana {
+
+namespace {
+
+// Whether the driver takes more bytes right now. A line whose buffer is full (the board
+// reads slowly, or a flood keeps it busy) answers a write with EAGAIN; the bytes then wait
+// in QSerialPort's buffer until the line has room.
+bool lineHasRoom(QSerialPort *port)
+{
+#ifdef Q_OS_UNIX
+    pollfd fd{static_cast<int>(port->handle()), POLLOUT, 0};
+    return ::poll(&fd, 1, 0) == 1 && (fd.revents & POLLOUT);
+#else
+    Q_UNUSED(port);
+    return true;
+#endif
+}
+
+} // namespace
 
 CommPort::CommPort(QObject *parent)
     : QObject(parent), m_port(new QSerialPort(this))
@@ -121,8 +143,10 @@ bool CommPort::output(const QByteArray &bytes)
         return false;
     }
     // Hand the bytes to the driver now rather than on the next event loop pass: a query
-    // then leaves as soon as it is written, which is what paces the acquisition cycle.
-    m_port->flush();
+    // then leaves as soon as it is written, which is what paces the acquisition cycle. With
+    // the line's buffer full they go when it has room again.
+    if (lineHasRoom(m_port))
+        m_port->flush();
     return m_port->isOpen();
 }
 
@@ -130,6 +154,9 @@ void CommPort::onError()
 {
     const QSerialPort::SerialPortError error = m_port->error();
     // Errors of open() are reported by open() itself; a timeout is not a failure of the line.
+    // (A full buffer never gets here: output() leaves the bytes queued until the line has
+    // room. Its EAGAIN cannot be told apart here, as QSerialPort reports a hang-up with
+    // whatever errno was left.)
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !m_port->isOpen())
         return;
     const QString message = QStringLiteral("COM%1 failed: %2").arg(m_number).arg(m_port->errorString());

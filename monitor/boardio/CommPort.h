@@ -7,7 +7,8 @@
 // case) are changed only while the port is closed. Opening a missing or busy port, and
 // reading or writing a closed one, fail with errorString() set (for an open, one line with
 // the device path and the system's reason); a device that vanishes
-// under an open port (USB adapter pulled) closes the port and emits portFailed().
+// under an open port (USB adapter pulled) closes the port and emits portFailed(). A line
+// whose buffer is full is no failure: written bytes wait, in order, until it takes them.
 #pragma once
 
 #include <QByteArray>

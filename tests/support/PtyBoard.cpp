@@ -52,6 +52,12 @@ void PtyBoard::send(const QByteArray &bytes)
     [[maybe_unused]] const auto written = ::write(m_master, bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+void PtyBoard::setReading(bool reading)
+{
+    if (m_notifier)
+        m_notifier->setEnabled(reading);
+}
+
 void PtyBoard::hangUp()
 {
     delete m_notifier;
@@ -65,14 +71,18 @@ void PtyBoard::hangUp()
 
 void PtyBoard::onReadable()
 {
-    char bytes[256];
-    const ssize_t count = ::read(m_master, bytes, sizeof bytes);
-    if (count <= 0)
-        return;
-    for (ssize_t i = 0; i < count; ++i) {
-        m_received.append(bytes[i]);
-        if (m_answer)
-            send(m_answer(bytes[i]));
+    // Everything that waits, so a board reading a long stream keeps pace with its sender.
+    char bytes[4096];
+    bool any = false;
+    ssize_t count;
+    while (m_master >= 0 && (count = ::read(m_master, bytes, sizeof bytes)) > 0) {
+        any = true;
+        for (ssize_t i = 0; i < count; ++i) {
+            m_received.append(bytes[i]);
+            if (m_answer)
+                send(m_answer(bytes[i]));
+        }
     }
-    emit bytesReceived();
+    if (any)
+        emit bytesReceived();
 }

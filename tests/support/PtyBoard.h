@@ -28,6 +28,8 @@ public:
     void send(const QByteArray &bytes);
     // Called for every received byte; what it returns is sent back at once.
     void setAnswer(std::function<QByteArray(char)> answer) { m_answer = std::move(answer); }
+    // A board that stops reading lets the line's buffer fill up; reading again drains it.
+    void setReading(bool reading);
     // The board goes away: both ends close, the port's user sees the line hang up.
     void hangUp();
 

@@ -8,6 +8,7 @@
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -122,6 +123,28 @@ TEST_F(CommPortTest, BytesTravelBothWaysAndInputHonoursTheReadLength)
     EXPECT_EQ(bytes, QByteArray("\xAB\xCD", 2));
     ASSERT_TRUE(port.input(&bytes));
     EXPECT_TRUE(bytes.isEmpty());
+}
+
+TEST_F(CommPortTest, FullOutputBufferHoldsTheBytesAndKeepsThePortOpen)
+{
+    ASSERT_TRUE(port.open());
+    QSignalSpy failed(&port, &CommPort::portFailed);
+    board.setReading(false);
+    // Far more than the line's buffers take while nobody reads them.
+    QByteArray sent;
+    for (int i = 0; i < 64; ++i) {
+        const QByteArray chunk(4096, static_cast<char>(i));
+        ASSERT_TRUE(port.output(chunk)) << "chunk " << i << ": " << port.errorString().toStdString();
+        sent += chunk;
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(failed.count(), 0) << failed.value(0).value(0).toString().toStdString();
+
+    board.setReading(true);
+    ASSERT_EVENTUALLY_EQ(board.received().size(), sent.size(), kTimeoutMs);
+    EXPECT_EQ(board.received(), sent);
+    EXPECT_TRUE(port.isOpen());
 }
 
 TEST_F(CommPortTest, ClosedPortRefusesReadsAndWritesWithAMessage)
