@@ -88,8 +88,10 @@ void AcquisitionCycle::run()
         case Step::Settling:
             return;
         case Step::Discard:
-            // Takes up a reply left over from an abandoned query, if it has come already.
-            if (!m_port->input(&bytes))
+            // Takes up a reply left over from an abandoned query, if it has come already, and
+            // any surplus besides (doubled replies, stray bytes): a backlog would otherwise
+            // be read as the readings of every cycle after it.
+            if (!m_port->discardInput())
                 return failed();
             m_channel = 1;
             m_step = Step::Query;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The acquisition cycle (`PollMeters`) as a state machine on the port's readyRead, living
-// on the UI thread: discard read, then for channels 1..8 query -> wait for a byte ->
+// on the UI thread: discard read (everything waiting), then for channels 1..8 query -> wait for a byte ->
 // settle delay -> read into the reading table, then the display phase, and again.
 // PollMeters() (re)starts at the discard read, abandoning a running cycle wherever it
 // waits, so exactly one cycle is live and nothing nests. A failed read or write, a port

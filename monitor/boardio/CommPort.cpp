@@ -134,6 +134,14 @@ bool CommPort::input(QByteArray *bytes)
     return m_port->isOpen();
 }
 
+bool CommPort::discardInput()
+{
+    if (failWhenClosed())
+        return false;
+    m_port->clear(QSerialPort::Input);
+    return m_port->isOpen();
+}
+
 bool CommPort::output(const QByteArray &bytes)
 {
     if (failWhenClosed())

@@ -41,6 +41,9 @@ public:
     // Removes and returns up to inputLength() waiting bytes ("" when none waits);
     // false when the port is closed or the read failed.
     bool input(QByteArray *bytes);
+    // Drops every byte received and not yet read, the driver's included; false when the
+    // port is closed.
+    bool discardInput();
     // Sends the bytes in order without waiting for a reply; false when the port is
     // closed or the write failed.
     bool output(const QByteArray &bytes);

@@ -183,6 +183,24 @@ TEST_F(AcquisitionCycleTest, DoubledReplyIsTakenAsTheNextChannelsReading)
     EXPECT_EQ(readingsOf(display, 0), (QList<int>{0xC1, 0xC2, 0xC3, 0x99, 0xC4, 0xC5, 0xC6, 0xC7}));
 }
 
+TEST_F(AcquisitionCycleTest, BacklogOfSurplusRepliesIsGoneByTheNextCycle)
+{
+    // One cycle's worth of tripled replies: sixteen surplus bytes, then the board heals. The
+    // settle delay waits on a timer, so every reply has come in before the cycle reads on.
+    cycle.setSettleDelay(1000);
+    int queries = 0;
+    board.setAnswer([&](char query) {
+        const int channel = query == 0 ? 8 : query;
+        const int copies = ++queries <= 8 ? 3 : 1;
+        return query <= 7 ? QByteArray(copies, static_cast<char>(0xA0 + channel)) : QByteArray();
+    });
+    cycle.PollMeters();
+    ASSERT_EVENTUALLY(display.count() >= 2, kTimeoutMs);
+    EXPECT_EQ(readingsOf(display, 1), (QList<int>{0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8}));
+    ASSERT_EVENTUALLY(board.received().size() >= 16, kTimeoutMs);
+    EXPECT_EQ(board.received().mid(8, 8), kOneCycle) << "a healthy board still gets one query per reading";
+}
+
 TEST_F(AcquisitionCycleTest, RestartsRepeatedlyWithoutNestingOrExtraQueries)
 {
     // A storm of restarts while the board is silent: each sends one channel 1 query and
