@@ -124,6 +124,8 @@ void measure(const char *label, const QByteArray &chunk, const PrivateBus &bus)
                 "%d connections, %lld stderr lines about rigctld\n",
                 label, streamed, double(peakKiB) / 1024, peakKiB >= kStopAtKiB ? " (stream stopped at 2 GiB)" : "",
                 double(afterKiB) / 1024, kAfterHealingMs / 1000, rigctld.connections, qlonglong(complaints));
+    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), 4); ++i)
+        std::printf("    %s\n", lines[i].constData());
     bridge.terminate();
     if (!bridge.waitForFinished(10000))
         bridge.kill();

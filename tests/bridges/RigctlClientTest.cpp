@@ -2,10 +2,13 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The rigctld connection against a real dummy radio: answers, refusals, restarts.
 #include "RigctlClient.h"
+#include "RigctlReplyReader.h"
 #include "RigctldProcess.h"
 #include "Eventually.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -92,4 +95,46 @@ TEST_F(RigctlClientTest, RequestsInFlightFailWhenTheConnectionDrops)
     // Every handler runs exactly once, answered or not; none is lost with the socket.
     ASSERT_EVENTUALLY_EQ(answered + unanswered, 50, 10000);
     EXPECT_EQ(client.pending(), 0);
+}
+
+// A peer that answers the first command with lines that never end the answer, the next
+// connection's with bytes that never end a line, and then behaves: each stream is cut off
+// once past the bound of any real answer, and the client comes back.
+TEST(RigctlClientAgainstAHostilePeer, EndlessAnswersDropTheConnectionAndItIsMadeAgain)
+{
+    QTcpServer peer;
+    ASSERT_TRUE(peer.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    QObject::connect(&peer, &QTcpServer::newConnection, [&] {
+        QTcpSocket *socket = peer.nextPendingConnection();
+        const int number = ++connections;
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, number] {
+            while (socket->canReadLine()) {
+                const QByteArray command = socket->readLine().trimmed().mid(1);
+                if (number == 1)
+                    socket->write(QByteArray("Frequency: 7074000\n").repeated(RigctlReplyReader::kMaxLines + 1));
+                else if (number == 2)
+                    socket->write(QByteArray(RigctlReplyReader::kMaxBytes + 1, 'x'));
+                else
+                    socket->write(command + ":\nFrequency: 7074000\nRPRT 0\n");
+            }
+        });
+    });
+    RigctlClient client(QStringLiteral("127.0.0.1"), peer.serverPort());
+    QSignalSpy connected(&client, &RigctlClient::connected);
+    QSignalSpy disconnected(&client, &RigctlClient::disconnected);
+    client.start();
+
+    QList<RigctlReply> replies;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        ASSERT_EVENTUALLY_EQ(connected.size(), attempt, 10000);
+        client.send(QStringLiteral("f"), [&](const RigctlReply &r) { replies << r; });
+        ASSERT_EVENTUALLY_EQ(replies.size(), attempt, 10000);
+    }
+    EXPECT_FALSE(replies[0].answered);
+    EXPECT_FALSE(replies[1].answered);
+    EXPECT_TRUE(replies[2].ok());
+    EXPECT_EQ(replies[2].value(QStringLiteral("Frequency")), QStringLiteral("7074000"));
+    ASSERT_EQ(disconnected.size(), 2);
+    EXPECT_TRUE(disconnected[0][0].toString().contains(QStringLiteral("more than"))) << qPrintable(disconnected[0][0].toString());
 }

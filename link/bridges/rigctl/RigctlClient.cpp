@@ -73,25 +73,28 @@ void RigctlClient::sendNext()
 
 void RigctlClient::onReadyRead()
 {
-    m_buffer += m_socket.readAll();
-    qsizetype newline;
-    while ((newline = m_buffer.indexOf('\n')) >= 0) {
-        const QString line = QString::fromUtf8(m_buffer.left(newline)).trimmed();
-        m_buffer.remove(0, newline + 1);
-        if (line.isEmpty())
-            continue;
-        m_lines.append(line);
-        if (!line.startsWith(QLatin1String("RPRT ")))
-            continue;
-        const RigctlReply reply = RigctlReply::parse(m_lines);
-        m_lines.clear();
-        if (!m_waiting)
-            continue; // nothing asked for this; rigctld never does that, but a stray line must not crash us
-        m_waiting = false;
-        m_replyTimer.stop();
-        const Request request = m_queue.dequeue();
-        request.handler(reply);
-        sendNext();
+    // In pieces, so a peer that floods the socket never costs more than one piece at a time.
+    constexpr qint64 kPiece = 64 * 1024;
+    QList<RigctlReply> replies;
+    while (m_socket.bytesAvailable() > 0) {
+        if (!m_reader.feed(m_socket.read(kPiece), &replies)) {
+            dropConnection(QStringLiteral("rigctld sent an answer of more than %1 lines or %2 bytes")
+                               .arg(RigctlReplyReader::kMaxLines)
+                               .arg(RigctlReplyReader::kMaxBytes));
+            return;
+        }
+        for (const RigctlReply &reply : std::as_const(replies)) {
+            if (!m_waiting || !m_connected)
+                continue; // nothing asked for this; rigctld never does that, but a stray answer must not crash us
+            m_waiting = false;
+            m_replyTimer.stop();
+            const Request request = m_queue.dequeue();
+            request.handler(reply);
+            sendNext();
+        }
+        replies.clear();
+        if (!m_connected)
+            return; // a handler's request found the connection gone
     }
 }
 
@@ -110,8 +113,7 @@ void RigctlClient::dropConnection(const QString &reason)
     m_connected = false;
     m_waiting = false;
     m_replyTimer.stop();
-    m_buffer.clear();
-    m_lines.clear();
+    m_reader.clear();
     m_socket.abort();
     // Handlers may queue new requests; those fail at once because we are disconnected.
     QQueue<Request> orphans;

@@ -3,11 +3,13 @@
 // A connection to rigctld using its extended response protocol ("+" before each command),
 // where every answer ends with "RPRT n". Requests queue and go out one at a time; each
 // handler runs exactly once, with RigctlReply::unanswered() if the connection goes first.
-// A refused or lost connection, or an answer slower than the reply timeout, closes the
-// socket and retries with a growing delay. Lives on the thread that created it.
+// A refused or lost connection, an answer slower than the reply timeout, or one longer
+// than any real answer (RigctlReplyReader's bounds), closes the socket and retries with a
+// growing delay. Lives on the thread that created it.
 #pragma once
 
 #include "RigctlReply.h"
+#include "RigctlReplyReader.h"
 
 #include <QObject>
 #include <QQueue>
@@ -61,6 +63,5 @@ private:
     bool m_connected = false;
     bool m_waiting = false; // the head of the queue has been sent
     QQueue<Request> m_queue;
-    QByteArray m_buffer;
-    QStringList m_lines;
+    RigctlReplyReader m_reader;
 };
