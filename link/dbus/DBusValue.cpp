@@ -76,7 +76,10 @@ QVariant toDBus(const Value &value)
         return QVariant(static_cast<int>(*n));
     if (const auto *d = std::get_if<double>(&value))
         return QVariant(*d);
-    return QVariant(QString::fromStdU16String(std::get<std::u16string>(value)));
+    // Unit for unit: QString::fromStdU16String would take a leading U+FEFF or U+FFFE for a
+    // byte-order mark, dropping the one and byte-swapping the text after the other.
+    const std::u16string &text = std::get<std::u16string>(value);
+    return QVariant(QString(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size())));
 }
 
 const char *signature(catalogue::Type type)

@@ -86,6 +86,28 @@ TEST_F(LinkServer, FixedWidthTextsAreCutOrFilledThroughTheBus)
     EXPECT_EQ(a.get(object, QStringLiteral("NewCallSign")), QVariant(QStringLiteral("G4") + QString(10, QLatin1Char(' '))));
 }
 
+TEST_F(LinkServer, TextsComeBackInEveryCharacterTheBusCarries)
+{
+    auto a = client(QStringLiteral("a"));
+    const QString object = a.connectShared();
+    // Every Unicode scalar value a D-Bus string can hold (all but U+0000 and the
+    // surrogates), and a text that starts with a byte-swapped byte-order mark. (A leading
+    // U+FEFF never reaches the server: Qt's D-Bus library drops it from every string it
+    // receives, on either side.)
+    QString every;
+    for (char32_t c = 1; c <= 0x10FFFF; ++c)
+        if (c < 0xD800 || c > 0xDFFF)
+            every += QString::fromUcs4(&c, 1);
+    for (const QString &text : {QStringLiteral(u"\uFFFERadio-1"), every}) {
+        EXPECT_EQ(errorOf(a.set(object, QStringLiteral("sData"), text)), QString());
+        EXPECT_EQ(a.get(object, QStringLiteral("sData")), QVariant(text)) << "text of " << text.size() << " units";
+        a.command(object, QStringLiteral("SetData"), {1, 2, 3.5, text});
+        EXPECT_EQ(a.get(object, QStringLiteral("NewsData")), QVariant(text));
+    }
+    a.set(object, QStringLiteral("CallSign"), QStringLiteral(u"\uFFFEPA3ABC"));
+    EXPECT_EQ(a.get(object, QStringLiteral("CallSign")), QVariant(QStringLiteral(u"\uFFFEPA3ABC     ")));
+}
+
 TEST_F(LinkServer, EveryCommandStoresItsArgumentsAndSignalsItsEventBeforeReplying)
 {
     auto a = client(QStringLiteral("a"));
