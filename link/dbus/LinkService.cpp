@@ -18,6 +18,8 @@ namespace tethra::dbus {
 namespace {
 
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString busService = QStringLiteral("org.freedesktop.DBus");
+const QString busPath = QStringLiteral("/org/freedesktop/DBus");
 const QString introspectableInterface = QStringLiteral("org.freedesktop.DBus.Introspectable");
 
 QDBusMessage failure(const QDBusMessage &message, std::int32_t code, const QString &detail = {})
@@ -67,10 +69,14 @@ QString latin1(std::string_view text)
 LinkService::LinkService(const QDBusConnection &connection, int startGraceMs, int lingerMs, QObject *parent)
     : QDBusVirtualObject(parent),
       m_connection(connection),
-      m_clients(QString(), connection, QDBusServiceWatcher::WatchForUnregistration),
+      m_watch(QDBusPendingCall::fromCompletedCall(QDBusMessage())),
       m_lingerMs(lingerMs)
 {
-    connect(&m_clients, &QDBusServiceWatcher::serviceUnregistered, this, &LinkService::clientLeft);
+    // Qt asks the bus for a rule of its own here and never says whether it was refused;
+    // installWatch() asks for the same one and checks.
+    m_connection.connect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), this,
+                         SLOT(nameOwnerChanged(QString,QString,QString)));
+    installWatch();
     m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] {
         if (!anythingHeld())
@@ -155,14 +161,22 @@ QDBusMessage LinkService::callFactory(const QDBusMessage &message)
     if (clsid.compare(latin1(catalogue::connectorClassId), Qt::CaseInsensitive) != 0)
         return failure(message, status::classNotRegistered, clsid);
 
+    const QString client = message.service();
+    if (m_connectorsOf.value(client) >= kConnectorsPerClient)
+        return failure(message, status::overflow,
+                       QStringLiteral("one client holds at most %1 connectors").arg(kConnectorsPerClient));
+    QString why;
+    if (!watchClient(client, &why))
+        return failure(message, status::failed, why);
+
     std::unique_ptr<VarnexConnector> connector;
     const std::int32_t created = VarnexConnector::create(m_module, connector);
     if (created != status::ok)
         return failure(message, created);
     exportObject(connector->varnex());
     const int id = m_nextConnector++;
-    m_connectors[id] = ConnectorEntry{std::move(connector), message.service()};
-    watchClient(message.service());
+    m_connectors[id] = ConnectorEntry{std::move(connector), client};
+    ++m_connectorsOf[client];
     return message.createReply(QVariant::fromValue(QDBusObjectPath(connectorPath(id))));
 }
 
@@ -174,7 +188,7 @@ QDBusMessage LinkService::callConnector(const QDBusMessage &message, int id)
     if (isOwnInterface(message, connectorInterface) && message.member() == QLatin1String("Release")) {
         if (it->second.owner != message.service())
             return failure(message, status::accessDenied, QStringLiteral("the connector belongs to another client"));
-        m_connectors.erase(it);
+        dropConnector(it);
         return message.createReply();
     }
     const bool ourInterface = message.arguments().value(0).toString().isEmpty()
@@ -203,11 +217,13 @@ QDBusMessage LinkService::readVarnex(const QDBusMessage &message, int connectorI
     const std::shared_ptr<Varnex> object = m_connectors.at(connectorId).connector->varnex();
     if (!object)
         return failure(message, status::objectNotConnected);
+    QString why;
+    if (!watchClient(message.service(), &why))
+        return failure(message, status::failed, why);
     const int id = exportObject(object);
     ObjectEntry &entry = m_objects.at(id);
     entry.holders.insert(message.service());
     entry.heldByClients = object;
-    watchClient(message.service());
     return message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath(objectPath(id))))));
 }
 
@@ -325,13 +341,30 @@ QString LinkService::connectorPath(int id) const
     return QStringLiteral("%1/VarnexConnector/%2").arg(QLatin1String(rootPath)).arg(id);
 }
 
-void LinkService::watchClient(const QString &client)
+void LinkService::installWatch()
 {
-    if (m_clients.watchedServices().contains(client))
-        return;
-    m_clients.addWatchedService(client);
-    // The client may have left before the watch was in place; the bus answers this after
-    // it has the watch's match rule, so one of the two always tells us.
+    QDBusMessage addMatch = QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("AddMatch"));
+    addMatch << QStringLiteral("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
+                               "interface='org.freedesktop.DBus',member='NameOwnerChanged'");
+    m_watch = m_connection.asyncCall(addMatch);
+}
+
+bool LinkService::watchClient(const QString &client, QString *why)
+{
+    // Asked for before the server owns its name, so the answer is nearly always in; only a
+    // call sent to the unique name could come first.
+    m_watch.waitForFinished();
+    if (m_watch.isError()) {
+        *why = QStringLiteral("the bus refused to watch for clients leaving it (%1), so nothing can be handed out")
+                   .arg(m_watch.error().message());
+        installWatch(); // a later call may find the bus willing
+        return false;
+    }
+    if (m_watched.contains(client))
+        return true;
+    m_watched.insert(client);
+    // The client may have left before the rule was in place; the bus answers this after it
+    // has the rule, so one of the two always tells us.
     auto *pending = new QDBusPendingCallWatcher(m_connection.interface()->asyncCall(QStringLiteral("NameHasOwner"), client), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, client](QDBusPendingCallWatcher *call) {
         QDBusPendingReply<bool> reply = *call;
@@ -339,11 +372,27 @@ void LinkService::watchClient(const QString &client)
             clientLeft(client);
         call->deleteLater();
     });
+    return true;
+}
+
+void LinkService::nameOwnerChanged(const QString &name, const QString &, const QString &newOwner)
+{
+    if (newOwner.isEmpty() && m_watched.contains(name))
+        clientLeft(name);
+}
+
+void LinkService::dropConnector(std::map<int, ConnectorEntry>::iterator it)
+{
+    const QString owner = it->second.owner;
+    m_connectors.erase(it);
+    if (--m_connectorsOf[owner] <= 0)
+        m_connectorsOf.remove(owner);
 }
 
 void LinkService::clientLeft(const QString &client)
 {
-    m_clients.removeWatchedService(client);
+    m_watched.remove(client);
+    m_connectorsOf.remove(client);
     std::erase_if(m_connectors, [&client](const auto &item) { return item.second.owner == client; });
     for (auto &[id, entry] : m_objects) {
         entry.holders.remove(client);

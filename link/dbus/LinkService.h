@@ -4,17 +4,20 @@
 // class factory, the connectors and the shared objects, dispatching every call through the
 // member catalogue. It tracks which client holds what (a connector from CreateObject until
 // Release, a shared object from its first read of a connector's Varnex until Release) and
-// drops the holds of clients that leave the bus. idle() fires once nobody holds anything
-// for a short while (a longer grace at start). Every stored change of a shared object is
-// announced as PropertiesChanged before the call's event and reply (SignalSink). Runs on
-// the one thread of the process.
+// drops the holds of clients that leave the bus, which it learns of through a single match
+// rule that covers them all: a hold is handed out only once the bus has confirmed it. One
+// client holds at most kConnectorsPerClient connectors. idle() fires once nobody holds
+// anything for a short while (a longer grace at start). Every stored change of a shared
+// object is announced as PropertiesChanged before the call's event and reply (SignalSink).
+// Runs on the one thread of the process.
 #pragma once
 
 #include "VarnexConnector.h"
 
 #include <QDBusConnection>
-#include <QDBusServiceWatcher>
+#include <QDBusPendingCall>
 #include <QDBusVirtualObject>
+#include <QHash>
 #include <QSet>
 #include <QTimer>
 
@@ -29,6 +32,10 @@ class LinkService : public QDBusVirtualObject
 {
     Q_OBJECT
 public:
+    // What one bus client may hold at once, so that no client can take every connector
+    // the 16-bit count allows (32767): 31 clients at this limit still leave room for more.
+    static constexpr int kConnectorsPerClient = 1024;
+
     LinkService(const QDBusConnection &connection, int startGraceMs, int lingerMs, QObject *parent = nullptr);
     ~LinkService() override;
 
@@ -41,6 +48,9 @@ public:
 
 signals:
     void idle();
+
+private slots:
+    void nameOwnerChanged(const QString &name, const QString &oldOwner, const QString &newOwner);
 
 private:
     struct ConnectorEntry {
@@ -65,14 +75,19 @@ private:
     int exportObject(const std::shared_ptr<Varnex> &object);
     QString objectPath(int id) const;
     QString connectorPath(int id) const;
-    void watchClient(const QString &client);
+    void installWatch();
+    // False, with the reason, when the bus has not installed the watch on its clients.
+    bool watchClient(const QString &client, QString *why);
+    void dropConnector(std::map<int, ConnectorEntry>::iterator it);
     void clientLeft(const QString &client);
     void sweep();
     bool anythingHeld() const;
     void updateIdleTimer();
 
     QDBusConnection m_connection;
-    QDBusServiceWatcher m_clients;
+    QDBusPendingCall m_watch;       // the AddMatch of the rule that tells of clients leaving
+    QSet<QString> m_watched;        // clients that hold or held something
+    QHash<QString, int> m_connectorsOf;
     QTimer m_idleTimer;
     int m_lingerMs;
     basTethra m_module;

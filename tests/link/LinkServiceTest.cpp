@@ -222,6 +222,46 @@ TEST_F(LinkServer, ServerEndsOnceEveryClientReleasedOrLeft)
     EXPECT_TRUE(waitUntil([&] { return !serverOnBus(); })) << "the server outlived its last client";
 }
 
+TEST_F(LinkServer, OneClientCannotTakeEveryConnector)
+{
+    auto greedy = client(QStringLiteral("greedy"));
+    for (int i = 0; i < 1024; ++i)
+        ASSERT_FALSE(greedy.createConnector().isEmpty()) << "connector " << i + 1;
+    const QString refused = errorOf(greedy.createObject(connectorClsid));
+    EXPECT_TRUE(refused.startsWith(QStringLiteral("org.tethra.Tethra.Error 0x800A0006 Overflow"))) << qPrintable(refused);
+    auto other = client(QStringLiteral("other"));
+    EXPECT_FALSE(other.connectShared().isEmpty()) << "another client still gets one";
+}
+
+// A bus that installs few match rules for one connection: the server watches every client
+// with one rule, so no number of clients leaves holds behind it.
+TEST(LinkServerOnATightBus, ClientsBeyondTheBussMatchRuleLimitAreStillWatched)
+{
+    PrivateBus bus({{QStringLiteral("max_match_rules_per_connection"), 8}});
+    ASSERT_TRUE(bus.isRunning());
+    QStringList clients;
+    for (int i = 0; i < 40; ++i) {
+        LinkTestClient client(bus.connect(QStringLiteral("client%1").arg(i)));
+        ASSERT_FALSE(client.connectShared().isEmpty()) << "client " << i;
+        clients << client.connection().name();
+    }
+    for (const QString &name : std::as_const(clients))
+        QDBusConnection::disconnectFromBus(name);
+    EXPECT_TRUE(waitUntil([&] {
+        return !bus.connect(QStringLiteral("observer")).interface()->isServiceRegistered(QStringLiteral("org.tethra.Tethra"));
+    })) << "holds of clients that left were kept";
+}
+
+TEST(LinkServerOnATightBus, ABusThatRefusesTheWatchGetsNoHoldsHandedOut)
+{
+    PrivateBus bus({{QStringLiteral("max_match_rules_per_connection"), 0}});
+    ASSERT_TRUE(bus.isRunning());
+    LinkTestClient a(bus.connect(QStringLiteral("a")));
+    const QString refused = errorOf(a.createObject(connectorClsid));
+    EXPECT_TRUE(refused.startsWith(QStringLiteral("org.tethra.Tethra.Error 0x80004005"))) << qPrintable(refused);
+    EXPECT_TRUE(refused.contains(QStringLiteral("watch"))) << qPrintable(refused);
+}
+
 TEST_F(LinkServer, OnlyTheConnectorClassCanBeCreated)
 {
     auto a = client(QStringLiteral("a"));

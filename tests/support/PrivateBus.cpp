@@ -9,8 +9,11 @@
 
 namespace {
 
-QString configuration(const QString &socketDir, const QString &serviceDir)
+QString configuration(const QString &socketDir, const QString &serviceDir, const QMap<QString, int> &limits)
 {
+    QString extra;
+    for (auto it = limits.begin(); it != limits.end(); ++it)
+        extra += QStringLiteral("  <limit name=\"%1\">%2</limit>\n").arg(it.key()).arg(it.value());
     return QStringLiteral(
                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
@@ -25,8 +28,9 @@ QString configuration(const QString &socketDir, const QString &serviceDir)
                "    <allow own=\"*\"/>\n"
                "  </policy>\n"
                "  <limit name=\"service_start_timeout\">60000</limit>\n"
+               "%3"
                "</busconfig>\n")
-        .arg(socketDir, serviceDir);
+        .arg(socketDir, serviceDir, extra);
 }
 
 // The build tree: from the environment, or else the nearest folder above the test binary
@@ -44,14 +48,14 @@ QString buildDirectory()
 
 } // namespace
 
-PrivateBus::PrivateBus()
+PrivateBus::PrivateBus(const QMap<QString, int> &limits)
 {
     const QString buildDir = buildDirectory();
     const QString configPath = m_dir.filePath(QStringLiteral("session.conf"));
     QFile config(configPath);
     if (!m_dir.isValid() || !config.open(QIODevice::WriteOnly))
         return;
-    config.write(configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services"))).toUtf8());
+    config.write(configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services")), limits).toUtf8());
     config.close();
 
     m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);

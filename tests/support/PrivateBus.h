@@ -4,9 +4,12 @@
 // dbus-services folder as its service directory so the built tethra is activated on demand.
 // The constructor returns once the daemon accepts connections (check isRunning()); the
 // destructor closes the connections made through it and kills the daemon, which ends tethra.
+// Limits of the daemon (its <limit> settings, such as "max_match_rules_per_connection") may
+// be given to play a bus that refuses a client.
 #pragma once
 
 #include <QDBusConnection>
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -15,7 +18,7 @@
 class PrivateBus
 {
 public:
-    PrivateBus();
+    explicit PrivateBus(const QMap<QString, int> &limits = {});
     ~PrivateBus();
     PrivateBus(const PrivateBus &) = delete;
     PrivateBus &operator=(const PrivateBus &) = delete;
