@@ -3,6 +3,8 @@
 #include "KeyCatalogue.h"
 #include "Preferences.h"
 
+#include <QHash>
+
 #include <cmath>
 #include <iterator>
 
@@ -175,6 +177,33 @@ bool parseField(TextForm form, const QString &text, FieldRef field)
         return true;
     case TextForm::Boolean:
         return parseBool(text, std::get<bool *>(field));
+    }
+    return false;
+}
+
+bool storedTextConverts(const QString &key, const QString &text)
+{
+    static const QHash<QString, TextForm> forms = [] {
+        QHash<QString, TextForm> byName;
+        for (KeyUse use : {Seeded, Loaded, Saved})
+            forEachKey(use, [&](const CatalogueKey &k) { byName.insert(k.name, k.row.form); });
+        return byName;
+    }();
+    const auto form = forms.find(key);
+    if (form == forms.end())
+        return !text.isEmpty();
+    QString textField;
+    int integer = 0;
+    double real = 0;
+    std::uint32_t colour = 0;
+    bool boolean = false;
+    switch (*form) {
+    case TextForm::Text: return parseField(*form, text, &textField);
+    case TextForm::Integer16: return parseField(*form, text, &integer);
+    case TextForm::Double:
+    case TextForm::Single: return parseField(*form, text, &real);
+    case TextForm::Colour: return parseField(*form, text, &colour);
+    case TextForm::Boolean: return parseField(*form, text, &boolean);
     }
     return false;
 }

@@ -52,5 +52,8 @@ inline const QString kWindowHeightKey = QStringLiteral("Height");
 QString formatField(TextForm form, FieldRef field);
 // Leaves the field untouched and returns false when the text does not convert.
 bool parseField(TextForm form, const QString &text, FieldRef field);
+// Whether a stored text is a value of the key's form (any text that is not empty for a key
+// outside the catalogue).
+bool storedTextConverts(const QString &key, const QString &text);
 
 } // namespace tovana

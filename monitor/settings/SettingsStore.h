@@ -7,8 +7,14 @@
 // either the whole old set or the whole new one. On Linux the file is
 // $XDG_CONFIG_HOME/Tovana2/Tovana2.conf (~/.config when unset); on Windows the registry key
 // HKCU\Software\VB and VBA Program Settings\Tovana2\StartUp.
+// A hand-edited file is read with care: anything that is not a regular file (a FIFO, a
+// folder) is neither read nor replaced, and the store runs on nothing but what is saved
+// to it in memory; of a [StartUp] key given more than once, the first copy that is a
+// value of the key's form counts; a file QSettings cannot fully parse still takes saves.
 #pragma once
 
+#include <QHash>
+#include <QPair>
 #include <QString>
 #include <memory>
 
@@ -39,7 +45,16 @@ public:
     static QString configFolder();
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    // Opens the file unless it is no regular file (then m_refusal says why).
+    void open();
+    void takeFirstGoodCopies();
+    QString read(const QString &section, const QString &key) const;
+    void write(const QString &section, const QString &key, const QString &value);
+
+    std::unique_ptr<QSettings> m_settings;  // null while the file is refused
+    QString m_refusal;
+    QHash<QPair<QString, QString>, QString> m_unsaved;  // by section and key, while the file is refused
+    QHash<QString, QString> m_firstCopies;  // keys given twice in [StartUp] whose first good copy is not QSettings' own
     QString m_error;
 };
 

@@ -12,8 +12,11 @@
 #include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QTimer>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 using namespace tovana;
 
@@ -132,6 +135,37 @@ TEST_F(ShutdownAndMenus, StoreThatCannotBeSeededIsReportedAndTheWindowStillComes
     EXPECT_TRUE(box->text().startsWith("The default settings could not be saved")) << qPrintable(box->text());
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.gauge(0)->caption(), "Volts DC") << "the defaults are loaded all the same";
+}
+
+TEST_F(ShutdownAndMenus, StoreThatIsAFifoIsRefusedWithAMessageAndTheDefaultsServe)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(home.storeFile()).path()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home.storeFile()).constData(), 0600), 0);
+    frmMonitor &w = start();
+
+    QMessageBox *box = messageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("is not a regular file")) << qPrintable(box->text());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.gauge(0)->caption(), "Volts DC");
+    struct stat info{};
+    ASSERT_EQ(::stat(QFile::encodeName(home.storeFile()).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO is left as it was";
+}
+
+TEST_F(ShutdownAndMenus, StoreOfBinaryGarbageStillLetsTheWindowCloseAndSave)
+{
+    QByteArray garbage(1 << 20, '\0');
+    QRandomGenerator random(17);
+    for (char &byte : garbage)
+        byte = static_cast<char>(random.bounded(256));
+    home.writeStore(garbage);
+    frmMonitor &w = start();
+    EXPECT_EQ(messageBox(), nullptr) << qPrintable(messageBox()->text());
+    w.relayLamp(3)->show();
+
+    EXPECT_TRUE(w.close()) << qPrintable(messageBox() ? messageBox()->text() : QString());
+    EXPECT_EQ(home.readStore().value("RelayStatus3"), "True");
 }
 
 TEST_F(ShutdownAndMenus, SetupHidesTheWindowAndClosingItBringsBackAFreshActivation)

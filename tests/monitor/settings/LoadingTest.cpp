@@ -82,6 +82,38 @@ TEST_F(StoreTest, HandEditedNonsenseFallsBackValueByValueAndLeavesTheFileAlone)
     EXPECT_EQ(home.storeStamp(), stamp);
 }
 
+TEST_F(StoreTest, KeyGivenTwiceKeepsItsFirstCopyThatConverts)
+{
+    home.writeStore("[StartUp]\n"
+                    "ScaleMax-Gauge0=7\n"
+                    "Meter%20Response=1200\n"
+                    "Relay3=\"Antenna, 40 m\"\n"
+                    "Multiplier2=2,5\n"
+                    "ScaleMax-Gauge0=junk\n"
+                    "Meter%20Response=\n"
+                    "Relay3=Dummy load\n"
+                    "Multiplier2=x\n"
+                    "Caption-Gauge1=nonsense is a caption too\n"
+                    "Caption-Gauge1=Volts 13.8\n");
+    {
+        SettingsStore store;
+        ASSERT_TRUE(RegInit(store, firstRunSeed())) << store.errorString().toStdString();
+        const Preferences p = GetPreferences(store, {0, 0});
+        EXPECT_EQ(p.meters[0].scaleMax, 7);
+        EXPECT_EQ(p.meterResponse, 1200);
+        EXPECT_EQ(p.relays[2].label, "Antenna, 40 m");
+        EXPECT_EQ(p.meters[1].caption, "nonsense is a caption too") << "any text is a caption: the first wins";
+        ASSERT_TRUE(SaveSettings(store, p));
+    }
+    // The good copies are what the file keeps, once each.
+    const QMap<QString, QString> keys = home.readStore();
+    EXPECT_EQ(keys.value("ScaleMax-Gauge0"), "7");
+    EXPECT_EQ(keys.value("Meter Response"), "1200");
+    EXPECT_EQ(keys.value("Relay3"), "Antenna, 40 m");
+    EXPECT_EQ(keys.value("Multiplier2"), "2,5") << "kept though only the setup dialog saves it";
+    EXPECT_EQ(home.storeBytes().count("ScaleMax-Gauge0="), 1);
+}
+
 TEST_F(StoreTest, CommaDecimalsLoadAsNumbers)
 {
     seed();
