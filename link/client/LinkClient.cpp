@@ -123,10 +123,15 @@ void LinkClient::watchEvents(const QStringList &names)
         confirmSubscriptions();
 }
 
-void LinkClient::watchChanges()
+void LinkClient::watchChanges(bool on)
 {
-    if (m_watchChanges)
+    if (m_watchChanges == on)
         return;
+    if (!on) {
+        subscribe(m_held, false, Watch::Changes);
+        m_watchChanges = false;
+        return;
+    }
     m_watchChanges = true;
     subscribe(m_held, true, Watch::Changes);
     if (isConnected())

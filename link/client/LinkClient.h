@@ -68,9 +68,9 @@ public:
     void setReconnect(bool on);
     // Subscriptions, kept across reconnections: the events named (every event for an
     // empty list), the PropertiesChanged of the shared object. subscribed() follows
-    // once the bus has them for the object now held.
+    // once the bus has them for the object now held. watchChanges(false) ends the latter.
     void watchEvents(const QStringList &names = {});
-    void watchChanges();
+    void watchChanges(bool on = true);
 
     void connectToServer();
     // Releases the connector and the object; no signal follows.
