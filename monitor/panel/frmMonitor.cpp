@@ -170,7 +170,10 @@ void frmMonitor::activate()
     applyPreferences(prefs);
     m_link->connectToServer();
 
-    setBandFollowing(false);
+    // Off at program start; after a dialog it stays as the user left it.
+    if (!m_activated)
+        setBandFollowing(false);
+    m_activated = true;
     configurePort(prefs.port);
     if (!m_comm1->open()) {
         showMessage(QStringLiteral("COM %1: not available. Check Comm Port setting.\n%2")

@@ -2,10 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The monitor's main window. Every time it is shown by the program (at start, and again
 // when the setup dialog or the about box closes) it runs its activation: seed the store,
-// load it into the widgets, band following off, configure and open the port MSComm1 and
-// run the acquisition cycle on it. Relay buttons switch their relays on that port.
-// Between loading and band following off it takes a fresh link to the link server; band
-// buttons and the band-following tick drive the band relays 13..16 on the same port.
+// load it into the widgets, take a fresh link to the link server, band following off (at
+// program start only), configure and open the port MSComm1 and run the acquisition cycle
+// on it. Relay buttons switch their relays on that port; band buttons and band following
+// drive the band relays 13..16 on the same port.
 // Closing it saves every setting from the widgets and ends the program. It owns the setup
 // dialog (created hidden on first use, destroyed when the dialog closes). The window can be
 // resized and the panel scales with it; its size is stored in the store's [Window]
@@ -120,6 +120,7 @@ private:
     bool m_closeDespiteFailedSave = false;
     LinkClient *m_link = nullptr;
     BandSwitch *m_bands = nullptr;
+    bool m_activated = false;
 };
 
 } // namespace tovana

@@ -3,6 +3,10 @@
 // Band following: the window reads the band the radio publishes every 200 ms and switches
 // the band relays when, and only when, the selected band changes.
 #include "BandFixture.h"
+#include "frmAbout.h"
+#include "frmSetup.h"
+
+#include <QAction>
 
 using BandFollowing = BandFixture;
 
@@ -29,6 +33,30 @@ TEST_F(BandFollowing, PublishedBandSwitchesTheRelaysOnceAndIsNotSaved)
     ASSERT_TRUE(waitForReads(5));
     EXPECT_EQ(bandBytes(), k20) << "a steady band is sent once";
     EXPECT_EQ(home.readStore().value("BandStatus5"), "False") << "the tick does not save";
+}
+
+// Each closing hands the window over to a fresh link, and following goes on over it.
+TEST_F(BandFollowing, FollowingGoesOnWhenTheSetupDialogOrTheAboutBoxCloses)
+{
+    start();
+    followingOn();
+    window->findChild<QAction *>("mnuSetup")->trigger();
+    ASSERT_TRUE(window->setupForm()->close());
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->bandFollowing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return links->count() == 2; }, kWaitMs));
+    ASSERT_TRUE(radio.setBand(5));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20; }, kWaitMs)) << bandBytes().toHex().constData();
+
+    window->findChild<QAction *>("mnuHelpAbout")->trigger();
+    frmAbout *about = window->findChild<frmAbout *>();
+    ASSERT_NE(about, nullptr);
+    ASSERT_TRUE(about->close());
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->bandFollowing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return links->count() == 3; }, kWaitMs));
+    ASSERT_TRUE(radio.setBand(3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20 + k40; }, kWaitMs)) << bandBytes().toHex().constData();
 }
 
 TEST_F(BandFollowing, TenSelectsTheSamePositionAsNine)
@@ -76,8 +104,7 @@ TEST_F(BandFollowing, StoredBandIsNotSentAfterRestartUntilTheBandChanges)
     EXPECT_EQ(bandBytes(), "");
 
     reactivate();
-    EXPECT_FALSE(window->bandFollowing()) << "every activation turns band following off";
-    followingOn();
+    EXPECT_TRUE(window->bandFollowing()) << "a re-activation leaves band following on";
     ASSERT_TRUE(waitForReads(3));
     EXPECT_EQ(bandBytes(), "") << "the re-activation sends nothing either";
 
@@ -118,10 +145,8 @@ TEST_F(BandFollowing, CodeChosenWhileThePortIsClosedGoesOutOnTheFirstTickWithThe
     EXPECT_EQ(window->Label2()->text(), "1010") << "Label2 shows the code last sent";
     EXPECT_EQ(messageBox(), nullptr) << "the tick fails silently";
 
-    reactivate();
+    reactivate();  // reopens the port; band following goes on
     ASSERT_TRUE(window->MSComm1()->isOpen());
-    EXPECT_EQ(bandBytes(), k20) << "the activation sends nothing";
-    followingOn();
     ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20 + k40; }, kWaitMs)) << bandBytes().toHex().constData();
     EXPECT_EQ(window->Label2()->text(), "1100");
     EXPECT_FALSE(window->bandSwitch()->codePending());

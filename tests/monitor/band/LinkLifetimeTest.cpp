@@ -129,8 +129,7 @@ TEST_F(LinkLifetime, ServerKilledWhileFollowingFailsSilentlyUntilTheNextActivati
     EXPECT_EQ(visibleIndicators(), QList<int>{5});
     EXPECT_EQ(bandBytes(), k20);
 
-    reactivate();
-    followingOn();
+    reactivate();  // band following goes on, over the new server
     ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20 + k40; }, kWaitMs)) << bandBytes().toHex().constData();
     EXPECT_EQ(window->Label2()->text(), "1100");
 }

@@ -184,7 +184,8 @@ TEST_F(ShutdownAndMenus, SetupHidesTheWindowAndClosingItBringsBackAFreshActivati
 
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(home.readStore().value("Relay4"), "Preamp") << "closing the dialog saves";
-    EXPECT_FALSE(w.bandFollowing()) << "the activation ran again";
+    EXPECT_TRUE(w.bandFollowing()) << "band following survives the dialog";
+    EXPECT_TRUE(w.Timer1()->isActive());
     EXPECT_NE(w.setupForm(), setup) << "the next loading goes into a new dialog";
     EXPECT_EQ(w.setupForm()->relayLabelBox(4)->text(), "Preamp");
     EXPECT_TRUE(QTest::qWaitFor([&] { return closed.isNull(); }, 5000));
@@ -204,7 +205,8 @@ TEST_F(ShutdownAndMenus, AboutHidesTheWindowAndOkBringsItBack)
     ASSERT_NE(about, nullptr);
     about->close();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.bandFollowing()) << "showing the window again re-ran the activation";
+    EXPECT_TRUE(w.bandFollowing()) << "band following survives the about box";
+    EXPECT_TRUE(w.Timer1()->isActive());
 }
 
 namespace {
