@@ -15,6 +15,7 @@ namespace tovana {
 BandSwitch::BandSwitch(MonitorPanel *panel, CommPort *port, LinkClient *link, QObject *parent)
     : QObject(parent), m_panel(panel), m_port(port), m_link(link)
 {
+    connect(m_link, &LinkClient::propertiesChanged, this, &BandSwitch::onChanged);
     // A read of the previous object has nothing to say about the new one.
     connect(m_link, &LinkClient::connected, this, &BandSwitch::abandonRead);
     connect(m_link, &LinkClient::connectFailed, this, &BandSwitch::abandonRead);
@@ -67,9 +68,20 @@ void BandSwitch::tick()
     });
 }
 
-void BandSwitch::stopFollowing()
+void BandSwitch::setFollowing(bool on)
 {
-    abandonRead();
+    m_following = on;
+    if (!on)
+        abandonRead();
+}
+
+void BandSwitch::onChanged(const QVariantMap &changed)
+{
+    const auto it = changed.constFind(QStringLiteral("Band"));
+    if (!m_following || it == changed.cend() || it->metaType().id() != QMetaType::Int)
+        return;
+    onBandRead(it->toInt());
+    emit bandAnnounced(it->toInt());
 }
 
 void BandSwitch::abandonRead()

@@ -401,12 +401,13 @@ void frmMonitor::setBandFollowing(bool on)
 {
     m_panel->followOnIndicator()->setVisible(on);
     m_panel->followOffIndicator()->setVisible(!on);
-    if (on) {
+    if (on)
         m_timer1->start();
-    } else {
+    else
         m_timer1->stop();
-        m_bands->stopFollowing();
-    }
+    m_bands->setFollowing(on);
+    // Announcements are only wanted while something follows them.
+    m_link->watchChanges(on);
 }
 
 void frmMonitor::openHelp()

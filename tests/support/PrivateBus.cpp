@@ -9,11 +9,16 @@
 
 namespace {
 
-QString configuration(const QString &socketDir, const QString &serviceDir, const QMap<QString, int> &limits)
+QString configuration(const QString &socketDir, const QString &serviceDir, const QMap<QString, int> &limits,
+                      PrivateBus::Changes changes)
 {
     QString extra;
     for (auto it = limits.begin(); it != limits.end(); ++it)
         extra += QStringLiteral("  <limit name=\"%1\">%2</limit>\n").arg(it.key()).arg(it.value());
+    const QString withheld = changes == PrivateBus::Changes::Withheld
+        ? QStringLiteral("    <deny receive_type=\"signal\" receive_interface=\"org.freedesktop.DBus.Properties\"\n"
+                         "          receive_member=\"PropertiesChanged\"/>\n")
+        : QString();
     return QStringLiteral(
                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
@@ -26,11 +31,12 @@ QString configuration(const QString &socketDir, const QString &serviceDir, const
                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
                "    <allow eavesdrop=\"true\"/>\n"
                "    <allow own=\"*\"/>\n"
+               "%4"
                "  </policy>\n"
                "  <limit name=\"service_start_timeout\">60000</limit>\n"
                "%3"
                "</busconfig>\n")
-        .arg(socketDir, serviceDir, extra);
+        .arg(socketDir, serviceDir, extra, withheld);
 }
 
 // The build tree: from the environment, or else the nearest folder above the test binary
@@ -48,14 +54,15 @@ QString buildDirectory()
 
 } // namespace
 
-PrivateBus::PrivateBus(const QMap<QString, int> &limits)
+PrivateBus::PrivateBus(const QMap<QString, int> &limits, Changes changes)
 {
     const QString buildDir = buildDirectory();
     const QString configPath = m_dir.filePath(QStringLiteral("session.conf"));
     QFile config(configPath);
     if (!m_dir.isValid() || !config.open(QIODevice::WriteOnly))
         return;
-    config.write(configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services")), limits).toUtf8());
+    config.write(configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services")), limits, changes)
+                     .toUtf8());
     config.close();
 
     m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);

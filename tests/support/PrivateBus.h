@@ -5,7 +5,8 @@
 // The constructor returns once the daemon accepts connections (check isRunning()); the
 // destructor closes the connections made through it and kills the daemon, which ends tethra.
 // Limits of the daemon (its <limit> settings, such as "max_match_rules_per_connection") may
-// be given to play a bus that refuses a client.
+// be given to play a bus that refuses a client. A bus made with Changes::Withheld delivers
+// no PropertiesChanged signal to anyone, as if the server sent none.
 #pragma once
 
 #include <QDBusConnection>
@@ -18,7 +19,9 @@
 class PrivateBus
 {
 public:
-    explicit PrivateBus(const QMap<QString, int> &limits = {});
+    enum class Changes { Delivered, Withheld };
+    explicit PrivateBus(const QMap<QString, int> &limits = {}, Changes changes = Changes::Delivered);
+    explicit PrivateBus(Changes changes) : PrivateBus({}, changes) {}
     ~PrivateBus();
     PrivateBus(const PrivateBus &) = delete;
     PrivateBus &operator=(const PrivateBus &) = delete;

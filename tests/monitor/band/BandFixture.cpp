@@ -77,6 +77,7 @@ void BandFixture::SetUp()
 void BandFixture::TearDown()
 {
     reads.reset();
+    announcements.reset();
     links.reset();
     window.reset();
 }
@@ -87,6 +88,7 @@ void BandFixture::start()
     monitorName = connection.baseService();
     window = std::make_unique<tovana::frmMonitor>(connection);
     reads = std::make_unique<QSignalSpy>(window->bandSwitch(), &tovana::BandSwitch::bandRead);
+    announcements = std::make_unique<QSignalSpy>(window->bandSwitch(), &tovana::BandSwitch::bandAnnounced);
     links = std::make_unique<QSignalSpy>(window->link(), &tovana::LinkClient::connected);
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return links->count() == 1; }, kWaitMs)) << "the window links to the server";

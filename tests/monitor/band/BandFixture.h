@@ -51,6 +51,8 @@ class BandFixture : public ::testing::Test {
 protected:
     static constexpr int kWaitMs = 10000;
 
+    explicit BandFixture(PrivateBus::Changes changes = PrivateBus::Changes::Delivered) : bus(changes) {}
+
     void SetUp() override;
     void TearDown() override;
 
@@ -77,5 +79,6 @@ protected:
     std::unique_ptr<tovana::frmMonitor> window;
     QString monitorName;  // the window's unique name on the bus
     std::unique_ptr<QSignalSpy> reads;
+    std::unique_ptr<QSignalSpy> announcements;  // of Band, by the link client
     std::unique_ptr<QSignalSpy> links;
 };

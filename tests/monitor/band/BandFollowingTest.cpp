@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// Band following: the window reads the band the radio publishes every 200 ms and switches
-// the band relays when, and only when, the selected band changes.
+// Band following: the window switches the band relays when, and only when, the selected
+// band changes: at once on the link server's announcement of a new band, and on the 200 ms
+// tick that reads the band when the announcement never comes.
 #include "BandFixture.h"
 #include "frmAbout.h"
 #include "frmSetup.h"
@@ -9,6 +10,12 @@
 #include <QAction>
 
 using BandFollowing = BandFixture;
+
+// A bus that delivers no announcements: only the tick is left.
+class TickOnly : public BandFixture {
+protected:
+    TickOnly() : BandFixture(PrivateBus::Changes::Withheld) {}
+};
 
 namespace {
 
@@ -33,6 +40,48 @@ TEST_F(BandFollowing, PublishedBandSwitchesTheRelaysOnceAndIsNotSaved)
     ASSERT_TRUE(waitForReads(5));
     EXPECT_EQ(bandBytes(), k20) << "a steady band is sent once";
     EXPECT_EQ(home.readStore().value("BandStatus5"), "False") << "the tick does not save";
+}
+
+// The server announces a write before it answers any later read, so the first news of the
+// band at the window is the announcement: the code must be out by then.
+TEST_F(BandFollowing, AnnouncedBandSendsItsCodeBeforeAnyTickHasReadItAndOnce)
+{
+    start();
+    ASSERT_TRUE(radio.setBand(2));
+    followingOn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k80; }, kWaitMs));
+
+    qsizetype readsOfFiveBefore = -1;
+    QString codeWhenAnnounced;
+    QObject::connect(window->bandSwitch(), &tovana::BandSwitch::bandAnnounced, window.get(), [&](qint32 band) {
+        if (band != 5 || readsOfFiveBefore >= 0)
+            return;
+        readsOfFiveBefore = 0;
+        for (const QList<QVariant> &read : std::as_const(*reads))
+            readsOfFiveBefore += read.value(0).toInt() == 5;
+        codeWhenAnnounced = window->Label2()->text();
+    });
+    ASSERT_TRUE(radio.setBand(5));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k80 + k20; }, kWaitMs)) << bandBytes().toHex().constData();
+    EXPECT_EQ(readsOfFiveBefore, 0) << "the announcement came first";
+    EXPECT_EQ(codeWhenAnnounced, "1010") << "its step sent the code";
+
+    ASSERT_TRUE(waitForReadOf(5));
+    ASSERT_TRUE(waitForReads(2));
+    EXPECT_EQ(bandBytes(), k80 + k20) << "the ticks that follow send nothing more";
+    EXPECT_EQ(visibleIndicators(), QList<int>{5});
+}
+
+TEST_F(TickOnly, BandIsFollowedOnTheTickWhenNothingIsAnnounced)
+{
+    start();
+    followingOn();
+    ASSERT_TRUE(radio.setBand(3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k40; }, kWaitMs)) << bandBytes().toHex().constData();
+    EXPECT_EQ(window->Label2()->text(), "1100");
+    ASSERT_TRUE(waitForReads(2));
+    EXPECT_EQ(bandBytes(), k40);
+    EXPECT_EQ(announcements->count(), 0) << "the bus withheld every announcement";
 }
 
 // Each closing hands the window over to a fresh link, and following goes on over it.
