@@ -6,14 +6,16 @@
 #include "CommPort.h"
 #include "LinkClient.h"
 #include "MonitorPanel.h"
+#include "TxInterlock.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 namespace tovana {
 
-BandSwitch::BandSwitch(MonitorPanel *panel, CommPort *port, LinkClient *link, QObject *parent)
-    : QObject(parent), m_panel(panel), m_port(port), m_link(link)
+BandSwitch::BandSwitch(MonitorPanel *panel, CommPort *port, LinkClient *link, const TxInterlock *interlock,
+                       QObject *parent)
+    : QObject(parent), m_panel(panel), m_port(port), m_link(link), m_interlock(interlock)
 {
     connect(m_link, &LinkClient::propertiesChanged, this, &BandSwitch::onChanged);
     // A read of the previous object has nothing to say about the new one.
@@ -29,6 +31,10 @@ void BandSwitch::BandReset()
 
 bool BandSwitch::BandEncoder()
 {
+    if (m_interlock->holds()) {
+        m_codePending = true;
+        return false;
+    }
     // Visibility as set, not as seen: the window may be hidden behind a dialog.
     for (const BandPosition &band : bandTable()) {
         if (m_panel->bandIndicator(band.position)->isHidden())
@@ -49,10 +55,15 @@ void BandSwitch::select(int position)
     m_panel->bandIndicator(position)->show();
 }
 
+void BandSwitch::sendPending()
+{
+    if (m_codePending && m_port->isOpen() && !m_interlock->holds())
+        BandEncoder();
+}
+
 void BandSwitch::tick()
 {
-    if (m_codePending && m_port->isOpen())
-        BandEncoder();
+    sendPending();
     if (m_readOut || !m_link->isConnected())
         return;
     m_readOut = true;

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The band switch of the main window: BandReset, BandEncoder and the band-following step,
-// over the panel's band indicators and Label2, the port MSComm1 and the link client. The
-// selected band is the visible indicator; nothing else holds it. While following, the step
-// runs on every Band the link client announces as changed, and on every tick as the
-// fallback for a missed or never sent signal. A code that could not be sent (port closed)
-// stays pending and goes out on the first tick that finds the port open. The tick never
+// over the panel's band indicators and Label2, the port MSComm1, the link client and the
+// transmit interlock. The selected band is the visible indicator; nothing else holds it.
+// While following, the step runs on every Band the link client announces as changed, and
+// on every tick as the fallback for a missed or never sent signal. A code that could not be
+// sent (port closed, relays held under transmit) stays pending; it goes out on the first
+// tick that finds the port open, or at once when the interlock lets go. The tick never
 // waits: it starts one asynchronous read of Band, and any error ends it silently. UI
 // thread only.
 #pragma once
@@ -21,18 +22,23 @@ namespace tovana {
 
 class CommPort;
 class MonitorPanel;
+class TxInterlock;
 using tethra::client::LinkClient;
 
 class BandSwitch : public QObject {
     Q_OBJECT
 public:
-    BandSwitch(MonitorPanel *panel, CommPort *port, LinkClient *link, QObject *parent = nullptr);
+    BandSwitch(MonitorPanel *panel, CommPort *port, LinkClient *link, const TxInterlock *interlock,
+               QObject *parent = nullptr);
 
     // Hides the indicators Command14..Command21, Command30, in that order.
     void BandReset();
     // Sends the code of every visible indicator in table order, each as one write, and
-    // shows it in Label2. False when a write failed; that code and the rest stay pending.
+    // shows it in Label2. False when a write failed or the interlock holds the relays; that
+    // code and the rest stay pending.
     bool BandEncoder();
+    // Sends a pending code if the port is open and nothing holds the relays.
+    void sendPending();
     // Leaves only the indicator of position 1..9 visible; sends nothing.
     void select(int position);
 
@@ -59,6 +65,7 @@ private:
     MonitorPanel *m_panel;
     CommPort *m_port;
     LinkClient *m_link;
+    const TxInterlock *m_interlock;
     bool m_following = false;
     bool m_codePending = false;
     bool m_readOut = false;

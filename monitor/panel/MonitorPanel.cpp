@@ -21,11 +21,12 @@ namespace tovana {
 namespace {
 
 // A notice is a label that speaks only when needed: right-aligned, in its colour.
-enum class Kind { Gauge, Button, Indicator, OffBar, OnBar, Lamp, Frame, Label, Notice };
+enum class Kind { Gauge, Button, Indicator, Tx, OffBar, OnBar, Lamp, Frame, Label, Notice };
 
 // One control of the panel: design name, kind, caption, colour (invalid = the style's),
 // place in twips, whether it shows before the first loading, and the widest text it must
-// hold (its caption when not given) within the top `textRoom` twips (0: all of it).
+// hold (its caption when not given) within the top `textRoom` twips (0: all of it) and
+// the left `textWidth` twips (0: all of it).
 struct ControlSpec {
     QString name;
     Kind kind;
@@ -35,6 +36,7 @@ struct ControlSpec {
     bool visible = true;
     QString fits = {};
     int textRoom = 0;
+    int textWidth = 0;
 };
 
 const QColor kBandButtonColour(128, 255, 128);
@@ -46,6 +48,10 @@ const QColor kNoticeColour(170, 0, 0);
 // Eight of the widest letters: any label the setup dialog takes fits a relay button.
 const QString kWidestLabel = QString(kRelayLabelLength, u'W');
 constexpr int kFrameTitleRoom = 240;  // twips from a frame's top to the controls in it
+// The transmit hold stands in the band frame's title line, right beside the band-following
+// frame, so the band frame's title ends before it.
+const QRect kTxPlace(2265, 5760, 390, kFrameTitleRoom);
+constexpr int kTxGap = 60;
 constexpr double kSmallestScale = 1;  // never smaller than the design's own pixels
 
 const QStringList kBandCaptions{"160", "80", "40", "30", "20", "17", "15", "12", "10"};
@@ -87,7 +93,8 @@ std::vector<ControlSpec> layoutTable()
                              {relayColumnLeft(column) + 120, relayRowTop(row) - 240, 495, 135}, !green});
         }
     }
-    table.push_back({"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}, true, {}, kFrameTitleRoom});
+    table.push_back({"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}, true, {}, kFrameTitleRoom,
+                     kTxPlace.left() - kTxGap - 75});
     table.push_back({"Frame2", Kind::Frame, "OLE", {}, {2745, 5760, 615, 975}, true, {}, kFrameTitleRoom});
     for (int b = 0; b < MonitorPanel::kBandCount; ++b)
         table.push_back({kBandButtonNames[b], Kind::Button, kBandCaptions[b], kBandButtonColour, bandPlace(b)});
@@ -98,6 +105,7 @@ std::vector<ControlSpec> layoutTable()
     table.push_back({"Command32", Kind::Button, "On", {}, {2865, 6360, 375, 255}});
     table.push_back({"Command33", Kind::Indicator, "Off", kIndicatorColour, {2865, 6000, 375, 255}});
     table.push_back({"Command34", Kind::Indicator, "On", kIndicatorColour, {2865, 6360, 375, 255}, false});
+    table.push_back({"Command35", Kind::Tx, "TX", {}, kTxPlace, false});
     table.push_back({"Label1", Kind::Label, "Com Port", {}, {2160, 6840, 705, 225}});
     table.push_back({"Label3", Kind::Notice, "No reply from the board", kNoticeColour, {75, 6840, 2010, 225}, false});
     table.push_back({"Picture2", Kind::Lamp, {}, QColor(110, 0, 0), {2880, 6840, 225, 225}});
@@ -114,6 +122,7 @@ QWidget *createControl(const ControlSpec &spec, QWidget *parent)
     case Kind::Gauge: widget = new AGauge(parent); break;
     case Kind::Button: widget = new FittingButton(spec.caption, parent); break;
     case Kind::Indicator: widget = new IndicatorButton(spec.caption, parent); break;
+    case Kind::Tx: widget = new TxIndicator(spec.caption, parent); break;
     case Kind::OffBar: widget = new LampBar(LampBar::Look::Outlined, parent); break;
     case Kind::OnBar: widget = new LampBar(LampBar::Look::FilledAndTicked, parent); break;
     case Kind::Lamp: widget = new RoundLamp(spec.colour, parent); break;
@@ -145,7 +154,8 @@ QSizeF textInsets(Kind kind, QWidget *probe, const QFont &font, const QString &t
     const QRect big(0, 0, 400, 200);
     switch (kind) {
     case Kind::Button:
-    case Kind::Indicator: {
+    case Kind::Indicator:
+    case Kind::Tx: {
         QStyleOptionButton option;
         option.initFrom(probe);
         option.rect = big;
@@ -218,6 +228,7 @@ MonitorPanel::MonitorPanel(QWidget *parent)
     m_command32 = control<QPushButton>("Command32");
     m_command33 = control<QPushButton>("Command33");
     m_command34 = control<QPushButton>("Command34");
+    m_txIndicator = control<TxIndicator>("Command35");
     m_picture3 = control<QWidget>("Picture3");
     m_picture5 = control<QWidget>("Picture5");
 
@@ -262,15 +273,16 @@ double MonitorPanel::textScale(const QFont &font) const
         const QString text = spec.fits.isEmpty() ? spec.caption : spec.fits;
         if (text.isEmpty())
             continue;
+        const bool indicator = spec.kind == Kind::Indicator || spec.kind == Kind::Tx;
         QFont shown = font;
-        shown.setBold(spec.kind == Kind::Indicator);
+        shown.setBold(indicator);
         const QFontMetricsF metrics(shown);
         const QSizeF inset = textInsets(spec.kind, placed.widget, shown, text);
-        double width = spec.twips.width() / double(kTwipsPerPixel);
+        double width = (spec.textWidth ? spec.textWidth : spec.twips.width()) / double(kTwipsPerPixel);
         double height = (spec.textRoom ? spec.textRoom : spec.twips.height()) / double(kTwipsPerPixel);
         // An indicator's frame grows with its height (an eighth, at least 2 pixels a side).
         double extra = 1;  // rounding of the control's edges to whole pixels
-        if (spec.kind == Kind::Indicator) {
+        if (indicator) {
             extra += 4;
             width -= height / 4;
             height -= height / 4;

@@ -6,7 +6,8 @@
 // size allows, with the text scaled alike as far as every caption still fits its control.
 // The panel's size hint is the design at the scale where the running font fits (see
 // fittingScale). The panel only holds the controls; what they do is wired by frmMonitor. A
-// state (relay on, band selected, band following on) is the visibility of its control.
+// state (relay on, band selected, band following on) is the visibility of its control; the
+// transmit hold "TX" shows its state by its look (TxIndicator).
 #pragma once
 
 #include <QFont>
@@ -20,6 +21,7 @@ class QPushButton;
 namespace tovana {
 
 class AGauge;
+class TxIndicator;
 
 class MonitorPanel : public QWidget {
     Q_OBJECT
@@ -45,6 +47,7 @@ public:
     QPushButton *followOffButton() const { return m_command31; }
     QPushButton *followOnIndicator() const { return m_command34; }
     QPushButton *followOffIndicator() const { return m_command33; }
+    TxIndicator *txIndicator() const { return m_txIndicator; }                 // Command35 "TX"
     QWidget *activityLampA() const { return m_picture3; }                       // lit red
     QWidget *activityLampB() const { return m_picture5; }                       // lit green
     QLabel *noReplyNotice() const { return m_label3; }                          // Label3
@@ -96,6 +99,7 @@ private:
     QPushButton *m_command32 = nullptr;
     QPushButton *m_command33 = nullptr;
     QPushButton *m_command34 = nullptr;
+    TxIndicator *m_txIndicator = nullptr;
     QWidget *m_picture3 = nullptr;
     QWidget *m_picture5 = nullptr;
 };

@@ -79,12 +79,49 @@ int IndicatorButton::markWidthFor(int height)
 void IndicatorButton::paintMark(QPainter &painter)
 {
     // A dark frame inside the bevel marks the selection in any colour vision.
-    const int width = markWidth();
+    paintFrame(painter, QColor(20, 60, 20), markWidth());
+}
+
+void IndicatorButton::paintFrame(QPainter &painter, const QColor &colour, int width, Qt::PenStyle style)
+{
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(20, 60, 20), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setPen(QPen(colour, width, style, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);
-    const double inset = 1 + width / 2.0;
+    const double inset = 1 + markWidth() / 2.0;
     painter.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+}
+
+TxIndicator::TxIndicator(const QString &caption, QWidget *parent)
+    : IndicatorButton(caption, parent)
+{
+    setState(State::Receive);
+}
+
+void TxIndicator::setState(State state)
+{
+    m_state = state;
+    // Lit in its colour; otherwise the style's own button, greyed when nothing is known.
+    QPalette shown = QPalette();
+    if (state == State::Held)
+        shown.setColor(QPalette::Button, QColor(255, 90, 60));
+    setPalette(shown);
+    setEnabled(state != State::Unknown);
+    QFont weight;
+    weight.setBold(state == State::Held);
+    setFont(weight);
+    setToolTip(state == State::Held      ? QStringLiteral("Transmitting: the band relays are held")
+               : state == State::Unknown ? QStringLiteral("Transmit state unknown: the link server cannot be read")
+                                         : QStringLiteral("Receiving: the band relays follow"));
+    update();
+}
+
+void TxIndicator::paintMark(QPainter &painter)
+{
+    if (m_state == State::Held)
+        paintFrame(painter, QColor(70, 10, 0), markWidth());
+    else if (m_state == State::Unknown)  // dashed: neither held nor free is known
+        paintFrame(painter, palette().color(QPalette::Disabled, QPalette::ButtonText), std::max(1, markWidth() / 2),
+                   Qt::DashLine);
 }
 
 LampBar::LampBar(Look look, QWidget *parent)

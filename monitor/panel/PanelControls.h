@@ -3,7 +3,7 @@
 // The panel's own small controls, drawn at whatever size the layout gives them. A state
 // shows by shape as well as by colour, so it reads without telling red from green: a
 // relay's off bar is outlined, its on bar filled and ticked; an indicator (selected band,
-// band following) is sunken, bold and framed. A button whose caption is wider than its
+// band following, transmit hold) is sunken, bold and framed. A button whose caption is wider than its
 // room draws it in a smaller text rather than losing letters.
 #pragma once
 
@@ -41,6 +41,27 @@ protected:
     bool sunken() const override { return true; }
     int markWidth() const override { return markWidthFor(height()); }
     void paintMark(QPainter &painter) override;
+    // The frame inside the bevel, `width` pixels wide.
+    void paintFrame(QPainter &painter, const QColor &colour, int width, Qt::PenStyle style = Qt::SolidLine);
+};
+
+// The transmit hold: lit (sunken, bold, framed, in its colour) while the band relays are
+// held; plain while they are free; greyed, with a dashed frame, while the transmit state
+// is unknown. The tooltip says which.
+class TxIndicator : public IndicatorButton {
+    Q_OBJECT
+public:
+    enum class State { Receive, Held, Unknown };
+    explicit TxIndicator(const QString &caption, QWidget *parent = nullptr);
+    void setState(State state);
+    State state() const { return m_state; }
+
+protected:
+    bool sunken() const override { return m_state == State::Held; }
+    void paintMark(QPainter &painter) override;
+
+private:
+    State m_state = State::Receive;
 };
 
 // A relay lamp bar in the colour of its palette's Window role.

@@ -10,6 +10,7 @@
 #include "MonitorPanel.h"
 #include "RelaySwitch.h"
 #include "SettingsStore.h"
+#include "TxInterlock.h"
 #include "WindowPlacement.h"
 #include "frmAbout.h"
 #include "frmSetup.h"
@@ -87,7 +88,10 @@ frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
 
     m_link = new LinkClient(linkBus, this);
     m_link->setConnectTimeout(5000);
-    m_bands = new BandSwitch(m_panel, m_comm1, m_link, this);
+    // Made before the band switch, so a PTT and a Band announced together hold first.
+    m_interlock = new TxInterlock(m_panel->txIndicator(), m_link, this);
+    m_bands = new BandSwitch(m_panel, m_comm1, m_link, m_interlock, this);
+    connect(m_interlock, &TxInterlock::released, m_bands, &BandSwitch::sendPending);
     connect(m_timer1, &QTimer::timeout, m_bands, &BandSwitch::tick);
     for (int position = 1; position <= MonitorPanel::kBandCount; ++position)
         connect(m_panel->bandButton(position), &QPushButton::clicked, this, [this, position] { selectBand(position); });
@@ -228,6 +232,7 @@ void frmMonitor::applyPreferences(const Preferences &prefs)
     setup->selectSpeedOption(prefs.port.settings, QLatin1Char('N'));
 
     setup->setResponse(prefs.meterResponse);
+    setup->setHoldWhileTx(prefs.interlock.holdWhileTx);
 
     for (int i = 0; i < kMeterCount; ++i) {
         const MeterConfig &meter = prefs.meters[i];
@@ -288,6 +293,7 @@ Preferences frmMonitor::gatherPreferences()
         meter.caption = g->caption();
     }
     prefs.meterResponse = setupForm()->response();
+    prefs.interlock.holdWhileTx = holdWhileTx();
     for (int n = 1; n <= kRelayCount; ++n)
         prefs.relays[n - 1] = {relayButton(n)->text(), !relayLamp(n)->isHidden()};
     prefs.position = positionInTwips();
@@ -384,9 +390,13 @@ bool frmMonitor::BandEncoder()
 
 // A band chosen by hand ends band following and is saved at once; with the port closed it
 // is still shown and saved, and its code goes out with the first tick that finds the port
-// open.
+// open. Under transmit, with the interlock on, it is refused and changes nothing.
 void frmMonitor::selectBand(int position)
 {
+    if (m_interlock->holds()) {
+        showMessage(QStringLiteral("The band relays are held while the radio transmits."));
+        return;
+    }
     setBandFollowing(false);
     m_bands->select(position);
     SaveSettings();
@@ -406,8 +416,24 @@ void frmMonitor::setBandFollowing(bool on)
     else
         m_timer1->stop();
     m_bands->setFollowing(on);
-    // Announcements are only wanted while something follows them.
-    m_link->watchChanges(on);
+    watchChanges();
+}
+
+bool frmMonitor::holdWhileTx() const
+{
+    return m_interlock->isEnabled();
+}
+
+void frmMonitor::setHoldWhileTx(bool on)
+{
+    m_interlock->setEnabled(on);
+    watchChanges();
+}
+
+// Announcements are only wanted while something follows them.
+void frmMonitor::watchChanges()
+{
+    m_link->watchChanges(bandFollowing() || holdWhileTx());
 }
 
 void frmMonitor::openHelp()

@@ -5,7 +5,7 @@
 // load it into the widgets, take a fresh link to the link server, band following off (at
 // program start only), configure and open the port MSComm1 and run the acquisition cycle
 // on it. Relay buttons switch their relays on that port; band buttons and band following
-// drive the band relays 13..16 on the same port.
+// drive the band relays 13..16 on the same port, unless the transmit interlock holds them.
 // Closing it saves every setting from the widgets and ends the program. It owns the setup
 // dialog (created hidden on first use, destroyed when the dialog closes). The window can be
 // resized and the panel scales with it; its size is stored in the store's [Window]
@@ -36,6 +36,7 @@ class CommPort;
 using tethra::client::LinkClient;
 class MeterAcquisition;
 class MonitorPanel;
+class TxInterlock;
 class frmSetup;
 
 class frmMonitor : public QMainWindow {
@@ -83,6 +84,10 @@ public:
     CommPort *MSComm1() const { return m_comm1; }
     QTimer *Timer1() const { return m_timer1; }
     bool bandFollowing() const;
+    // The transmit interlock, as the setup dialog's check box sets it and the save stores it.
+    bool holdWhileTx() const;
+    void setHoldWhileTx(bool on);
+    TxInterlock *txInterlock() const { return m_interlock; }
     LinkClient *link() const { return m_link; }
     BandSwitch *bandSwitch() const { return m_bands; }
 
@@ -103,6 +108,7 @@ private:
     WindowPosition positionInTwips() const;
     void configurePort(const PortConfig &port);
     void setBandFollowing(bool on);
+    void watchChanges();
     void selectBand(int position);
     void openHelp();
     void showSetup();
@@ -120,6 +126,7 @@ private:
     bool m_closeDespiteFailedSave = false;
     LinkClient *m_link = nullptr;
     BandSwitch *m_bands = nullptr;
+    TxInterlock *m_interlock = nullptr;
     bool m_activated = false;
 };
 

@@ -21,6 +21,8 @@ Preferences GetPreferences(const SettingsStore &store, const WindowPosition &cur
     if (parseReal(store.GetSetting(kWindowSection, kWindowWidthKey), &size.width)
         && parseReal(store.GetSetting(kWindowSection, kWindowHeightKey), &size.height) && size.isValid())
         prefs.size = size;
+    // A text that is no Boolean leaves the interlock off.
+    parseBool(store.GetSetting(kInterlockSection, kHoldWhileTxKey), &prefs.interlock.holdWhileTx);
     // The stored start of annulus 2 is ignored: it always starts at the scale minimum.
     for (MeterConfig &meter : prefs.meters)
         meter.bands[0].start = meter.scaleMin;

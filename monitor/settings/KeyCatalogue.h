@@ -48,6 +48,9 @@ QString multiplierKey(int meter);
 inline const QString kWindowSection = QStringLiteral("Window");
 inline const QString kWindowWidthKey = QStringLiteral("Width");
 inline const QString kWindowHeightKey = QStringLiteral("Height");
+// So does the transmit interlock (InterlockConfig, "True"/"False"), written by every save.
+inline const QString kInterlockSection = QStringLiteral("Interlock");
+inline const QString kHoldWhileTxKey = QStringLiteral("HoldWhileTx");
 
 QString formatField(TextForm form, FieldRef field);
 // Leaves the field untouched and returns false when the text does not convert.

@@ -23,7 +23,8 @@ struct SeedValues {
 // False (see store.errorString()) when the store refused the write.
 bool RegInit(SettingsStore &store, const SeedValues &seed);
 
-// Reads every key the loader uses, and the window size from [Window]. A text that does
+// Reads every key the loader uses, the window size from [Window] and the interlock from
+// [Interlock]. A text that does
 // not convert gives the catalogue default for that value (the store is not rewritten);
 // positions that do not convert keep `current`; a size that does not leaves it unset.
 Preferences GetPreferences(const SettingsStore &store, const WindowPosition &current);
@@ -43,7 +44,8 @@ struct ScalingTable {
 ScalingTable GetMultiplier(const SettingsStore &store, const std::array<Scale, kMeterCount> &scales);
 
 // Writes the whole set (every key but the multipliers, plus "Start-Annular2-Gauge"+i)
-// in the save order, and a set window size under [Window], then commits atomically. False when the store refused the write.
+// in the save order, a set window size under [Window] and the interlock under
+// [Interlock], then commits atomically. False when the store refused the write.
 bool SaveSettings(SettingsStore &store, const Preferences &state);
 
 // Stores one meter's multiplier at once ("Multiplier"+i), as the setup dialog does, and

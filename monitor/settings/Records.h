@@ -58,10 +58,16 @@ struct WindowSize {
     bool isValid() const { return width > 0 && height > 0; }
 };
 
+// The transmit interlock, kept in the store's [Interlock] section; off unless stored on.
+struct InterlockConfig {
+    bool holdWhileTx = false;
+};
+
 // Everything the loader hands to the windows and the save takes back from them.
 struct Preferences {
     WindowPosition position;
     WindowSize size;
+    InterlockConfig interlock;
     std::array<RelayConfig, kRelayCount> relays;
     std::array<bool, kBandStatusCount> bandStatus{};  // BandStatus1..10; entry 10 mirrors 9
     PortConfig port;

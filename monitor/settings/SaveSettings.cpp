@@ -19,6 +19,7 @@ bool SaveSettings(SettingsStore &store, const Preferences &state)
         store.SaveSetting(kWindowSection, kWindowWidthKey, formatReal(state.size.width, 7));
         store.SaveSetting(kWindowSection, kWindowHeightKey, formatReal(state.size.height, 7));
     }
+    store.SaveSetting(kInterlockSection, kHoldWhileTxKey, formatBool(state.interlock.holdWhileTx));
     return store.commit();
 }
 

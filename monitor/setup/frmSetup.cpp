@@ -7,6 +7,7 @@
 #include "Records.h"
 #include "frmMonitor.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -112,8 +114,15 @@ QWidget *frmSetup::buildComPortTab()
     auto *columns = new QHBoxLayout;
     columns->addWidget(ports, 0, Qt::AlignTop);
     columns->addLayout(speedSide);
+    // Unlike the port, the interlock works from the moment it is ticked.
+    m_holdWhileTx = named(new QCheckBox("Hold band relays while transmitting"), "Check1");
+    m_holdWhileTx->setToolTip(QStringLiteral("While the radio transmits, no band code goes out; the band "
+                                             "relays follow once it is back on receive."));
+    connect(m_holdWhileTx, &QCheckBox::toggled, m_monitor, &frmMonitor::setHoldWhileTx);
+
     auto *layout = new QVBoxLayout(tab);
     layout->addLayout(columns);
+    layout->addWidget(m_holdWhileTx);
     layout->addStretch();
     auto *note = new QLabel("Note:  Com Settings will take effect after Setup window is closed.");
     note->setWordWrap(true);
@@ -265,6 +274,13 @@ void frmSetup::setResponse(int value)
     // The slider reports only moves; setting it to where it stands must still count.
     if (m_response->value() == before)
         responseSet();
+}
+
+void frmSetup::setHoldWhileTx(bool on)
+{
+    const QSignalBlocker quiet(m_holdWhileTx);
+    m_holdWhileTx->setChecked(on);
+    m_monitor->setHoldWhileTx(on);
 }
 
 int frmSetup::response() const

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The setup dialog: tabs "Com Port", "Meters" and "Relays" over the main window's live
 // state; it keeps no copy of it. The main window creates it hidden and loads its relay
-// label boxes, port and speed options and response slider. Each showing loads meter 1 into
+// label boxes, port and speed options, transmit hold box and response slider. Each showing loads meter 1 into
 // the "Meters" tab; every edit goes straight to the gauge or the main window, the multiplier
 // straight to the store. A box that holds no number is refused with a message and changes
 // nothing. Closing the dialog saves every setting, gives the main window back and destroys it.
@@ -13,6 +13,7 @@
 #include <array>
 #include <initializer_list>
 
+class QCheckBox;
 class QColorDialog;
 class QComboBox;
 class QLabel;
@@ -51,6 +52,10 @@ public:
     void setResponse(int value);
     int response() const;
 
+    // Ticks or clears "Hold band relays while transmitting" and, even when it does not
+    // change, hands the state to the main window; the box then works at once.
+    void setHoldWhileTx(bool on);
+
     // The meter (0..7) that the "Meters" tab addresses.
     int currentMeter() const { return m_meter; }
 
@@ -88,6 +93,7 @@ private:
     std::array<QRadioButton *, kPortOptionCount + kSpeedOptionCount> m_options{};
     std::array<QLineEdit *, 12> m_relayBoxes{};
     QScrollBar *m_response = nullptr;
+    QCheckBox *m_holdWhileTx = nullptr;       // Check1
 
     int m_meter = 0;
     QComboBox *m_meterChoice = nullptr;       // Combo1

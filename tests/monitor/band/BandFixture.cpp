@@ -47,11 +47,11 @@ bool Radio::detach()
     return object.type() == QDBusMessage::ReplyMessage && connector.type() == QDBusMessage::ReplyMessage;
 }
 
-bool Radio::setBand(int band)
+bool Radio::set(const QString &field, int value)
 {
     const QDBusMessage reply = call(m_object, kProperties, "Set",
-                                    {QStringLiteral("org.tethra.Tethra._Varnex"), QStringLiteral("Band"),
-                                     QVariant::fromValue(QDBusVariant(qint32(band)))});
+                                    {QStringLiteral("org.tethra.Tethra._Varnex"), field,
+                                     QVariant::fromValue(QDBusVariant(qint32(value)))});
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
@@ -126,6 +126,13 @@ void BandFixture::reactivate()
     if (seen)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "Band " << band << " was never read";
+}
+
+::testing::AssertionResult BandFixture::waitForHold(bool held)
+{
+    if (QTest::qWaitFor([&] { return window->txInterlock()->holds() == held; }, kWaitMs))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the relays were never " << (held ? "held" : "let go");
 }
 
 QByteArray BandFixture::bandBytes() const

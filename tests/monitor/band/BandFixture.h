@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The monitor's main window on a private bus where the real tethra is activated, its port 1
 // on a pseudo-terminal board that answers every channel query, and a "radio": another
-// client of the link server on its own connection that publishes the band.
+// client of the link server on its own connection that publishes the band and PTT.
 #pragma once
 
 #include "BandSwitch.h"
@@ -11,6 +11,7 @@
 #include "PrivateBus.h"
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
+#include "TxInterlock.h"
 #include "frmMonitor.h"
 
 #include <QApplication>
@@ -34,11 +35,13 @@ public:
     bool attach();
     // Releases the object and the connector again.
     bool detach();
-    bool setBand(int band);
+    bool setBand(int band) { return set(QStringLiteral("Band"), band); }
+    bool setPtt(int ptt) { return set(QStringLiteral("PTT"), ptt); }
     // The process id of the server that owns the link server's name now, 0 when none.
     uint serverPid() const;
 
 private:
+    bool set(const QString &field, int value);
     QDBusMessage call(const QString &path, const QString &interface, const QString &member,
                       const QVariantList &arguments) const;
 
@@ -68,6 +71,9 @@ protected:
 
     // The band relay bytes (relays 13..16) the board received, in order.
     QByteArray bandBytes() const;
+    // Waits until the window's transmit interlock holds the band relays, or lets them go.
+    ::testing::AssertionResult waitForHold(bool held);
+
     // Positions 1..9 whose indicators are set visible.
     QList<int> visibleIndicators() const;
     static QMessageBox *messageBox();

@@ -4,6 +4,7 @@
 // its design name, captions, places, what lies over what, and the menus.
 #include "MonitorFixture.h"
 #include "MonitorPanel.h"
+#include "PanelControls.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -149,6 +150,20 @@ TEST_F(MainWindow, RelayAndBandStatesShowWithoutTheirColours)
     const int selected = darkPixels(w.bandIndicator(5)->grab().toImage());
     const int plain = darkPixels(w.panel()->bandButton(5)->grab().toImage());
     EXPECT_GT(selected, 3 * plain) << selected << " against " << plain;
+
+    // The transmit hold: framed in dark when held, plain when free, greyed when unknown.
+    TxIndicator *tx = w.panel()->txIndicator();
+    EXPECT_EQ(tx->text(), "TX");
+    const auto look = [&](TxIndicator::State state) {
+        tx->setState(state);
+        return tx->grab().toImage();
+    };
+    const QImage held = look(TxIndicator::State::Held);
+    EXPECT_TRUE(tx->font().bold());
+    const QImage free = look(TxIndicator::State::Receive);
+    const QImage unknown = look(TxIndicator::State::Unknown);
+    EXPECT_GT(darkPixels(held), 3 * darkPixels(free)) << darkPixels(held) << " against " << darkPixels(free);
+    EXPECT_LT(darkPixels(unknown), darkPixels(free)) << "greyed: not even the caption is dark";
 }
 
 TEST_F(MainWindow, MenusOfferExitSetupHelpAndNeverTheFileCommands)

@@ -61,6 +61,12 @@ QStringList clippedTexts(MonitorPanel *panel)
         const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
         if (!frame->rect().contains(title) || title.width() < QFontMetricsF(frame->font()).horizontalAdvance(frame->title()))
             clipped << frame->objectName() + " \"" + frame->title() + "\"";
+        // Nothing lies over the title, shown now or later (the "TX" beside the band title).
+        const QRect titleOnPanel = title.translated(frame->pos());
+        for (QWidget *other : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other != frame && other->geometry().intersects(titleOnPanel))
+                clipped << frame->objectName() + " \"" + frame->title() + "\" under " + where(other);
+        }
     }
     for (int i = 0; i < MonitorPanel::kGaugeCount; ++i) {
         AGauge *gauge = panel->gauge(i);

@@ -13,6 +13,7 @@ Preferences busyStation()
     Preferences p;
     p.position = {1440.5, -60};
     p.size = {6960, 14580.5};
+    p.interlock.holdWhileTx = true;
     for (int n = 0; n < kRelayCount; ++n)
         p.relays[n] = {QStringLiteral("Relay%1").arg(n + 1), n % 3 == 0};
     p.relays[1].label = " Beam, \"long\" \\ 20 m ";
@@ -92,6 +93,7 @@ TEST_F(StoreTest, SavedStateLoadsBackUnchanged)
     EXPECT_EQ(p.position.top, saved.position.top);
     EXPECT_EQ(p.size.width, saved.size.width);
     EXPECT_EQ(p.size.height, saved.size.height);
+    EXPECT_TRUE(p.interlock.holdWhileTx);
     for (int n = 0; n < kRelayCount; ++n) {
         EXPECT_EQ(p.relays[n].label, saved.relays[n].label) << n;
         EXPECT_EQ(p.relays[n].status, saved.relays[n].status) << n;

@@ -5,6 +5,7 @@
 // dialog closes.
 #include "SetupFixture.h"
 
+#include <QCheckBox>
 #include <QRadioButton>
 #include <QSerialPort>
 
@@ -96,4 +97,35 @@ TEST_F(ComPortTab, ClosingWithoutApplyLeavesThePortAsItWas)
     setup = window->setupForm();
     EXPECT_TRUE(control<QRadioButton>("Option1_0")->isChecked()) << "the fresh dialog is preset from the store";
     EXPECT_FALSE(control<QRadioButton>("Option1_2")->isChecked());
+}
+
+// The interlock works from the moment it is ticked and is kept in [Interlock]; [StartUp]
+// keeps exactly the keys and texts it had.
+TEST_F(ComPortTab, HoldWhileTransmittingIsStoredInItsOwnSectionAndStartUpIsUnchanged)
+{
+    openSetup();
+    closeSetup();
+    const QMap<QString, QString> startUp = home.readStore();
+    EXPECT_EQ(home.readStore("Interlock"), (QMap<QString, QString>{{"HoldWhileTx", "False"}}));
+    EXPECT_FALSE(window->holdWhileTx()) << "off by default";
+
+    openSetup();
+    auto *hold = control<QCheckBox>("Check1");
+    ASSERT_NE(hold, nullptr);
+    EXPECT_EQ(hold->text(), "Hold band relays while transmitting");
+    EXPECT_FALSE(hold->isChecked());
+    hold->click();
+    EXPECT_TRUE(window->holdWhileTx()) << "at once, not only after closing";
+    closeSetup();
+    EXPECT_EQ(home.readStore("Interlock"), (QMap<QString, QString>{{"HoldWhileTx", "True"}}));
+    EXPECT_EQ(home.readStore(), startUp);
+    EXPECT_TRUE(window->holdWhileTx()) << "loaded back by the activation";
+
+    openSetup();
+    EXPECT_TRUE(control<QCheckBox>("Check1")->isChecked()) << "the fresh dialog is preset from the store";
+    control<QCheckBox>("Check1")->click();
+    EXPECT_FALSE(window->holdWhileTx());
+    closeSetup();
+    EXPECT_EQ(home.readStore("Interlock"), (QMap<QString, QString>{{"HoldWhileTx", "False"}}));
+    EXPECT_EQ(home.readStore(), startUp);
 }
