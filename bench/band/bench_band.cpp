@@ -3,12 +3,16 @@
 // bench_band: the real window on the offscreen platform, the real tethra on a private bus,
 // a pseudo-terminal board that answers every query. Another client writes Band 200 times,
 // at random phases of the 200 ms tick; for each write the time until the last band byte
-// reaches the board is taken. Then the process's CPU over 10 s with a steady band, with
-// band following on and off. Prints figures only.
+// reaches the board is taken: once with the server's announcements, once on a bus that
+// withholds them (the tick alone). With the transmit interlock on, PTT 1, a new band, then
+// PTT 0: the time from the PTT 0 write to the held band's last byte. Then the process's
+// CPU over 10 s with a steady band: following on, with the interlock too, and off. Prints
+// figures only.
 #include "LinkClient.h"
 #include "PrivateBus.h"
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
+#include "TxInterlock.h"
 #include "frmMonitor.h"
 
 #include <QApplication>
@@ -16,14 +20,18 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -48,10 +56,29 @@ QString attach(QDBusConnection bus)
     return read.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
 }
 
-void setBand(QDBusConnection bus, const QString &object, int band)
+void set(QDBusConnection bus, const QString &object, const QString &field, int value)
 {
     call(bus, object, "org.freedesktop.DBus.Properties", "Set",
-         {QStringLiteral("org.tethra.Tethra._Varnex"), QStringLiteral("Band"), QVariant::fromValue(QDBusVariant(qint32(band)))});
+         {QStringLiteral("org.tethra.Tethra._Varnex"), field, QVariant::fromValue(QDBusVariant(qint32(value)))});
+}
+
+// Runs the event loop until done() holds. QTest::qWaitFor sleeps up to 10 ms between its
+// passes over the events, which would show up in every figure.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
+{
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer check;
+    check.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start(1);
+    loop.exec();
+    return done();
 }
 
 double cpuSeconds()
@@ -68,6 +95,113 @@ double cpuShareOver(int ms)
     return (cpuSeconds() - before) / (ms / 1000.0) * 100.0;
 }
 
+// Counts the band relay bytes (0x38..0x3F) the board receives and when the last one came.
+class BandBytes {
+public:
+    BandBytes(PtyBoard &board) : m_board(board)
+    {
+        m_clock.start();
+        QObject::connect(&board, &PtyBoard::bytesReceived, &m_context, [this] { take(); });
+    }
+    qint64 count() const { return m_count; }
+    qint64 lastAt() const { return m_lastAt; }
+    qint64 now() const { return m_clock.nsecsElapsed(); }
+
+private:
+    void take()
+    {
+        const QByteArray received = m_board.received();
+        for (; m_scanned < received.size(); ++m_scanned) {
+            const char byte = received[m_scanned];
+            if (byte >= 0x38 && byte <= 0x3F) {
+                ++m_count;
+                m_lastAt = now();
+            }
+        }
+    }
+
+    PtyBoard &m_board;
+    QObject m_context;
+    QElapsedTimer m_clock;
+    qsizetype m_scanned = 0;
+    qint64 m_count = 0;
+    qint64 m_lastAt = 0;
+};
+
+struct Station {
+    std::unique_ptr<PrivateBus> bus;
+    QDBusConnection radio{QString()};
+    QString object;
+    std::unique_ptr<tovana::frmMonitor> window;
+};
+
+// A bus, a radio on it and the window linked to it with band following on; false on failure.
+bool open(Station &station, PrivateBus::Changes changes)
+{
+    station.bus = std::make_unique<PrivateBus>(changes);
+    if (!station.bus->isRunning())
+        return false;
+    station.radio = station.bus->connect("radio");
+    station.object = attach(station.radio);
+    if (station.object.isEmpty())
+        return false;
+    station.window = std::make_unique<tovana::frmMonitor>(station.bus->connect("monitor"));
+    station.window->show();
+    if (!waitUntil([&] { return station.window->link()->isConnected(); }))
+        return false;
+    station.window->findChild<QPushButton *>("Command32")->click();
+    return true;
+}
+
+void report(const char *what, std::vector<double> latencies)
+{
+    std::sort(latencies.begin(), latencies.end());
+    const auto at = [&](double q) { return latencies[std::min(latencies.size() - 1, size_t(q * double(latencies.size())))]; };
+    std::printf("%s, %zu changes:\n", what, latencies.size());
+    std::printf("  median %.1f ms, p99 %.1f ms, max %.1f ms, min %.1f ms\n", at(0.5), at(0.99), latencies.back(),
+                latencies.front());
+    std::fflush(stdout);
+}
+
+// Band writes at random phases of the tick, each to the last band byte on the line.
+bool bandChanges(Station &station, BandBytes &bytes, int &band, std::vector<double> &latencies)
+{
+    for (int i = 0; i < kChanges; ++i) {
+        QTest::qWait(int(QRandomGenerator::global()->bounded(200)));
+        band = band % 9 + 1;
+        const qint64 expected = bytes.count() + 4;
+        const qint64 writtenAt = bytes.now();
+        set(station.radio, station.object, QStringLiteral("Band"), band);
+        if (!waitUntil([&] { return bytes.count() >= expected; }))
+            return false;
+        latencies.push_back(double(bytes.lastAt() - writtenAt) / 1e6);
+    }
+    return true;
+}
+
+// Under transmit a new band is held back; the PTT 0 write to its last band byte.
+bool heldBands(Station &station, BandBytes &bytes, int &band, std::vector<double> &latencies)
+{
+    const tovana::TxInterlock *interlock = station.window->txInterlock();
+    for (int i = 0; i < kChanges; ++i) {
+        set(station.radio, station.object, QStringLiteral("PTT"), 1);
+        if (!waitUntil([&] { return interlock->holds(); }))
+            return false;
+        band = band % 9 + 1;
+        const qint64 before = bytes.count();
+        set(station.radio, station.object, QStringLiteral("Band"), band);
+        QTest::qWait(int(QRandomGenerator::global()->bounded(20, 200)));
+        if (bytes.count() != before)
+            return false;
+        const qint64 writtenAt = bytes.now();
+        set(station.radio, station.object, QStringLiteral("PTT"), 0);
+        if (!waitUntil([&] { return bytes.count() >= before + 4; }))
+            return false;
+        latencies.push_back(double(bytes.lastAt() - writtenAt) / 1e6);
+    }
+    return true;
+}
+
 int fail(const char *what)
 {
     std::fprintf(stderr, "bench_band: %s\n", what);
@@ -82,55 +216,42 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     TempConfigHome home;
     PtyBoard board;
-    PrivateBus bus;
-    if (!board.isOpen() || !board.linkAs(1) || !bus.isRunning())
-        return fail("no pseudo-terminal or no private bus");
+    if (!board.isOpen() || !board.linkAs(1))
+        return fail("no pseudo-terminal");
     board.setAnswer([](char byte) { return byte >= 0 && byte < 8 ? QByteArray(1, '\x80') : QByteArray(); });
+    BandBytes bytes(board);
+    int band = 0;
 
-    QElapsedTimer clock;
-    clock.start();
-    qint64 bandBytes = 0;
-    qint64 lastBandByteAt = 0;
-    QObject::connect(&board, &PtyBoard::bytesReceived, [&] {
-        qint64 count = 0;
-        for (char byte : board.received())
-            count += byte >= 0x38 && byte <= 0x3F;
-        if (count != bandBytes) {
-            bandBytes = count;
-            lastBandByteAt = clock.nsecsElapsed();
-        }
-    });
-
-    const QDBusConnection radio = bus.connect("radio");
-    const QString object = attach(radio);
-    if (object.isEmpty())
-        return fail("the link server did not start");
-
-    tovana::frmMonitor window(bus.connect("monitor"));
-    window.show();
-    if (!QTest::qWaitFor([&] { return window.link()->isConnected(); }, 10000))
-        return fail("the window did not link to the server");
-    window.findChild<QPushButton *>("Command32")->click();
-
-    std::vector<double> latencies;
-    for (int i = 0; i < kChanges; ++i) {
-        QTest::qWait(int(QRandomGenerator::global()->bounded(200)));
-        const qint64 expected = bandBytes + 4;
-        const qint64 writtenAt = clock.nsecsElapsed();
-        setBand(radio, object, i % 9 + 1);
-        if (!QTest::qWaitFor([&] { return bandBytes >= expected; }, 10000))
-            return fail("a band change never reached the board");
-        latencies.push_back(double(lastBandByteAt - writtenAt) / 1e6);
+    {
+        Station tickOnly;
+        if (!open(tickOnly, PrivateBus::Changes::Withheld))
+            return fail("no private bus, link server or link (announcements withheld)");
+        std::vector<double> latencies;
+        if (!bandChanges(tickOnly, bytes, band, latencies))
+            return fail("a band change never reached the board (tick only)");
+        report("band write -> last band byte, announcements withheld (200 ms tick only)", latencies);
     }
-    std::sort(latencies.begin(), latencies.end());
-    const auto at = [&](double q) { return latencies[std::min(latencies.size() - 1, size_t(q * double(latencies.size())))]; };
-    std::printf("band write -> last band byte on the line, %d changes (tick 200 ms):\n", kChanges);
-    std::printf("  median %.1f ms, p99 %.1f ms, max %.1f ms, min %.1f ms\n", at(0.5), at(0.99), latencies.back(), latencies.front());
+
+    Station station;
+    if (!open(station, PrivateBus::Changes::Delivered))
+        return fail("no private bus, link server or link");
+    std::vector<double> latencies;
+    if (!bandChanges(station, bytes, band, latencies))
+        return fail("a band change never reached the board");
+    report("band write -> last band byte, with the server's announcements", latencies);
 
     const double following = cpuShareOver(10000);
-    window.findChild<QPushButton *>("Command31")->click();
+    station.window->setHoldWhileTx(true);
+    latencies.clear();
+    if (!heldBands(station, bytes, band, latencies))
+        return fail("a held band went out under transmit or never reached the board");
+    report("PTT 1 -> 0 write -> last byte of the band held under transmit", latencies);
+    const double withInterlock = cpuShareOver(10000);
+    station.window->findChild<QPushButton *>("Command31")->click();
+    station.window->setHoldWhileTx(false);
     const double notFollowing = cpuShareOver(10000);
     std::printf("CPU of the process (monitor with its acquisition cycle, and the board) over 10 s, steady band:\n");
-    std::printf("  band following on %.2f %%, off %.2f %%\n", following, notFollowing);
+    std::printf("  band following on %.2f %%, on with the interlock %.2f %%, off %.2f %%\n", following, withInterlock,
+                notFollowing);
     return 0;
 }
