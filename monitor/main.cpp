@@ -57,6 +57,26 @@ void describeCommandLine(QCommandLineParser &parser)
         "buttons and a band switch, on the serial port chosen in the setup dialog.\n"
         "Settings: $XDG_CONFIG_HOME/Tovana2/Tovana2.conf (default ~/.config/Tovana2/Tovana2.conf)."));
     cli::addStandardOptions(parser);
+    // As Qt reads its own options: -platform, -style, ... are words after one dash.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+}
+
+// The options QApplication takes for itself.
+QStringList qtOwnOptions()
+{
+    return {QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+            QStringLiteral("plugin"), QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
+            QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("reverse"),
+            QStringLiteral("session"), QStringLiteral("display"), QStringLiteral("geometry"), QStringLiteral("style"),
+            QStringLiteral("stylesheet"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+            QStringLiteral("dograb"), QStringLiteral("sync")};
+}
+
+// Without one, Qt would end the program by abort with a message about its platform plugin.
+bool hasDisplay(const QCommandLineParser &parser)
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || parser.unknownOptionNames().contains(QStringLiteral("platform"));
 }
 
 } // namespace
@@ -67,14 +87,18 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(TOVANA_VERSION);
     QCommandLineParser parser;
     describeCommandLine(parser);
-    // --help and --version are answered before the window system starts, so that they work
-    // with no display at all.
+    // The command line is answered before the window system starts where it can be, so that
+    // --help, --version and a bad option work with no display at all.
     QStringList raw;
     for (int i = 0; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
-    if (cli::asksForHelpOrVersion(parser, raw)) {
+    if (cli::answerBeforeToolkit(parser, raw, qtOwnOptions())) {
         QCoreApplication app(argc, argv);
-        return cli::answer(parser, app.arguments()).value_or(0);
+        return cli::answer(parser, app.arguments(), false, qtOwnOptions()).value_or(0);
+    }
+    if (!hasDisplay(parser)) {
+        std::fprintf(stderr, "tovana: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n");
+        return 1;
     }
 
     QApplication app(argc, argv);

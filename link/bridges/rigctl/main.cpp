@@ -18,7 +18,7 @@ namespace {
 int fail(const QString &message)
 {
     std::fprintf(stderr, "tethra-rigctl: %s\n", qUtf8Printable(message));
-    return cli::kUsageError;
+    return 1;
 }
 
 } // namespace
@@ -46,10 +46,10 @@ int main(int argc, char **argv)
     bool ok = false;
     const uint portNumber = parser.value(port).toUInt(&ok);
     if (!ok || portNumber == 0 || portNumber > 65535)
-        return fail(QStringLiteral("--port must be a number from 1 to 65535, not \"%1\"").arg(parser.value(port)));
+        return cli::usageError(parser, QStringLiteral("--port must be a number from 1 to 65535, not \"%1\".").arg(parser.value(port)));
     const int intervalMs = parser.value(interval).toInt(&ok);
     if (!ok || intervalMs < 10 || intervalMs > 60000)
-        return fail(QStringLiteral("--interval must be from 10 to 60000 ms, not \"%1\"").arg(parser.value(interval)));
+        return cli::usageError(parser, QStringLiteral("--interval must be from 10 to 60000 ms, not \"%1\".").arg(parser.value(interval)));
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
