@@ -373,7 +373,8 @@ void LinkClient::readAll(const QObject *context, Done done)
              Reply all = reply;
              if (reply.ok())
                  all.value = mapOf(reply.value);
-             done(all);
+             if (done)
+                 done(all);
          });
 }
 
