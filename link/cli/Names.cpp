@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "Names.h"
 
+#include "ValueText.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -9,11 +11,6 @@ namespace tethracli {
 namespace {
 
 using tethra::catalogue::Kind;
-
-QString latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
 
 // Edits (insert, delete, replace, swap two neighbours) from a to b.
 qsizetype distance(const QString &a, const QString &b)

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <cstdio>
 
 namespace tethracli {
 
@@ -64,6 +65,17 @@ QString json(const QVariant &value)
 QString isoTime(const QDateTime &moment)
 {
     return moment.toOffsetFromUtc(moment.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
+QString latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+void print(const QString &line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
 }
 
 QString record(const QString &type, const Values &values, const QList<QPair<QString, QString>> &extra)

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace tethracli {
 
@@ -29,6 +30,10 @@ QString jsonString(const QString &text);
 QString json(const QVariant &value);
 // The moment in ISO 8601 with milliseconds and the zone's offset ("Z" for UTC).
 QString isoTime(const QDateTime &moment);
+// A name from the member catalogue.
+QString latin1(std::string_view text);
+// One line on stdout, flushed at once (a watcher's reader sees it as it happens).
+void print(const QString &line);
 
 using Values = QList<QPair<QString, QVariant>>;
 

@@ -14,11 +14,6 @@
 namespace tethracli {
 namespace {
 
-QString latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
 const tethra::catalogue::Member *commandOf(const QString &event)
 {
     for (const auto &m : tethra::catalogue::varnexMembers())
@@ -33,11 +28,6 @@ QString assignments(const Values &values)
     for (const auto &[name, value] : values)
         parts << name + QLatin1Char('=') + quotedPlain(value);
     return parts.join(QLatin1Char(' '));
-}
-
-QString localTime()
-{
-    return QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
 }
 
 } // namespace
@@ -100,7 +90,7 @@ void Watch::onChanged(const QVariantMap &changed)
         ordered.append({name, *it});
     }
     print(m_json ? record(QStringLiteral("change"), ordered)
-                 : QStringLiteral("%1 changed %2").arg(localTime(), assignments(ordered)));
+                 : QStringLiteral("%1 changed %2").arg(isoTime(QDateTime::currentDateTime()), assignments(ordered)));
 }
 
 void Watch::onEvent(const QString &name)
@@ -114,13 +104,7 @@ void Watch::onEvent(const QString &name)
     if (m_json)
         print(record(QStringLiteral("event"), stored, {{QStringLiteral("event"), jsonString(name)}}));
     else
-        print(QStringLiteral("%1 %2 %3").arg(localTime(), name, assignments(stored)).trimmed());
-}
-
-void Watch::print(const QString &line)
-{
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
+        print(QStringLiteral("%1 %2 %3").arg(isoTime(QDateTime::currentDateTime()), name, assignments(stored)).trimmed());
 }
 
 } // namespace tethracli

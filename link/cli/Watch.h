@@ -28,7 +28,6 @@ private:
     void takeSnapshot();
     void onChanged(const QVariantMap &changed);
     void onEvent(const QString &name);
-    void print(const QString &line);
 
     tethra::client::LinkClient &m_link;
     bool m_json;

@@ -50,11 +50,6 @@ const char verbsHelp[] =
     "With --json, get, dump and watch print one JSON object per line.\n"
     "Options go before the verb. Exit status: 0 success, 1 the call was refused, 2 usage error.";
 
-QString latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
 QString code(std::int32_t status)
 {
     return QStringLiteral("0x") + QString::number(static_cast<std::uint32_t>(status), 16).toUpper().rightJustified(8, QLatin1Char('0'));
@@ -90,12 +85,6 @@ int usage(const QString &message)
     std::fprintf(stderr, "tethra-cli: %s\n%sTry 'tethra-cli --help' for more information.\n", message.toUtf8().constData(),
                  synopsis);
     return cli::kUsageError;
-}
-
-void print(const QString &line)
-{
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
 }
 
 QString oneLine(std::string_view help)

@@ -80,7 +80,7 @@ TEST_F(Cli, WatcherPrintsTheChangeAndTheEventOfACommandWithTheStoredValue)
     EXPECT_EQ(called.exitCode, 0) << qPrintable(called.err);
     const QList<QByteArray> lines = watchLinesUntil("RaiseFreq");
     ASSERT_EQ(lines.size(), 2) << lines.join('\n').constData();
-    const QString stamp = QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3} )");
+    const QString stamp = QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d) )");
     EXPECT_TRUE(QRegularExpression(stamp + QStringLiteral("changed NewFreq=14.074$")).match(QString::fromUtf8(lines[0])).hasMatch())
         << lines[0].constData();
     EXPECT_TRUE(QRegularExpression(stamp + QStringLiteral("RaiseFreq NewFreq=14.074$")).match(QString::fromUtf8(lines[1])).hasMatch())
