@@ -184,16 +184,6 @@ QSizeF textInsets(Kind kind, QWidget *probe, const QFont &font, const QString &t
     }
 }
 
-QFont withFactor(const QFont &font, double factor)
-{
-    QFont scaled = font;
-    if (font.pointSizeF() > 0)
-        scaled.setPointSizeF(std::max(1.0, font.pointSizeF() * factor));
-    else
-        scaled.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * factor))));
-    return scaled;
-}
-
 } // namespace
 
 struct MonitorPanel::Placed {
@@ -319,7 +309,7 @@ QSize MonitorPanel::minimumSizeHint() const
 
 QFont MonitorPanel::fontAt(double zoom) const
 {
-    return withFactor(m_baseFont, zoom);
+    return scaledFont(m_baseFont, zoom);
 }
 
 void MonitorPanel::changeEvent(QEvent *event)

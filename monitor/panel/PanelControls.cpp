@@ -12,9 +12,6 @@
 
 namespace tovana {
 
-namespace {
-
-// The font scaled by `factor`, whichever unit it was given in.
 QFont scaledFont(const QFont &font, double factor)
 {
     QFont scaled = font;
@@ -24,8 +21,6 @@ QFont scaledFont(const QFont &font, double factor)
         scaled.setPixelSize(std::max(1, int(font.pixelSize() * factor)));
     return scaled;
 }
-
-} // namespace
 
 QFont FittingButton::captionFont() const
 {

@@ -13,6 +13,10 @@
 
 namespace tovana {
 
+// The font scaled by `factor`, whichever unit it was given in (never rounded up, so a text
+// shrunk to fit still fits).
+QFont scaledFont(const QFont &font, double factor);
+
 class FittingButton : public QPushButton {
     Q_OBJECT
 public:
