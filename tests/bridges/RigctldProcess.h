@@ -34,4 +34,5 @@ private:
     quint16 m_port;
     QProcess m_process;
     mutable QTcpSocket m_control;
+    QTcpSocket m_probe;  // the connection that found rigctld ready, held while it runs
 };

@@ -55,7 +55,7 @@ TEST_F(GetKeyValueOnMemoryRegistry, OtherValueTypesAreReadButLeaveTheTextAsPasse
 {
     registry.setValue(Registry::LocalMachine, Key, "Blob", Registry::BinaryType, "\x01\x02\x03");
     registry.setValue(Registry::LocalMachine, Key, "Expand", Registry::ExpandStringType,
-                      QByteArray("%SystemRoot%\\x.exe", 20));
+                      QByteArray("%SystemRoot%\\x.exe", 19));
 
     QString text = QStringLiteral("as passed");
     EXPECT_TRUE(read(QStringLiteral("Blob"), text));
