@@ -7,11 +7,7 @@
 #include "SignalSink.h"
 #include "Status.h"
 
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusVariant>
 
 namespace tethra::dbus {
@@ -22,7 +18,14 @@ const QString busService = QStringLiteral("org.freedesktop.DBus");
 const QString busPath = QStringLiteral("/org/freedesktop/DBus");
 const QString introspectableInterface = QStringLiteral("org.freedesktop.DBus.Introspectable");
 
-QDBusMessage failure(const QDBusMessage &message, std::int32_t code, const QString &detail = {})
+using Answer = LinkService::Answer;
+
+Answer answer(const QVariant &value = {})
+{
+    return {value.isValid() ? QVariantList{value} : QVariantList{}, {}, {}};
+}
+
+Answer failure(std::int32_t code, const QString &detail = {})
 {
     QString text = QStringLiteral("0x") + QString::number(static_cast<std::uint32_t>(code), 16).toUpper().rightJustified(8, QLatin1Char('0'))
                    + QLatin1Char(' ');
@@ -30,23 +33,23 @@ QDBusMessage failure(const QDBusMessage &message, std::int32_t code, const QStri
     text += QString::fromLatin1(description.data(), qsizetype(description.size()));
     if (!detail.isEmpty())
         text += QStringLiteral(": ") + detail;
-    return message.createErrorReply(QLatin1String(errorName), text);
+    return {{}, text, QLatin1String(errorName)};
 }
 
-bool is(const QDBusMessage &message, const QString &interface, const char *member, const char *signature)
+bool is(const BusCall &call, const QString &interface, const char *member, const char *signature)
 {
-    return message.interface() == interface && message.member() == QLatin1String(member)
-           && message.signature() == QLatin1String(signature);
+    return call.interface == interface && call.member == QLatin1String(member) && call.signature == QLatin1String(signature);
 }
 
-bool isIntrospect(const QDBusMessage &message)
+bool isIntrospect(const BusCall &call)
 {
-    return message.interface() == introspectableInterface && message.member() == QLatin1String("Introspect");
+    return (call.interface.isEmpty() || call.interface == introspectableInterface) && call.member == QLatin1String("Introspect")
+           && call.signature.isEmpty();
 }
 
-bool isOwnInterface(const QDBusMessage &message, const char *interface)
+bool isOwnInterface(const BusCall &call, const char *interface)
 {
-    return message.interface().isEmpty() || message.interface() == QLatin1String(interface);
+    return call.interface.isEmpty() || call.interface == QLatin1String(interface);
 }
 
 // The number after prefix + '/', or 0 when the path is not of that form.
@@ -66,16 +69,13 @@ QString latin1(std::string_view text)
 
 } // namespace
 
-LinkService::LinkService(const QDBusConnection &connection, int startGraceMs, int lingerMs, QObject *parent)
-    : QDBusVirtualObject(parent),
-      m_connection(connection),
-      m_watch(QDBusPendingCall::fromCompletedCall(QDBusMessage())),
+LinkService::LinkService(BusConnection &bus, int startGraceMs, int lingerMs, QObject *parent)
+    : QObject(parent),
+      m_bus(bus),
       m_lingerMs(lingerMs)
 {
-    // Qt asks the bus for a rule of its own here and never says whether it was refused;
-    // installWatch() asks for the same one and checks.
-    m_connection.connect(busService, busPath, busService, QStringLiteral("NameOwnerChanged"), this,
-                         SLOT(nameOwnerChanged(QString,QString,QString)));
+    m_bus.setCallHandler([this](const BusCall &call) { handleCall(call); });
+    connect(&m_bus, &BusConnection::nameOwnerChanged, this, &LinkService::nameOwnerChanged);
     installWatch();
     m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] {
@@ -85,7 +85,10 @@ LinkService::LinkService(const QDBusConnection &connection, int startGraceMs, in
     m_idleTimer.start(startGraceMs);
 }
 
-LinkService::~LinkService() = default;
+LinkService::~LinkService()
+{
+    m_bus.setCallHandler({});
+}
 
 std::int32_t LinkService::keepState()
 {
@@ -121,161 +124,166 @@ QString LinkService::introspect(const QString &path) const
         return connectorXml();
     if (m_objects.count(idUnder(path, root + QLatin1String("/Varnex"))))
         return varnexXml();
+    // The way down to the root, for tools that walk the tree from "/".
+    const QString above = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    if (root.startsWith(above))
+        return containerXml({root.mid(above.size()).section(QLatin1Char('/'), 0, 0)});
     return containerXml({});
 }
 
-bool LinkService::handleMessage(const QDBusMessage &message, const QDBusConnection &)
+void LinkService::handleCall(const BusCall &call)
 {
-    if (message.type() != QDBusMessage::MethodCallMessage)
-        return false;
-    const QDBusMessage reply = dispatch(message);
-    if (message.isReplyRequired())
-        m_connection.send(reply);
+    const Answer reply = dispatch(call);
+    if (reply.errorName.isEmpty())
+        m_bus.reply(call, reply.arguments);
+    else
+        m_bus.error(call, reply.errorName, reply.error);
     sweep();
     updateIdleTimer();
-    return true;
 }
 
-QDBusMessage LinkService::dispatch(const QDBusMessage &message)
+LinkService::Answer LinkService::dispatch(const BusCall &call)
 {
     const QString root = QLatin1String(rootPath);
-    const QString path = message.path();
-    if (isIntrospect(message))
-        return message.createReply(introspect(path));
+    const QString &path = call.path;
+    if (isIntrospect(call))
+        return answer(introspect(path));
     if (path == root)
-        return callFactory(message);
+        return callFactory(call);
     if (const int id = idUnder(path, root + QLatin1String("/VarnexConnector")))
-        return callConnector(message, id);
+        return callConnector(call, id);
     if (const int id = idUnder(path, root + QLatin1String("/Varnex")))
-        return callObject(message, id);
-    return failure(message, status::objectNotConnected, path);
+        return callObject(call, id);
+    if (path != root && !path.startsWith(root + QLatin1Char('/')))
+        return {{}, QStringLiteral("No such object path '%1'").arg(path), QStringLiteral("org.freedesktop.DBus.Error.UnknownObject")};
+    return failure(status::objectNotConnected, path);
 }
 
-QDBusMessage LinkService::callFactory(const QDBusMessage &message)
+LinkService::Answer LinkService::callFactory(const BusCall &call)
 {
-    if (!isOwnInterface(message, factoryInterface) || message.member() != QLatin1String("CreateObject"))
-        return failure(message, status::memberNotFound, message.member());
-    if (message.signature() != QLatin1String("s"))
-        return failure(message, status::typeMismatch, QStringLiteral("CreateObject takes one string"));
-    const QString clsid = message.arguments().at(0).toString();
+    if (!isOwnInterface(call, factoryInterface) || call.member != QLatin1String("CreateObject"))
+        return failure(status::memberNotFound, call.member);
+    if (call.signature != QLatin1String("s"))
+        return failure(status::typeMismatch, QStringLiteral("CreateObject takes one string"));
+    const QString clsid = call.arguments.at(0).toString();
     if (clsid.compare(latin1(catalogue::connectorClassId), Qt::CaseInsensitive) != 0)
-        return failure(message, status::classNotRegistered, clsid);
+        return failure(status::classNotRegistered, clsid);
 
-    const QString client = message.service();
+    const QString client = call.sender;
     if (m_connectorsOf.value(client) >= kConnectorsPerClient)
-        return failure(message, status::overflow,
+        return failure(status::overflow,
                        QStringLiteral("one client holds at most %1 connectors").arg(kConnectorsPerClient));
     QString why;
     if (!watchClient(client, &why))
-        return failure(message, status::failed, why);
+        return failure(status::failed, why);
 
     std::unique_ptr<VarnexConnector> connector;
     const std::int32_t created = VarnexConnector::create(m_module, connector);
     if (created != status::ok)
-        return failure(message, created);
+        return failure(created);
     exportObject(connector->varnex());
     const int id = m_nextConnector++;
     m_connectors[id] = ConnectorEntry{std::move(connector), client};
     ++m_connectorsOf[client];
-    return message.createReply(QVariant::fromValue(QDBusObjectPath(connectorPath(id))));
+    return answer(QVariant::fromValue(QDBusObjectPath(connectorPath(id))));
 }
 
-QDBusMessage LinkService::callConnector(const QDBusMessage &message, int id)
+LinkService::Answer LinkService::callConnector(const BusCall &call, int id)
 {
     auto it = m_connectors.find(id);
     if (it == m_connectors.end())
-        return failure(message, status::objectNotConnected, message.path());
-    if (isOwnInterface(message, connectorInterface) && message.member() == QLatin1String("Release")) {
-        if (it->second.owner != message.service())
-            return failure(message, status::accessDenied, QStringLiteral("the connector belongs to another client"));
+        return failure(status::objectNotConnected, call.path);
+    if (isOwnInterface(call, connectorInterface) && call.member == QLatin1String("Release")) {
+        if (it->second.owner != call.sender)
+            return failure(status::accessDenied, QStringLiteral("the connector belongs to another client"));
         dropConnector(it);
-        return message.createReply();
+        return answer();
     }
-    const bool ourInterface = message.arguments().value(0).toString().isEmpty()
-                              || message.arguments().value(0).toString() == QLatin1String(connectorInterface);
-    if (is(message, propertiesInterface, "Get", "ss")) {
-        if (!ourInterface || message.arguments().at(1).toString() != QLatin1String("Varnex"))
-            return failure(message, status::unknownName, message.arguments().at(1).toString());
-        return readVarnex(message, id);
+    const bool ourInterface = call.arguments.value(0).toString().isEmpty()
+                              || call.arguments.value(0).toString() == QLatin1String(connectorInterface);
+    if (is(call, propertiesInterface, "Get", "ss")) {
+        if (!ourInterface || call.arguments.at(1).toString() != QLatin1String("Varnex"))
+            return failure(status::unknownName, call.arguments.at(1).toString());
+        return readVarnex(call, id);
     }
-    if (is(message, propertiesInterface, "GetAll", "s")) {
+    if (is(call, propertiesInterface, "GetAll", "s")) {
         if (!ourInterface)
-            return failure(message, status::unknownName, message.arguments().at(0).toString());
-        QDBusMessage reply = readVarnex(message, id);
-        if (reply.type() == QDBusMessage::ErrorMessage)
-            return reply;
-        QVariantMap all{{QStringLiteral("Varnex"), reply.arguments().at(0).value<QDBusVariant>().variant()}};
-        return message.createReply(QVariant::fromValue(all));
+            return failure(status::unknownName, call.arguments.at(0).toString());
+        const Answer read = readVarnex(call, id);
+        if (!read.errorName.isEmpty())
+            return read;
+        QVariantMap all{{QStringLiteral("Varnex"), read.arguments.at(0).value<QDBusVariant>().variant()}};
+        return answer(QVariant::fromValue(all));
     }
-    if (is(message, propertiesInterface, "Set", "ssv"))
-        return failure(message, status::memberNotFound, QStringLiteral("Varnex is read only"));
-    return failure(message, status::memberNotFound, message.member());
+    if (is(call, propertiesInterface, "Set", "ssv"))
+        return failure(status::memberNotFound, QStringLiteral("Varnex is read only"));
+    return failure(status::memberNotFound, call.member);
 }
 
-QDBusMessage LinkService::readVarnex(const QDBusMessage &message, int connectorId)
+LinkService::Answer LinkService::readVarnex(const BusCall &call, int connectorId)
 {
     const std::shared_ptr<Varnex> object = m_connectors.at(connectorId).connector->varnex();
     if (!object)
-        return failure(message, status::objectNotConnected);
+        return failure(status::objectNotConnected);
     QString why;
-    if (!watchClient(message.service(), &why))
-        return failure(message, status::failed, why);
+    if (!watchClient(call.sender, &why))
+        return failure(status::failed, why);
     const int id = exportObject(object);
     ObjectEntry &entry = m_objects.at(id);
-    entry.holders.insert(message.service());
+    entry.holders.insert(call.sender);
     entry.heldByClients = object;
-    return message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath(objectPath(id))))));
+    return answer(QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath(objectPath(id))))));
 }
 
-QDBusMessage LinkService::callObject(const QDBusMessage &message, int id)
+LinkService::Answer LinkService::callObject(const BusCall &call, int id)
 {
     auto it = m_objects.find(id);
     const std::shared_ptr<Varnex> object = it == m_objects.end() ? nullptr : it->second.object.lock();
     if (!object)
-        return failure(message, status::objectNotConnected, message.path());
+        return failure(status::objectNotConnected, call.path);
     SignalSink &sink = *it->second.sink;
-    if (message.interface() == propertiesInterface)
-        return objectProperties(message, *object, sink);
-    if (!isOwnInterface(message, varnexInterface))
-        return failure(message, status::memberNotFound, message.interface());
-    if (message.member() == QLatin1String("Release")) {
-        if (!it->second.holders.remove(message.service()))
-            return failure(message, status::accessDenied, QStringLiteral("this client does not hold the object"));
+    if (call.interface == propertiesInterface)
+        return objectProperties(call, *object, sink);
+    if (!isOwnInterface(call, varnexInterface))
+        return failure(status::memberNotFound, call.interface);
+    if (call.member == QLatin1String("Release")) {
+        if (!it->second.holders.remove(call.sender))
+            return failure(status::accessDenied, QStringLiteral("this client does not hold the object"));
         if (it->second.holders.isEmpty())
             it->second.heldByClients.reset();
-        return message.createReply();
+        return answer();
     }
-    return command(message, *object, sink);
+    return command(call, *object, sink);
 }
 
-QDBusMessage LinkService::objectProperties(const QDBusMessage &message, Varnex &object, SignalSink &sink)
+LinkService::Answer LinkService::objectProperties(const BusCall &call, Varnex &object, SignalSink &sink)
 {
-    const QVariantList args = message.arguments();
+    const QVariantList args = call.arguments;
     const QString interface = args.value(0).toString();
     if (!interface.isEmpty() && interface != QLatin1String(varnexInterface))
-        return failure(message, status::unknownName, interface);
-    if (is(message, propertiesInterface, "GetAll", "s")) {
+        return failure(status::unknownName, interface);
+    if (is(call, propertiesInterface, "GetAll", "s")) {
         QVariantMap all;
         for (std::string_view field : catalogue::fieldOrder()) {
             Value value;
             object.get(field, value);
             all.insert(latin1(field), toDBus(value));
         }
-        return message.createReply(QVariant::fromValue(all));
+        return answer(QVariant::fromValue(all));
     }
     const QString name = args.value(1).toString();
     const std::string key = name.toStdString();
-    if (is(message, propertiesInterface, "Get", "ss")) {
+    if (is(call, propertiesInterface, "Get", "ss")) {
         Value value;
         const std::int32_t result = object.get(key, value);
         if (result != status::ok)
-            return failure(message, result, name);
-        return message.createReply(QVariant::fromValue(QDBusVariant(toDBus(value))));
+            return failure(result, name);
+        return answer(QVariant::fromValue(QDBusVariant(toDBus(value))));
     }
-    if (is(message, propertiesInterface, "Set", "ssv")) {
+    if (is(call, propertiesInterface, "Set", "ssv")) {
         const catalogue::Member *member = catalogue::findVarnexMember(key);
         if (!member || member->kind != catalogue::Kind::Property)
-            return failure(message, status::unknownName, name);
+            return failure(status::unknownName, name);
         Value value;
         std::int32_t result = fromDBus(args.at(2), member->type, value);
         if (result == status::ok) {
@@ -285,25 +293,25 @@ QDBusMessage LinkService::objectProperties(const QDBusMessage &message, Varnex &
             sink.flushChanges();
         }
         if (result != status::ok)
-            return failure(message, result, name);
-        return message.createReply();
+            return failure(result, name);
+        return answer();
     }
-    return failure(message, status::memberNotFound, message.member());
+    return failure(status::memberNotFound, call.member);
 }
 
-QDBusMessage LinkService::command(const QDBusMessage &message, Varnex &object, SignalSink &sink)
+LinkService::Answer LinkService::command(const BusCall &call, Varnex &object, SignalSink &sink)
 {
-    const catalogue::Member *member = catalogue::findVarnexMember(message.member().toStdString());
+    const catalogue::Member *member = catalogue::findVarnexMember(call.member.toStdString());
     if (!member || member->kind != catalogue::Kind::Method)
-        return failure(message, status::memberNotFound, message.member());
-    const QVariantList args = message.arguments();
+        return failure(status::memberNotFound, call.member);
+    const QVariantList args = call.arguments;
     if (static_cast<std::size_t>(args.size()) != member->arguments.size())
-        return failure(message, status::badParamCount, message.member());
+        return failure(status::badParamCount, call.member);
     std::vector<Value> values(member->arguments.size());
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::int32_t converted = fromDBus(args.at(qsizetype(i)), member->arguments[i].type, values[i]);
         if (converted != status::ok)
-            return failure(message, converted, latin1(member->arguments[i].name));
+            return failure(converted, latin1(member->arguments[i].name));
     }
     // The changes and the event go out from inside the call, in that order, so both
     // precede the reply on the bus.
@@ -314,8 +322,8 @@ QDBusMessage LinkService::command(const QDBusMessage &message, Varnex &object, S
     const std::int32_t result = object.call(member->name, values);
     sink.flushChanges();
     if (result != status::ok)
-        return failure(message, result, message.member());
-    return message.createReply();
+        return failure(result, call.member);
+    return answer();
 }
 
 int LinkService::exportObject(const std::shared_ptr<Varnex> &object)
@@ -326,7 +334,7 @@ int LinkService::exportObject(const std::shared_ptr<Varnex> &object)
     const int id = m_nextObject++;
     ObjectEntry &entry = m_objects[id];
     entry.object = object;
-    entry.sink = std::make_unique<SignalSink>(m_connection, objectPath(id));
+    entry.sink = std::make_unique<SignalSink>(m_bus, objectPath(id));
     object->connect(entry.sink.get());
     return id;
 }
@@ -343,20 +351,19 @@ QString LinkService::connectorPath(int id) const
 
 void LinkService::installWatch()
 {
-    QDBusMessage addMatch = QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("AddMatch"));
-    addMatch << QStringLiteral("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
-                               "interface='org.freedesktop.DBus',member='NameOwnerChanged'");
-    m_watch = m_connection.asyncCall(addMatch);
+    m_watch = m_bus.call(busService, busPath, busService, QStringLiteral("AddMatch"),
+                         {QStringLiteral("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
+                                         "interface='org.freedesktop.DBus',member='NameOwnerChanged'")});
 }
 
 bool LinkService::watchClient(const QString &client, QString *why)
 {
     // Asked for before the server owns its name, so the answer is nearly always in; only a
     // call sent to the unique name could come first.
-    m_watch.waitForFinished();
-    if (m_watch.isError()) {
+    const BusReply watch = m_watch.wait();
+    if (watch.isError()) {
         *why = QStringLiteral("the bus refused to watch for clients leaving it (%1), so nothing can be handed out")
-                   .arg(m_watch.error().message());
+                   .arg(watch.errorMessage);
         installWatch(); // a later call may find the bus willing
         return false;
     }
@@ -365,12 +372,9 @@ bool LinkService::watchClient(const QString &client, QString *why)
     m_watched.insert(client);
     // The client may have left before the rule was in place; the bus answers this after it
     // has the rule, so one of the two always tells us.
-    auto *pending = new QDBusPendingCallWatcher(m_connection.interface()->asyncCall(QStringLiteral("NameHasOwner"), client), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, client](QDBusPendingCallWatcher *call) {
-        QDBusPendingReply<bool> reply = *call;
-        if (reply.isValid() && !reply.value())
+    m_bus.call(busService, busPath, busService, QStringLiteral("NameHasOwner"), {client}).then(this, [this, client](const BusReply &reply) {
+        if (!reply.isError() && reply.arguments.value(0).metaType().id() == QMetaType::Bool && !reply.arguments.at(0).toBool())
             clientLeft(client);
-        call->deleteLater();
     });
     return true;
 }

@@ -9,14 +9,12 @@
 // client holds at most kConnectorsPerClient connectors. idle() fires once nobody holds
 // anything for a short while (a longer grace at start). Every stored change of a shared
 // object is announced as PropertiesChanged before the call's event and reply (SignalSink).
-// Runs on the one thread of the process.
+// Runs on the one thread of the process, on the server's own bus connection.
 #pragma once
 
+#include "BusConnection.h"
 #include "VarnexConnector.h"
 
-#include <QDBusConnection>
-#include <QDBusPendingCall>
-#include <QDBusVirtualObject>
 #include <QHash>
 #include <QSet>
 #include <QTimer>
@@ -28,7 +26,7 @@ namespace tethra::dbus {
 
 class SignalSink;
 
-class LinkService : public QDBusVirtualObject
+class LinkService : public QObject
 {
     Q_OBJECT
 public:
@@ -36,15 +34,23 @@ public:
     // the 16-bit count allows (32767): 31 clients at this limit still leave room for more.
     static constexpr int kConnectorsPerClient = 1024;
 
-    LinkService(const QDBusConnection &connection, int startGraceMs, int lingerMs, QObject *parent = nullptr);
+    // Takes every call that reaches bus.
+    LinkService(BusConnection &bus, int startGraceMs, int lingerMs, QObject *parent = nullptr);
     ~LinkService() override;
 
     // Holds a connector of the server's own from now on, so the shared object and its
     // values outlive every client and the server never goes idle (tethra --stay).
     std::int32_t keepState();
 
-    QString introspect(const QString &path) const override;
-    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
+    QString introspect(const QString &path) const;
+    void handleCall(const BusCall &call);
+
+    // A call's reply, or its error: errorName (org.tethra.Tethra.Error for a status) and text.
+    struct Answer {
+        QVariantList arguments;
+        QString error;
+        QString errorName;
+    };
 
 signals:
     void idle();
@@ -64,13 +70,13 @@ private:
         std::unique_ptr<SignalSink> sink;
     };
 
-    QDBusMessage dispatch(const QDBusMessage &message);
-    QDBusMessage callFactory(const QDBusMessage &message);
-    QDBusMessage callConnector(const QDBusMessage &message, int id);
-    QDBusMessage callObject(const QDBusMessage &message, int id);
-    QDBusMessage readVarnex(const QDBusMessage &message, int connectorId);
-    QDBusMessage objectProperties(const QDBusMessage &message, Varnex &object, SignalSink &sink);
-    QDBusMessage command(const QDBusMessage &message, Varnex &object, SignalSink &sink);
+    Answer dispatch(const BusCall &call);
+    Answer callFactory(const BusCall &call);
+    Answer callConnector(const BusCall &call, int id);
+    Answer callObject(const BusCall &call, int id);
+    Answer readVarnex(const BusCall &call, int connectorId);
+    Answer objectProperties(const BusCall &call, Varnex &object, SignalSink &sink);
+    Answer command(const BusCall &call, Varnex &object, SignalSink &sink);
 
     int exportObject(const std::shared_ptr<Varnex> &object);
     QString objectPath(int id) const;
@@ -84,8 +90,8 @@ private:
     bool anythingHeld() const;
     void updateIdleTimer();
 
-    QDBusConnection m_connection;
-    QDBusPendingCall m_watch;       // the AddMatch of the rule that tells of clients leaving
+    BusConnection &m_bus;
+    PendingCall m_watch;            // the AddMatch of the rule that tells of clients leaving
     QSet<QString> m_watched;        // clients that hold or held something
     QHash<QString, int> m_connectorsOf;
     QTimer m_idleTimer;

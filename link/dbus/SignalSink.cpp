@@ -2,11 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "SignalSink.h"
 
+#include "BusConnection.h"
 #include "DBusValue.h"
 #include "IntrospectionXml.h"
 #include "Status.h"
 
-#include <QDBusMessage>
 #include <QStringList>
 
 #include <bit>
@@ -26,8 +26,8 @@ bool same(const Value &a, const Value &b)
 
 } // namespace
 
-SignalSink::SignalSink(QDBusConnection connection, QString path)
-    : m_connection(std::move(connection)), m_path(std::move(path))
+SignalSink::SignalSink(BusConnection &bus, QString path)
+    : m_bus(bus), m_path(std::move(path))
 {
 }
 
@@ -56,17 +56,16 @@ void SignalSink::flushChanges()
     m_before.clear();
     if (changed.isEmpty())
         return;
-    auto signal = QDBusMessage::createSignal(m_path, QLatin1String(tethra::bus::propertiesInterface), QStringLiteral("PropertiesChanged"));
-    signal << QLatin1String(varnexInterface) << changed << QStringList();
-    m_connection.send(signal);
+    m_bus.signal(m_path, QLatin1String(tethra::bus::propertiesInterface), QStringLiteral("PropertiesChanged"),
+                 {QString(QLatin1String(varnexInterface)), changed, QStringList()});
 }
 
 std::int32_t SignalSink::raise(const catalogue::Event &event)
 {
     flushChanges();
-    const auto signal = QDBusMessage::createSignal(m_path, QLatin1String(eventInterface),
-                                                   QString::fromLatin1(event.name.data(), qsizetype(event.name.size())));
-    return m_connection.send(signal) ? status::ok : status::failed;
+    const bool sent = m_bus.signal(m_path, QLatin1String(eventInterface),
+                                   QString::fromLatin1(event.name.data(), qsizetype(event.name.size())));
+    return sent ? status::ok : status::failed;
 }
 
 } // namespace tethra::dbus

@@ -10,7 +10,6 @@
 
 #include "Varnex.h"
 
-#include <QDBusConnection>
 #include <QString>
 
 #include <span>
@@ -20,10 +19,12 @@
 
 namespace tethra::dbus {
 
+class BusConnection;
+
 class SignalSink : public EventSink
 {
 public:
-    SignalSink(QDBusConnection connection, QString path);
+    SignalSink(BusConnection &bus, QString path);
 
     // Remembers the present values of these fields of the object.
     void noteFields(const Varnex &object, std::span<const std::string_view> fields);
@@ -32,7 +33,7 @@ public:
     std::int32_t raise(const catalogue::Event &event) override;
 
 private:
-    QDBusConnection m_connection;
+    BusConnection &m_bus;
     QString m_path;
     const Varnex *m_noted = nullptr;
     std::vector<std::pair<std::string_view, Value>> m_before;

@@ -3,16 +3,13 @@
 // tethra: the link server. Started by the session bus when a client first calls it; ends
 // once no client holds a connector or the shared object, or when the bus goes away. With
 // --stay it runs on without clients (the state is kept) until the bus goes.
+#include "BusConnection.h"
 #include "CommandLine.h"
 #include "IntrospectionXml.h"
 #include "LinkService.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDBusConnectionInterface>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -50,44 +47,38 @@ int main(int argc, char **argv)
     if (const auto status = cli::answer(parser, app.arguments()))
         return *status;
 
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return fail(QStringLiteral("cannot connect to the session bus: %1").arg(bus.lastError().message()));
-
     using namespace tethra::dbus;
-    LinkService service(bus, startGraceMs, lingerMs);
-    // Objects first, name second: the first call the bus hands over finds them in place.
-    if (!bus.registerVirtualObject(QLatin1String(rootPath), &service, QDBusConnection::SubPath))
-        return fail(QStringLiteral("cannot export %1").arg(QLatin1String(rootPath)));
+    QString why;
+    const std::unique_ptr<BusConnection> bus = BusConnection::toSessionBus(&why);
+    if (!bus)
+        return fail(QStringLiteral("cannot connect to the session bus: %1").arg(why));
+
+    // Calls are served from here on: the first call the bus hands over finds the objects.
+    LinkService service(*bus, startGraceMs, lingerMs);
 
     // The bus going away (a private bus torn down, a session ending) ends the server too.
-    QTimer busCheck;
-    QObject::connect(&busCheck, &QTimer::timeout, &app, [&bus] {
-        if (!bus.isConnected())
-            QCoreApplication::exit(1);
-    });
-    busCheck.start(1000);
+    QObject::connect(bus.get(), &BusConnection::disconnected, &app, [] { QCoreApplication::exit(1); });
 
     // The name is asked for without blocking: a bus that dies while the server starts would
-    // leave a blocking call waiting for ever, where the check above ends the process.
-    const QDBusPendingReply<uint> request = bus.interface()->asyncCall(
-        QStringLiteral("RequestName"), QLatin1String(serviceName), doNotQueue);
-    auto *named = new QDBusPendingCallWatcher(request, &app);
-    QObject::connect(named, &QDBusPendingCallWatcher::finished, &app, [](QDBusPendingCallWatcher *watcher) {
-        const QDBusPendingReply<uint> reply = *watcher;
-        watcher->deleteLater();
-        if (reply.isError())
-            QCoreApplication::exit(fail(QStringLiteral("cannot own the bus name %1: %2")
-                                            .arg(QLatin1String(serviceName), reply.error().message())));
-        else if (reply.value() != primaryOwner)
-            QCoreApplication::exit(fail(QStringLiteral("the bus name %1 is already owned by another process")
-                                            .arg(QLatin1String(serviceName))));
-    });
+    // leave a blocking call waiting for ever, where a lost bus ends the process.
+    const QString busService = QStringLiteral("org.freedesktop.DBus");
+    const QString busPath = QStringLiteral("/org/freedesktop/DBus");
+    bus->call(busService, busPath, busService, QStringLiteral("RequestName"), {QString(QLatin1String(serviceName)), doNotQueue})
+        .then(&app, [](const BusReply &reply) {
+            if (reply.isError())
+                QCoreApplication::exit(fail(QStringLiteral("cannot own the bus name %1: %2")
+                                                .arg(QLatin1String(serviceName), reply.errorMessage)));
+            else if (reply.arguments.value(0).toUInt() != primaryOwner)
+                QCoreApplication::exit(fail(QStringLiteral("the bus name %1 is already owned by another process")
+                                                .arg(QLatin1String(serviceName))));
+        });
 
     if (parser.isSet(stay) && service.keepState() != 0)
         return fail(QStringLiteral("cannot hold the shared object"));
-    QObject::connect(&service, &LinkService::idle, &app, [&bus] {
-        bus.unregisterService(QLatin1String(serviceName));
+    QObject::connect(&service, &LinkService::idle, &app, [&bus, busService, busPath] {
+        // Given back and confirmed before the process goes, as a client that comes now
+        // would otherwise find the name still taken by a server on its way out.
+        bus->call(busService, busPath, busService, QStringLiteral("ReleaseName"), {QString(QLatin1String(serviceName))}, 5000).wait();
         QCoreApplication::quit();
     });
     return app.exec();

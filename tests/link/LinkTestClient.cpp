@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <dbus/dbus.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,6 +102,37 @@ void EventRecorder::recordChange(const QDBusMessage &signal)
     signal.arguments().value(1).value<QDBusArgument>() >> changed;
     changes << changed;
     order << QStringLiteral("changed");
+}
+
+QByteArray rawStringProperty(const QString &busAddress, const QString &object, const QString &name)
+{
+    DBusConnection *connection = dbus_connection_open_private(busAddress.toUtf8().constData(), nullptr);
+    if (!connection)
+        return {};
+    QByteArray text;
+    DBusMessage *reply = nullptr;
+    DBusMessage *get = dbus_message_new_method_call("org.tethra.Tethra", object.toUtf8().constData(),
+                                                    "org.freedesktop.DBus.Properties", "Get");
+    const QByteArray interface = varnexInterface.toUtf8(), field = name.toUtf8();
+    const char *arguments[] = {interface.constData(), field.constData()};
+    if (dbus_bus_register(connection, nullptr)
+        && dbus_message_append_args(get, DBUS_TYPE_STRING, &arguments[0], DBUS_TYPE_STRING, &arguments[1], DBUS_TYPE_INVALID))
+        reply = dbus_connection_send_with_reply_and_block(connection, get, 30000, nullptr);
+    DBusMessageIter it, content;
+    if (reply && dbus_message_iter_init(reply, &it) && dbus_message_iter_get_arg_type(&it) == DBUS_TYPE_VARIANT) {
+        dbus_message_iter_recurse(&it, &content);
+        if (dbus_message_iter_get_arg_type(&content) == DBUS_TYPE_STRING) {
+            const char *utf8 = nullptr;
+            dbus_message_iter_get_basic(&content, &utf8);
+            text = utf8;
+        }
+    }
+    if (reply)
+        dbus_message_unref(reply);
+    dbus_message_unref(get);
+    dbus_connection_close(connection);
+    dbus_connection_unref(connection);
+    return text;
 }
 
 ProgramResult runProgram(const QString &path, const QStringList &args, const QProcessEnvironment &environment)

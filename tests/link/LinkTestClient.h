@@ -51,6 +51,10 @@ public slots:
     void recordChange(const QDBusMessage &signal);
 };
 
+// The UTF-8 of a String property exactly as the server sends it, read with libdbus (Qt's
+// D-Bus library drops a leading U+FEFF from every string it receives); empty on any error.
+QByteArray rawStringProperty(const QString &busAddress, const QString &object, const QString &name);
+
 struct ProgramResult {
     int exitCode;
     QString out;

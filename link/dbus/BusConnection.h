@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
+// The link server's own connection to the session bus, on libdbus and the Qt event loop of
+// the thread that made it, so that every string crosses unit for unit (WireArguments.h).
+// Each method call that reaches the server goes to the call handler, which answers it with
+// reply() or error(); NameOwnerChanged from the bus is told by nameOwnerChanged(), the loss
+// of the bus once by disconnected(). Outgoing calls are asynchronous: a PendingCall tells
+// its answer, or an error once its time is up. The handler runs from the event loop, never
+// nested in another call of its own.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct DBusConnection;
+struct DBusMessage;
+struct DBusPendingCall;
+
+namespace tethra::dbus {
+
+// A method call that reached the server.
+struct BusCall {
+    QString sender;
+    QString path;
+    QString interface;
+    QString member;
+    QString signature;
+    QVariantList arguments;
+    bool wantsReply = true;
+    std::shared_ptr<DBusMessage> message;  // what the reply answers
+};
+
+// The answer to a call the server made.
+struct BusReply {
+    QVariantList arguments;
+    QString errorName;  // empty on success
+    QString errorMessage;
+    bool isError() const { return !errorName.isEmpty(); }
+};
+
+class PendingCall
+{
+public:
+    PendingCall();
+    bool isFinished() const;
+    // Blocks until the answer is in; the event loop does not run meanwhile.
+    BusReply wait();
+    // Runs done once with the answer (at once if it is in), unless context is gone by then.
+    void then(QObject *context, std::function<void(const BusReply &)> done);
+
+private:
+    friend class BusConnection;
+    struct State;
+    explicit PendingCall(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+    std::shared_ptr<State> m_state;
+};
+
+class BusConnection : public QObject
+{
+    Q_OBJECT
+public:
+    // The session bus that started the process, or else the one the environment names;
+    // null, with *why, when there is none.
+    static std::unique_ptr<BusConnection> toSessionBus(QString *why);
+    // Any bus by its address, registered on it.
+    static std::unique_ptr<BusConnection> toAddress(const QString &address, QString *why);
+    ~BusConnection() override;
+
+    bool isConnected() const;
+    QString uniqueName() const;
+    void setCallHandler(std::function<void(const BusCall &)> handler);
+
+    bool reply(const BusCall &call, const QVariantList &arguments = {});
+    bool error(const BusCall &call, const QString &name, const QString &message);
+    bool signal(const QString &path, const QString &interface, const QString &member, const QVariantList &arguments = {});
+    // timeoutMs -1: libdbus's default (25 s).
+    PendingCall call(const QString &service, const QString &path, const QString &interface, const QString &member,
+                     const QVariantList &arguments = {}, int timeoutMs = -1);
+    // Waits until everything queued has been written to the bus.
+    void flush();
+
+signals:
+    void nameOwnerChanged(const QString &name, const QString &oldOwner, const QString &newOwner);
+    void disconnected();
+
+private:
+    struct Callbacks;  // libdbus's hooks into the event loop and the message filter
+    friend struct Callbacks;
+    friend struct PendingCall::State;
+
+    explicit BusConnection(DBusConnection *connection);
+    bool send(DBusMessage *message);
+    void scheduleDispatch();
+    void dispatch();
+
+    DBusConnection *m_connection;
+    std::function<void(const BusCall &)> m_handler;
+    std::vector<std::shared_ptr<PendingCall::State>> m_pending;  // calls out, not answered yet
+    bool m_dispatchQueued = false;
+    bool m_disconnected = false;
+};
+
+} // namespace tethra::dbus
