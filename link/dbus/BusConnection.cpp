@@ -420,6 +420,12 @@ PendingCall BusConnection::call(const QString &service, const QString &path, con
     return PendingCall(state);
 }
 
+PendingCall BusConnection::callBus(const QString &member, const QVariantList &arguments, int timeoutMs)
+{
+    return call(QStringLiteral(DBUS_SERVICE_DBUS), QStringLiteral(DBUS_PATH_DBUS), QStringLiteral(DBUS_INTERFACE_DBUS),
+                member, arguments, timeoutMs);
+}
+
 void BusConnection::flush()
 {
     dbus_connection_flush(m_connection);

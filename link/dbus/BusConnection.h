@@ -82,6 +82,8 @@ public:
     // timeoutMs -1: libdbus's default (25 s).
     PendingCall call(const QString &service, const QString &path, const QString &interface, const QString &member,
                      const QVariantList &arguments = {}, int timeoutMs = -1);
+    // A call to the bus itself (org.freedesktop.DBus: RequestName, AddMatch, ...).
+    PendingCall callBus(const QString &member, const QVariantList &arguments = {}, int timeoutMs = -1);
     // Waits until everything queued has been written to the bus.
     void flush();
 

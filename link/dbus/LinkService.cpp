@@ -14,8 +14,6 @@ namespace tethra::dbus {
 namespace {
 
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString busService = QStringLiteral("org.freedesktop.DBus");
-const QString busPath = QStringLiteral("/org/freedesktop/DBus");
 const QString introspectableInterface = QStringLiteral("org.freedesktop.DBus.Introspectable");
 
 using Answer = LinkService::Answer;
@@ -351,9 +349,9 @@ QString LinkService::connectorPath(int id) const
 
 void LinkService::installWatch()
 {
-    m_watch = m_bus.call(busService, busPath, busService, QStringLiteral("AddMatch"),
-                         {QStringLiteral("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
-                                         "interface='org.freedesktop.DBus',member='NameOwnerChanged'")});
+    m_watch = m_bus.callBus(QStringLiteral("AddMatch"),
+                            {QStringLiteral("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
+                                            "interface='org.freedesktop.DBus',member='NameOwnerChanged'")});
 }
 
 bool LinkService::watchClient(const QString &client, QString *why)
@@ -372,7 +370,7 @@ bool LinkService::watchClient(const QString &client, QString *why)
     m_watched.insert(client);
     // The client may have left before the rule was in place; the bus answers this after it
     // has the rule, so one of the two always tells us.
-    m_bus.call(busService, busPath, busService, QStringLiteral("NameHasOwner"), {client}).then(this, [this, client](const BusReply &reply) {
+    m_bus.callBus(QStringLiteral("NameHasOwner"), {client}).then(this, [this, client](const BusReply &reply) {
         if (!reply.isError() && reply.arguments.value(0).metaType().id() == QMetaType::Bool && !reply.arguments.at(0).toBool())
             clientLeft(client);
     });

@@ -61,9 +61,7 @@ int main(int argc, char **argv)
 
     // The name is asked for without blocking: a bus that dies while the server starts would
     // leave a blocking call waiting for ever, where a lost bus ends the process.
-    const QString busService = QStringLiteral("org.freedesktop.DBus");
-    const QString busPath = QStringLiteral("/org/freedesktop/DBus");
-    bus->call(busService, busPath, busService, QStringLiteral("RequestName"), {QString(QLatin1String(serviceName)), doNotQueue})
+    bus->callBus(QStringLiteral("RequestName"), {QString(QLatin1String(serviceName)), doNotQueue})
         .then(&app, [](const BusReply &reply) {
             if (reply.isError())
                 QCoreApplication::exit(fail(QStringLiteral("cannot own the bus name %1: %2")
@@ -75,10 +73,10 @@ int main(int argc, char **argv)
 
     if (parser.isSet(stay) && service.keepState() != 0)
         return fail(QStringLiteral("cannot hold the shared object"));
-    QObject::connect(&service, &LinkService::idle, &app, [&bus, busService, busPath] {
+    QObject::connect(&service, &LinkService::idle, &app, [&bus] {
         // Given back and confirmed before the process goes, as a client that comes now
         // would otherwise find the name still taken by a server on its way out.
-        bus->call(busService, busPath, busService, QStringLiteral("ReleaseName"), {QString(QLatin1String(serviceName))}, 5000).wait();
+        bus->callBus(QStringLiteral("ReleaseName"), {QString(QLatin1String(serviceName))}, 5000).wait();
         QCoreApplication::quit();
     });
     return app.exec();
