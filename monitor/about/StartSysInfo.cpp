@@ -3,11 +3,10 @@
 #include "StartSysInfo.h"
 
 #include "GetKeyValue.h"
+#include "Message.h"
 #include "Registry.h"
 #include "SysInfoServices.h"
 
-#include <QCoreApplication>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -59,15 +58,6 @@ QString findOnPath()
     return {};
 }
 
-void showUnavailable(QWidget *parent)
-{
-    auto *box = new QMessageBox(QMessageBox::NoIcon, QCoreApplication::applicationName(),
-                                QStringLiteral("System Information Is Unavailable At This Time"),
-                                QMessageBox::Ok, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
-
 } // namespace
 
 void StartSysInfo(const SysInfoServices &services, QWidget *parent)
@@ -80,5 +70,5 @@ void StartSysInfo(const SysInfoServices &services, QWidget *parent)
     const bool started = found != RegistryResult::FolderWithoutTool && !tool.isEmpty()
         && services.startProgram(tool);
     if (!started)
-        showUnavailable(parent);
+        tovana::showMessage(parent, QStringLiteral("System Information Is Unavailable At This Time"));
 }

@@ -18,8 +18,13 @@ BandSwitch::BandSwitch(MonitorPanel *panel, CommPort *port, LinkClient *link, co
     : QObject(parent), m_panel(panel), m_port(port), m_link(link), m_interlock(interlock)
 {
     connect(m_link, &LinkClient::propertiesChanged, this, &BandSwitch::onChanged);
-    // A read of the previous object has nothing to say about the new one.
-    connect(m_link, &LinkClient::connected, this, &BandSwitch::abandonRead);
+    // A read of the previous object has nothing to say about the new one; a link taken up
+    // again is followed at once, not at the next tick.
+    connect(m_link, &LinkClient::connected, this, [this] {
+        abandonRead();
+        if (m_following)
+            tick();
+    });
     connect(m_link, &LinkClient::connectFailed, this, &BandSwitch::abandonRead);
 }
 

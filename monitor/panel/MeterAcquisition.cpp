@@ -14,7 +14,9 @@ MeterAcquisition::MeterAcquisition(CommPort *port, MonitorPanel *panel, const Sc
 {
     connect(m_cycle, &AcquisitionCycle::displayPhase, this, &MeterAcquisition::showReadings);
     connect(m_cycle, &AcquisitionCycle::lampsToggled, this, &MeterAcquisition::changeOverLamps);
-    connect(m_cycle, &AcquisitionCycle::replyOverdue, m_panel, &MonitorPanel::setNoReply);
+    connect(m_cycle, &AcquisitionCycle::replyOverdue, m_panel, [this](bool overdue) {
+        m_panel->setBoardNotice(overdue ? QStringLiteral("No reply from the board") : QString());
+    });
 }
 
 void MeterAcquisition::setSettleDelay(int count) { m_cycle->setSettleDelay(count); }
@@ -22,8 +24,11 @@ int MeterAcquisition::settleDelay() const { return m_cycle->settleDelay(); }
 void MeterAcquisition::restart() { m_cycle->PollMeters(); }
 bool MeterAcquisition::isRunning() const { return m_cycle->isRunning(); }
 
+// A complete cycle means the board answers: whatever the notice said (no reply, the board
+// gone and back) is over.
 void MeterAcquisition::showReadings(const QList<int> &readings)
 {
+    m_panel->setBoardNotice({});
     for (int meter = 0; meter < MonitorPanel::kGaugeCount; ++meter)
         m_panel->gauge(meter)->setNeedleValue(m_scaling->scaling[meter].value(readings.value(meter)));
 }

@@ -3,7 +3,8 @@
 // The main window's acquisition: the cycle `PollMeters` on the window's port, each
 // completed read phase shown on the panel's eight gauges through the window's scaling,
 // and the two activity lamps changed over once per completed cycle; a query left without
-// reply for a second shows as "No reply from the board" until the next reply. Exactly one cycle is
+// reply for a second shows as "No reply from the board" until the next reply, and any
+// notice about the board ends with a completed cycle. Exactly one cycle is
 // live; restart() abandons it. A port error ends the cycle quietly with the port closed,
 // and acquisition stays stopped until the next restart(). UI thread only.
 #pragma once

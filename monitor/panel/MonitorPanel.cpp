@@ -217,7 +217,7 @@ MonitorPanel::MonitorPanel(QWidget *parent)
     m_command31 = control<QPushButton>("Command31");
     m_command32 = control<QPushButton>("Command32");
     m_command33 = control<QPushButton>("Command33");
-    m_command34 = control<QPushButton>("Command34");
+    m_command34 = control<IndicatorButton>("Command34");
     m_txIndicator = control<TxIndicator>("Command35");
     m_picture3 = control<QWidget>("Picture3");
     m_picture5 = control<QWidget>("Picture5");
@@ -243,11 +243,26 @@ void MonitorPanel::setRelayCaption(int relay, const QString &caption)
     button->setToolTip(caption.size() > kRelayLabelLength ? caption : QString());
 }
 
-void MonitorPanel::setNoReply(bool noReply)
+void MonitorPanel::setBoardNotice(const QString &notice, const QString &detail)
 {
-    m_label3->setVisible(noReply);
+    if (!notice.isEmpty())
+        m_label3->setText(notice);
+    m_label3->setToolTip(detail);
+    m_label3->setVisible(!notice.isEmpty());
     for (AGauge *gauge : m_gauges)
-        gauge->setNoReading(noReply);
+        gauge->setNoReading(!notice.isEmpty());
+}
+
+void MonitorPanel::setLinkAway(const QString &why)
+{
+    QPalette shown = m_command32->palette();
+    shown.setColor(QPalette::Active, QPalette::ButtonText,
+                   why.isEmpty() ? QPalette().color(QPalette::Active, QPalette::ButtonText)
+                                 : shown.color(QPalette::Disabled, QPalette::ButtonText));
+    shown.setColor(QPalette::Inactive, QPalette::ButtonText, shown.color(QPalette::Active, QPalette::ButtonText));
+    m_command32->setPalette(shown);
+    m_command32->setToolTip(why);
+    m_command34->setWaiting(why);
 }
 
 double MonitorPanel::fittingScale(const QFont &font) const

@@ -21,6 +21,7 @@ class QPushButton;
 namespace tovana {
 
 class AGauge;
+class IndicatorButton;
 class TxIndicator;
 
 class MonitorPanel : public QWidget {
@@ -45,7 +46,7 @@ public:
     QLabel *bandCode() const { return m_label2; }                               // Label2
     QPushButton *followOnButton() const { return m_command32; }
     QPushButton *followOffButton() const { return m_command31; }
-    QPushButton *followOnIndicator() const { return m_command34; }
+    IndicatorButton *followOnIndicator() const { return m_command34; }
     QPushButton *followOffIndicator() const { return m_command33; }
     TxIndicator *txIndicator() const { return m_txIndicator; }                 // Command35 "TX"
     QWidget *activityLampA() const { return m_picture3; }                       // lit red
@@ -54,8 +55,13 @@ public:
 
     // A relay button's caption; one longer than a label is made for also shows in its tooltip.
     void setRelayCaption(int relay, const QString &caption);
-    // While the board does not answer: the notice beside "Com Port", the gauges greyed.
-    void setNoReply(bool noReply);
+    // While the board does not answer or is gone: the notice beside "Com Port" saying so,
+    // the gauges greyed. An empty notice shows the readings as live again; `detail` is the
+    // notice's tooltip.
+    void setBoardNotice(const QString &notice, const QString &detail = {});
+    // While the link server cannot be reached (`why` says so, empty once it can): band
+    // following's "On" greyed, and its lit indicator showing that following waits.
+    void setLinkAway(const QString &why);
 
     // The scale (1 = the design's pixels, twips / 15) from which every text of the panel
     // fits its control in `font`: relay labels of up to eight of the widest letters,
@@ -98,7 +104,7 @@ private:
     QPushButton *m_command31 = nullptr;
     QPushButton *m_command32 = nullptr;
     QPushButton *m_command33 = nullptr;
-    QPushButton *m_command34 = nullptr;
+    IndicatorButton *m_command34 = nullptr;
     TxIndicator *m_txIndicator = nullptr;
     QWidget *m_picture3 = nullptr;
     QWidget *m_picture5 = nullptr;

@@ -71,10 +71,27 @@ int IndicatorButton::markWidthFor(int height)
     return std::max(2, height / 8);
 }
 
+void IndicatorButton::setWaiting(const QString &why)
+{
+    m_waitingFor = why;
+    setEnabled(why.isEmpty());
+    setToolTip(why);
+    update();
+}
+
 void IndicatorButton::paintMark(QPainter &painter)
 {
     // A dark frame inside the bevel marks the selection in any colour vision.
-    paintFrame(painter, QColor(20, 60, 20), markWidth());
+    if (isWaiting())
+        paintDashedFrame(painter);
+    else
+        paintFrame(painter, QColor(20, 60, 20), markWidth());
+}
+
+void IndicatorButton::paintDashedFrame(QPainter &painter)
+{
+    paintFrame(painter, palette().color(QPalette::Disabled, QPalette::ButtonText), std::max(1, markWidth() / 2),
+               Qt::DashLine);
 }
 
 void IndicatorButton::paintFrame(QPainter &painter, const QColor &colour, int width, Qt::PenStyle style)
@@ -115,8 +132,7 @@ void TxIndicator::paintMark(QPainter &painter)
     if (m_state == State::Held)
         paintFrame(painter, QColor(70, 10, 0), markWidth());
     else if (m_state == State::Unknown)  // dashed: neither held nor free is known
-        paintFrame(painter, palette().color(QPalette::Disabled, QPalette::ButtonText), std::max(1, markWidth() / 2),
-                   Qt::DashLine);
+        paintDashedFrame(painter);
 }
 
 LampBar::LampBar(Look look, QWidget *parent)

@@ -40,6 +40,10 @@ public:
     explicit IndicatorButton(const QString &caption, QWidget *parent = nullptr);
     // Room the mark of an indicator of this height takes on each side.
     static int markWidthFor(int height);
+    // Waiting for something it needs (`why` says what, in its tooltip): greyed, with a dashed
+    // frame, as not yet working. An empty `why` lights it again.
+    void setWaiting(const QString &why);
+    bool isWaiting() const { return !m_waitingFor.isEmpty(); }
 
 protected:
     bool sunken() const override { return true; }
@@ -47,6 +51,11 @@ protected:
     void paintMark(QPainter &painter) override;
     // The frame inside the bevel, `width` pixels wide.
     void paintFrame(QPainter &painter, const QColor &colour, int width, Qt::PenStyle style = Qt::SolidLine);
+    // The dashed frame of a state not known, or not yet working.
+    void paintDashedFrame(QPainter &painter);
+
+private:
+    QString m_waitingFor;
 };
 
 // The transmit hold: lit (sunken, bold, framed, in its colour) while the band relays are

@@ -6,11 +6,15 @@
 #include "BandSwitch.h"
 #include "CommPort.h"
 #include "LinkClient.h"
+#include "Message.h"
 #include "MeterAcquisition.h"
 #include "MonitorPanel.h"
+#include "PanelControls.h"
 #include "RelaySwitch.h"
 #include "SettingsStore.h"
 #include "TxInterlock.h"
+#include "WireFormat.h"
+#include "WindowFrame.h"
 #include "WindowPlacement.h"
 #include "frmAbout.h"
 #include "frmSetup.h"
@@ -21,7 +25,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -67,6 +70,8 @@ frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
     , m_timer1(new QTimer(this))
     , m_comm1(new CommPort(this))
     , m_acquisition(new MeterAcquisition(m_comm1, m_panel, &m_scaling, this))
+    , m_frame(new WindowFrame(this))
+    , m_reopen(new QTimer(this))
 {
     setObjectName("frmMonitor");
     setWindowTitle("Tovana");
@@ -75,19 +80,26 @@ frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
     // Until the store says otherwise: the natural size, centred. A fresh store is seeded
     // with this place.
     resize(naturalSize());
-    move(centredPosition(frameGeometry().size(), QGuiApplication::primaryScreen()));
+    m_frame->moveTo(centredPosition(m_frame->outerSize(), QGuiApplication::primaryScreen()));
 
     m_timer1->setObjectName("Timer1");
     m_timer1->setInterval(200);
+    m_reopen->setInterval(kReopenMs);
+    connect(m_reopen, &QTimer::timeout, this, &frmMonitor::tryReopen);
+    connect(m_comm1, &CommPort::portFailed, this, &frmMonitor::boardLost);
     m_comm1->setObjectName("MSComm1");
     // The design places a second port control on the window; nothing uses it.
     (new CommPort(this))->setObjectName("MSComm2");
 
-    connect(m_panel->followOnButton(), &QPushButton::clicked, this, [this] { setBandFollowing(true); });
+    connect(m_panel->followOnButton(), &QPushButton::clicked, this, &frmMonitor::turnFollowingOn);
     connect(m_panel->followOffButton(), &QPushButton::clicked, this, [this] { setBandFollowing(false); });
 
     m_link = new LinkClient(linkBus, this);
     m_link->setConnectTimeout(5000);
+    // A link server that goes away (restarted, or not started yet) is taken up again when it
+    // is back, with the client's growing delay between tries.
+    m_link->setReconnect(true);
+    m_linkBusMissing = !linkBus.isConnected();
     // Made before the band switch, so a PTT and a Band announced together hold first.
     m_interlock = new TxInterlock(m_panel->txIndicator(), m_link, this);
     m_bands = new BandSwitch(m_panel, m_comm1, m_link, m_interlock, this);
@@ -95,10 +107,10 @@ frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
     connect(m_timer1, &QTimer::timeout, m_bands, &BandSwitch::tick);
     for (int position = 1; position <= MonitorPanel::kBandCount; ++position)
         connect(m_panel->bandButton(position), &QPushButton::clicked, this, [this, position] { selectBand(position); });
-    // The monitor runs on without the link server; only band following is lost.
-    connect(m_link, &LinkClient::connectFailed, this, [this](const QString &reason) {
-        showMessage(QStringLiteral("Band following is not available: the link server could not be reached.\n%1").arg(reason));
-    });
+    // The monitor runs on without the link server; only band following waits for it.
+    connect(m_link, &LinkClient::connectFailed, this, [this] { setLinkAway(true); });
+    connect(m_link, &LinkClient::disconnected, this, [this] { setLinkAway(true); });
+    connect(m_link, &LinkClient::connected, this, [this] { setLinkAway(false); });
     for (int n = 1; n <= kRelayCount; ++n)
         connect(relayButton(n), &QPushButton::clicked, this, [this, n] { switchRelay(n); });
 }
@@ -178,14 +190,46 @@ void frmMonitor::activate()
     if (!m_activated)
         setBandFollowing(false);
     m_activated = true;
+    m_reopen->stop();
     configurePort(prefs.port);
     if (!m_comm1->open()) {
         showMessage(QStringLiteral("COM %1: not available. Check Comm Port setting.\n%2")
                         .arg(QString::number(m_comm1->portNumber()), m_comm1->errorString()));
         return;
     }
+    startOnPort();
+}
+
+// A port just opened serves a board that may have just been switched on, with every relay
+// off: it is given the relays and the band the panel shows before the cycle starts, so the
+// panel and the board agree.
+void frmMonitor::startOnPort()
+{
     m_comm1->setInputLength(1);
+    for (int n = 1; n <= kRelayCount; ++n)
+        m_comm1->output(QByteArray(1, relayByte(n, !relayLamp(n)->isHidden())));
+    BandEncoder();
     PollMeters();
+}
+
+// The port failed under the cycle (the adapter pulled, the board's line gone): the gauges
+// stop showing readings as live, and the same port is tried again until it opens.
+void frmMonitor::boardLost(const QString &reason)
+{
+    m_panel->setBoardNotice(QStringLiteral("The board is gone"),
+                            QStringLiteral("%1\nCOM%2 is tried again every %3 s.")
+                                .arg(reason)
+                                .arg(m_comm1->portNumber())
+                                .arg(kReopenMs / 1000));
+    m_reopen->start();
+}
+
+void frmMonitor::tryReopen()
+{
+    if (!m_comm1->isOpen() && !m_comm1->open())
+        return;
+    m_reopen->stop();
+    startOnPort();
 }
 
 void frmMonitor::setMtr_response(int value)
@@ -330,24 +374,11 @@ void frmMonitor::closeEvent(QCloseEvent *event)
     QCoreApplication::exit(0);
 }
 
-// The frame's outer size less the window's own (the window system's frame), guessed until
-// the window system has told it.
-QSize frmMonitor::frameMargins() const
-{
-    const QSize margins = frameGeometry().size() - size();
-    return margins.isEmpty() ? QSize(8, 32) : margins;
-}
-
-int frmMonitor::titleHeight() const
-{
-    return std::max(geometry().top() - frameGeometry().top(), 8);
-}
-
 // The size the panel wants for the running font, with the menu bar, shrunk to the screen.
 QSize frmMonitor::naturalSize() const
 {
     const QSize wanted(m_panel->sizeHint().width(), m_panel->sizeHint().height() + menuBar()->sizeHint().height());
-    return fittedSize(wanted, frameMargins(), QGuiApplication::primaryScreen());
+    return fittedSize(wanted, m_frame->extra(), QGuiApplication::primaryScreen());
 }
 
 void frmMonitor::sizeWindow(const WindowSize &stored, const WindowPosition &position)
@@ -357,7 +388,7 @@ void frmMonitor::sizeWindow(const WindowSize &stored, const WindowPosition &posi
     const QPoint place(int(position.left / kTwips), int(position.top / kTwips));
     const QScreen *screen = QGuiApplication::screenAt(place);
     const QRect area = (screen ? screen : QGuiApplication::primaryScreen())->availableGeometry();
-    const QSize room = area.size() - frameMargins();
+    const QSize room = area.size() - m_frame->extra();
     resize(std::min(int(std::lround(stored.width / kTwips)), room.width()),
            std::min(int(std::lround(stored.height / kTwips)), room.height()));
 }
@@ -368,13 +399,13 @@ void frmMonitor::sizeWindow(const WindowSize &stored, const WindowPosition &posi
 void frmMonitor::placeWindow(const WindowPosition &position)
 {
     const QPoint stored(int(position.left / kTwips), int(position.top / kTwips));
-    move(reachablePosition(QRect(stored, frameGeometry().size()), titleHeight()));
+    m_frame->moveTo(reachablePosition(QRect(stored, m_frame->outerSize()), m_frame->titleHeight()));
 }
 
 // Where the window stands, as it would be placed again: never a place out of reach.
 WindowPosition frmMonitor::positionInTwips() const
 {
-    const QPoint place = reachablePosition(frameGeometry(), titleHeight());
+    const QPoint place = reachablePosition(QRect(m_frame->place(), m_frame->outerSize()), m_frame->titleHeight());
     return {double(place.x() * kTwips), double(place.y() * kTwips)};
 }
 
@@ -419,6 +450,34 @@ void frmMonitor::setBandFollowing(bool on)
     watchChanges();
 }
 
+// A click on "On": following starts at once, or as soon as the link server is there; the
+// operator is told when it cannot work now, and only then.
+void frmMonitor::turnFollowingOn()
+{
+    setBandFollowing(true);
+    m_tellLinkAway = !m_link->isConnected();
+    if (m_linkAway)
+        setLinkAway(true);
+}
+
+void frmMonitor::setLinkAway(bool away)
+{
+    m_linkAway = away;
+    m_panel->setLinkAway(away ? QStringLiteral("The link server (tethra) cannot be reached: band following waits for it.")
+                              : QString());
+    if (!away || !m_tellLinkAway || !bandFollowing())
+        return;
+    m_tellLinkAway = false;
+    if (m_linkBusMissing)
+        showMessage(QStringLiteral("Band following cannot reach the link server: there is no desktop session bus.\n"
+                                   "Start Tovana from your desktop session, where the link server (tethra) is "
+                                   "started when it is needed."));
+    else
+        showMessage(QStringLiteral("Band following waits for the link server (tethra), which cannot be reached.\n"
+                                   "Install the tethra package if it is missing, or start the radio program that runs "
+                                   "it; band following starts by itself once the link server is there."));
+}
+
 bool frmMonitor::holdWhileTx() const
 {
     return m_interlock->isEnabled();
@@ -457,9 +516,7 @@ void frmMonitor::showAbout()
 
 void frmMonitor::showMessage(const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Tovana"), text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tovana::showMessage(this, text);
 }
 
 } // namespace tovana

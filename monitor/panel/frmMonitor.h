@@ -37,6 +37,7 @@ using tethra::client::LinkClient;
 class MeterAcquisition;
 class MonitorPanel;
 class TxInterlock;
+class WindowFrame;
 class frmSetup;
 
 class frmMonitor : public QMainWindow {
@@ -100,14 +101,17 @@ private:
     void activate();
     void applyPreferences(const Preferences &prefs);
     Preferences gatherPreferences();
-    QSize frameMargins() const;
-    int titleHeight() const;
     QSize naturalSize() const;
     void sizeWindow(const WindowSize &stored, const WindowPosition &position);
     void placeWindow(const WindowPosition &position);
     WindowPosition positionInTwips() const;
     void configurePort(const PortConfig &port);
+    void startOnPort();
+    void boardLost(const QString &reason);
+    void tryReopen();
     void setBandFollowing(bool on);
+    void turnFollowingOn();
+    void setLinkAway(bool away);
     void watchChanges();
     void selectBand(int position);
     void openHelp();
@@ -123,11 +127,18 @@ private:
     std::optional<int> m_mtrResponse;
     ScalingTable m_scaling;
     MeterAcquisition *m_acquisition;
+    WindowFrame *m_frame;
+    QTimer *m_reopen;  // while the board's port is lost: the next try to open it again
+    static constexpr int kReopenMs = 2000;
     bool m_closeDespiteFailedSave = false;
     LinkClient *m_link = nullptr;
     BandSwitch *m_bands = nullptr;
     TxInterlock *m_interlock = nullptr;
     bool m_activated = false;
+    bool m_linkBusMissing = false;
+    bool m_linkAway = false;      // the last attempt to reach the link server failed, or it left
+    bool m_tellLinkAway = false;  // the operator turned following on and has not been told yet
+
 };
 
 } // namespace tovana

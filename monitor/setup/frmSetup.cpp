@@ -3,6 +3,7 @@
 #include "frmSetup.h"
 
 #include "CommPort.h"
+#include "Message.h"
 #include "MonitorPanel.h"
 #include "Records.h"
 #include "frmMonitor.h"
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QMessageBox>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -313,9 +313,7 @@ void frmSetup::applyPort()
 
 void frmSetup::showMessage(const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Setup"), text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tovana::showMessage(this, text);
 }
 
 void frmSetup::showEvent(QShowEvent *event)

@@ -25,6 +25,8 @@ public:
     bool linkAs(int portNumber);
 
     QByteArray received() const { return m_received; }
+    // Forgets the first `count` bytes received.
+    void dropReceived(qsizetype count) { m_received.remove(0, count); }
     void send(const QByteArray &bytes);
     // Called for every received byte; what it returns is sent back at once.
     void setAnswer(std::function<QByteArray(char)> answer) { m_answer = std::move(answer); }

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "BandFixture.h"
 
+#include "../panel/PanelStartState.h"
+
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -93,6 +95,7 @@ void BandFixture::start()
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return links->count() == 1; }, kWaitMs)) << "the window links to the server";
     ASSERT_TRUE(window->MSComm1()->isOpen()) << qPrintable(window->MSComm1()->errorString());
+    ASSERT_TRUE(takeStartState(board, *window));
 }
 
 void BandFixture::reactivate()

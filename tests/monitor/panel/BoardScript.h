@@ -39,6 +39,16 @@ public:
         return failure << std::dec << " after " << m_taken << " bytes";
     }
 
+    // The next bytes must be these.
+    ::testing::AssertionResult expectBytes(const QByteArray &bytes)
+    {
+        for (char byte : bytes) {
+            if (auto result = expect(static_cast<unsigned char>(byte)); !result)
+                return result;
+        }
+        return ::testing::AssertionSuccess();
+    }
+
     // The next byte must be `query`; `reply` goes back once it has come.
     ::testing::AssertionResult answer(int query, const QByteArray &reply)
     {

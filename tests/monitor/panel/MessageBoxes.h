@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTest>
 
 namespace MessageBoxes {
 
@@ -17,6 +18,14 @@ inline QMessageBox *saying(const QString &text)
             return box;
     }
     return nullptr;
+}
+
+// The box with this text once it is up: a message waits until its window is on screen and
+// the window's earlier message is closed.
+inline QMessageBox *awaitSaying(const QString &text, int timeoutMs = 5000)
+{
+    QTest::qWaitFor([&] { return saying(text) != nullptr; }, timeoutMs);
+    return saying(text);
 }
 
 // How many visible boxes mention this word.

@@ -160,6 +160,7 @@ TEST_F(Acquisition, ShowingTheWindowAgainReplacesTheRunningCycle)
     window->hide();
     window->show();  // as when the setup dialog or the about box closes
     ASSERT_TRUE(window->MSComm1()->isOpen());
+    ASSERT_TRUE(script.expectBytes(panelStartState(*window))) << "the port opened again gets the panel's state";
     ASSERT_TRUE(script.answerCycle({1, 2, 3, 4, 5, 6, 7, 8})) << "a new cycle from channel 1";
     ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
     ASSERT_TRUE(script.expect(1));
@@ -169,7 +170,7 @@ TEST_F(Acquisition, ShowingTheWindowAgainReplacesTheRunningCycle)
     EXPECT_DOUBLE_EQ(window->gauge(1)->NeedleValue(), 2 * 5.0 / 255);
 }
 
-TEST_F(Acquisition, BoardPulledAwayStopsAcquisitionQuietlyAndTheWindowStaysUsable)
+TEST_F(Acquisition, BoardPulledAwayIsToldAndItsLastReadingsNoLongerLookLive)
 {
     frmMonitor &w = startWith();
     ASSERT_TRUE(script.answerCycle({255, 255, 255, 255, 255, 255, 255, 255}));
@@ -179,9 +180,13 @@ TEST_F(Acquisition, BoardPulledAwayStopsAcquisitionQuietlyAndTheWindowStaysUsabl
     board.hangUp();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MSComm1()->isOpen(); }, kTimeoutMs));
     EXPECT_FALSE(w.acquisition()->isRunning());
-    EXPECT_EQ(MessageBoxes::mentioning("COM"), 0) << "a cycle ended by the port says nothing";
-    EXPECT_EQ(needles(), QList<double>(8, 5)) << "the gauges keep the last complete cycle";
-    EXPECT_TRUE(lampA());
+    EXPECT_EQ(MessageBoxes::mentioning("COM"), 0) << "no box: the panel says it";
+    const QLabel *notice = find<QLabel>("Label3");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), "The board is gone");
+    EXPECT_TRUE(notice->toolTip().startsWith("COM1 failed: ")) << qPrintable(notice->toolTip());
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(w.gauge(i)->noReading()) << "gauge " << i;
 
     w.relayButton(1)->click();
     EXPECT_NE(MessageBoxes::saying("Relay1 was not switched: COM1 is not open."), nullptr)
@@ -189,27 +194,35 @@ TEST_F(Acquisition, BoardPulledAwayStopsAcquisitionQuietlyAndTheWindowStaysUsabl
     EXPECT_TRUE(w.relayLamp(1)->isHidden());
 }
 
-TEST_F(Acquisition, SimulatorEndingUnderTheCycleLeavesTheWindowUsable)
+TEST_F(Acquisition, SimulatorStoppedAndStartedAgainOnItsLinkIsTakenUpByItself)
 {
-    BoardSimProcess sim({"--port", "2", "--baud", "19200", "--channel", "1=const:255", "--channel", "8=const:0"});
-    ASSERT_TRUE(sim.waitUntilReady());
-    frmMonitor &w = startWith({{"Meter-ComPort", "2"}});
+    const QStringList options{"--port", "2", "--baud", "19200", "--channel", "1=const:255", "--channel", "8=const:0"};
+    auto sim = std::make_unique<BoardSimProcess>(options);
+    ASSERT_TRUE(sim->waitUntilReady());
+    writeStore({{"Meter-ComPort", "2"}, {"Meter Response", "0"}});
+    window = std::make_unique<tovana::frmMonitor>(bus.connect(QStringLiteral("monitor")));
+    frmMonitor &w = *window;
+    w.show();
     ASSERT_TRUE(w.MSComm1()->isOpen()) << qPrintable(w.MSComm1()->errorString());
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.gauge(0)->NeedleValue() == 5; }, kTimeoutMs));
     EXPECT_DOUBLE_EQ(w.gauge(7)->NeedleValue(), 0);
     EXPECT_DOUBLE_EQ(w.gauge(2)->NeedleValue(), 48 * 5.0 / 255) << "the simulator's default for channel 3";
 
     w.relayButton(2)->click();
-    EXPECT_TRUE(sim.waitForLine("relay 2 on"));
+    EXPECT_TRUE(sim->waitForLine("relay 2 on"));
 
-    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_EQ(sim->terminate(), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MSComm1()->isOpen(); }, kTimeoutMs)) << "no hang on a vanished line";
-    EXPECT_FALSE(w.acquisition()->isRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.gauge(0)->noReading(); }, kTimeoutMs));
     EXPECT_EQ(MessageBoxes::mentioning("COM"), 0);
 
-    w.hide();
-    w.show();
-    EXPECT_EQ(MessageBoxes::mentioning("COM 2: not available. Check Comm Port setting.\n/dev/ttyS1: "), 1)
-        << "the simulator took its link along: the port's own device, and why it failed";
-    EXPECT_FALSE(w.relayLamp(2)->isHidden()) << "the lamp keeps the last command";
+    // A new board on the same link: the port opens again, the relay it lost is switched on
+    // again, and the readings are live once more.
+    sim = std::make_unique<BoardSimProcess>(options);
+    ASSERT_TRUE(sim->waitUntilReady());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.gauge(0)->noReading(); }, kTimeoutMs));
+    EXPECT_TRUE(sim->waitForLine("relay 2 on")) << "the panel's relays go to the board that came back";
+    EXPECT_TRUE(w.MSComm1()->isOpen());
+    EXPECT_EQ(w.gauge(0)->NeedleValue(), 5);
+    EXPECT_FALSE(find<QLabel>("Label3")->isVisible());
 }

@@ -3,6 +3,7 @@
 // The activation the main window runs each time the program shows it: seeding the store,
 // loading it into the window and the hidden setup dialog, band following off, the port.
 #include "MessageBoxes.h"
+#include "Eventually.h"
 #include "MonitorFixture.h"
 #include "WithoutFileOverride.h"
 
@@ -220,7 +221,7 @@ TEST_F(Activation, UnavailablePortIsReportedOnceAndTheWindowStaysUsable)
 {
     writeStore({{"Meter-ComPort", "999"}});
     frmMonitor &w = start();
-    QMessageBox *box = messageBox();
+    QMessageBox *box = awaitMessage();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), "Tovana");
     EXPECT_EQ(box->text(), "COM 999: not available. Check Comm Port setting.\n/dev/ttyS998: No such file or directory.");
@@ -256,10 +257,10 @@ TEST_F(Activation, RefusedDeviceNamesItsPathAndTheGroupToJoin)
     EXPECT_FALSE(window->MSComm1()->isOpen());
     const QString expected = "COM 1: not available. Check Comm Port setting.\nPermission denied on " + board.slavePath();
     if (root) {
-        EXPECT_NE(MessageBoxes::saying(expected + " (group dialout): add your user to the group dialout and log in again."),
+        EXPECT_NE(MessageBoxes::awaitSaying(expected + " (group dialout): add your user to the group dialout and log in again."),
                   nullptr);
     } else {
-        EXPECT_EQ(MessageBoxes::mentioning(expected), 1);
+        ASSERT_EVENTUALLY_EQ(MessageBoxes::mentioning(expected), 1, 5000);
     }
 }
 
@@ -268,7 +269,7 @@ TEST_F(Activation, StoredPlaceOffEveryScreenOpensOnThePrimaryScreen)
     writeStore({{"Position-Left", "900000"}, {"Position-Top", "-45000"}});
     frmMonitor &w = start();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_TRUE(screen.contains(w.frameGeometry().topLeft())) << w.x() << "," << w.y();
+    ASSERT_EVENTUALLY(screen.contains(w.frameGeometry().topLeft()), 5000);
     EXPECT_EQ(home.readStore().value("Position-Left"), "900000") << "the stored place waits for the next save";
     EXPECT_EQ(home.readStore().value("Position-Top"), "-45000");
 }
@@ -277,5 +278,5 @@ TEST_F(Activation, StoredPlaceOnScreenIsWhereTheWindowOpens)
 {
     writeStore({{"Position-Left", "1500"}, {"Position-Top", "750"}});
     frmMonitor &w = start();
-    EXPECT_EQ(w.pos(), QPoint(100, 50));
+    ASSERT_EVENTUALLY_EQ(w.frameGeometry().topLeft(), QPoint(100, 50), 5000);
 }

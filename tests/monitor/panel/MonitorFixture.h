@@ -7,6 +7,7 @@
 #pragma once
 
 #include "AGauge.h"
+#include "PanelStartState.h"
 #include "CommPort.h"
 #include "PrivateBus.h"
 #include "PtyBoard.h"
@@ -52,10 +53,14 @@ protected:
         return start();
     }
 
+    // Shows the window; once its port is open, the start state it sent is taken off the
+    // board's bytes.
     tovana::frmMonitor &start()
     {
         window = std::make_unique<tovana::frmMonitor>(bus.connect(QStringLiteral("monitor")));
         window->show();
+        if (window->MSComm1()->isOpen())
+            EXPECT_TRUE(takeStartState(board, *window));
         return *window;
     }
 
@@ -73,6 +78,13 @@ protected:
                 return box;
         }
         return nullptr;
+    }
+
+    // The message box once one is up (messages wait for their window to be on screen), or null.
+    static QMessageBox *awaitMessage()
+    {
+        QTest::qWaitFor([] { return messageBox() != nullptr; }, 5000);
+        return messageBox();
     }
 
     TempConfigHome home;

@@ -166,7 +166,7 @@ TEST_F(Relays, ClickOnAClosedPortTellsTheUserAndChangesNothing)
 
     for (int click = 0; click < 2; ++click) {
         QTest::mouseClick(w.relayButton(5), Qt::LeftButton);
-        QPointer<QMessageBox> box = MessageBoxes::saying("Relay5 was not switched: COM1 is not open.");
+        QPointer<QMessageBox> box = MessageBoxes::awaitSaying("Relay5 was not switched: COM1 is not open.");
         ASSERT_NE(box, nullptr) << "click " << click;
         EXPECT_EQ(box->windowTitle(), "Tovana");
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
@@ -184,14 +184,14 @@ TEST_F(Relays, ClickOnAClosedPortTellsTheUserAndChangesNothing)
 TEST_F(Relays, ClickAfterTheActivationCouldNotOpenThePortTellsTheUser)
 {
     frmMonitor &w = startWith({{"Meter-ComPort", "998"}});
-    QPointer<QMessageBox> opening = MessageBoxes::saying(
+    QPointer<QMessageBox> opening = MessageBoxes::awaitSaying(
         "COM 998: not available. Check Comm Port setting.\n/dev/ttyS997: No such file or directory.");
     ASSERT_NE(opening, nullptr);
     opening->button(QMessageBox::Ok)->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opening || !opening->isVisible(); }, kTimeoutMs));
 
     QTest::mouseClick(w.relayButton(12), Qt::LeftButton);
-    EXPECT_NE(MessageBoxes::saying("Relay12 was not switched: COM998 is not open."), nullptr);
+    EXPECT_NE(MessageBoxes::awaitSaying("Relay12 was not switched: COM998 is not open."), nullptr);
     EXPECT_FALSE(lampOn(12));
     EXPECT_TRUE(board.received().isEmpty());
 }

@@ -114,7 +114,7 @@ TEST_F(ShutdownAndMenus, RefusedSaveIsReportedAndTheFirstCloseIsHeldBack)
     ASSERT_TRUE(QDir().mkdir(home.storeFile()));
 
     EXPECT_FALSE(w.close());
-    QMessageBox *box = messageBox();
+    QMessageBox *box = awaitMessage();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), "Tovana");
     EXPECT_TRUE(box->text().startsWith("The settings could not be saved")) << qPrintable(box->text());
@@ -129,7 +129,7 @@ TEST_F(ShutdownAndMenus, StoreThatCannotBeSeededIsReportedAndTheWindowStillComes
     ASSERT_TRUE(QDir().mkpath(home.storeFile()));
     frmMonitor &w = start();
 
-    QMessageBox *box = messageBox();
+    QMessageBox *box = awaitMessage();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), "Tovana");
     EXPECT_TRUE(box->text().startsWith("The default settings could not be saved")) << qPrintable(box->text());
@@ -143,7 +143,7 @@ TEST_F(ShutdownAndMenus, StoreThatIsAFifoIsRefusedWithAMessageAndTheDefaultsServ
     ASSERT_EQ(::mkfifo(QFile::encodeName(home.storeFile()).constData(), 0600), 0);
     frmMonitor &w = start();
 
-    QMessageBox *box = messageBox();
+    QMessageBox *box = awaitMessage();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->text().contains("is not a regular file")) << qPrintable(box->text());
     EXPECT_TRUE(w.isVisible());

@@ -66,7 +66,7 @@ protected:
     {
         for (QWidget *w : QApplication::topLevelWidgets()) {
             auto *box = qobject_cast<QMessageBox *>(w);
-            if (box && box->isVisible() && box->windowTitle() == "Setup")
+            if (box && box->isVisible() && qobject_cast<tovana::frmSetup *>(box->parentWidget()))
                 return box;
         }
         return nullptr;
