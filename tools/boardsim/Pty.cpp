@@ -3,12 +3,17 @@
 #include "Pty.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/inotify.h>
+#endif
 
 namespace boardsim {
 
@@ -33,6 +38,8 @@ std::string systemError(const std::string &what)
 Pty::~Pty()
 {
     unlink();
+    if (m_closeWatch >= 0)
+        ::close(m_closeWatch);
     if (m_slave >= 0)
         ::close(m_slave);
     if (m_master >= 0)
@@ -62,7 +69,36 @@ bool Pty::open(std::string *error)
     ::cfmakeraw(&raw);
     ::tcsetattr(m_slave, TCSANOW, &raw);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    watchCloses();
     return true;
+}
+
+void Pty::watchCloses()
+{
+#ifdef __linux__
+    // The master hears nothing when the monitor closes the slave (or dies): the simulator's
+    // own slave descriptor keeps the line up. The slave's device node tells of every close.
+    m_closeWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_closeWatch >= 0 && ::inotify_add_watch(m_closeWatch, m_slavePath.c_str(), IN_CLOSE) >= 0)
+        return;
+    std::fprintf(stderr, "tovana-boardsim: %s\n",
+                 systemError("cannot watch " + m_slavePath + " for its user leaving; a user killed "
+                             "while it holds the port will leave the port busy").c_str());
+    if (m_closeWatch >= 0)
+        ::close(m_closeWatch);
+    m_closeWatch = -1;
+#endif
+}
+
+void Pty::onSlaveClosed()
+{
+#ifdef __linux__
+    alignas(inotify_event) char events[4096];
+    while (::read(m_closeWatch, events, sizeof events) > 0) {
+    }
+#endif
+    // The line has one user, the monitor: once it has closed the port, nobody holds it.
+    ::ioctl(m_slave, TIOCNXCL);
 }
 
 bool Pty::link(int port, std::string *error)
