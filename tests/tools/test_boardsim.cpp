@@ -7,6 +7,7 @@
 #include "TempConfigHome.h"
 #include "WithoutFileOverride.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -220,6 +221,21 @@ TEST_F(BoardSimTest, KilledUserLeavesThePortFreeForTheNext)
     Line line(link(2));
     line.send(QByteArray("\x04", 1));
     EXPECT_EQ(line.read(1), QByteArray("\x63", 1));
+}
+
+TEST_F(BoardSimTest, RefusesAPortLinkItDidNotMakeAndLeavesItAlone)
+{
+    const QString adapter = link(1);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(adapter).path()));
+    ASSERT_TRUE(QFile::link("/dev/ttyUSB0", adapter));
+
+    BoardSimProcess sim({"--port", "1"});
+    ASSERT_TRUE(sim.process().waitForFinished(kTimeoutMs));
+    EXPECT_EQ(sim.process().exitCode(), 1);
+    const QString message = QString::fromLocal8Bit(sim.process().readAllStandardError());
+    EXPECT_TRUE(message.contains(adapter) && message.contains("/dev/ttyUSB0") && message.contains("--port"))
+        << message.toStdString();
+    EXPECT_EQ(QFileInfo(adapter).symLinkTarget(), "/dev/ttyUSB0");
 }
 
 TEST_F(BoardSimTest, NoLinkOptionOnlyPrintsTheSlave)

@@ -17,7 +17,7 @@ const char kHelp[] =
     "change (\"relay 13 on\") and, when relays 13..16 change, the band code\n"
     "(\"band code 1010 (20 m)\"). Ctrl-C or SIGTERM removes the link and exits.\n"
     "\n"
-    "  --port N            link as COM<N> (default 1)\n"
+    "  --port N            link as COM<N> (default 1); refused when COM<N> exists\n"
     "  --no-link           make no link; only print the slave path\n"
     "  --channel C=WAVE    what channel C (1..8) reads; WAVE is one of\n"
     "                        const:V        always V (0..255)\n"

@@ -33,6 +33,16 @@ std::string systemError(const std::string &what)
     return what + ": " + std::strerror(errno);
 }
 
+// What stands at a port link's place, for the message that refuses to replace it.
+std::string describeExisting(const std::filesystem::path &path)
+{
+    namespace fs = std::filesystem;
+    std::error_code code;
+    if (!fs::is_symlink(fs::symlink_status(path, code)))
+        return path.string() + " already exists (not a link)";
+    return path.string() + " already links to " + fs::read_symlink(path, code).string();
+}
+
 } // namespace
 
 Pty::~Pty()
@@ -112,15 +122,14 @@ bool Pty::link(int port, std::string *error)
         *error = "cannot make " + folder.string() + ": " + code.message();
         return false;
     }
-    const fs::file_status status = fs::symlink_status(path, code);
-    if (fs::exists(status)) {
-        if (!fs::is_symlink(status)) {
-            *error = path.string() + " exists and is not a link; not replacing it";
-            return false;
-        }
-        fs::remove(path, code);
-    }
+    // Whatever is there (the operator's link to a USB adapter, another simulator's) stays:
+    // the simulator never takes a port it did not make.
     fs::create_symlink(m_slavePath, path, code);
+    if (code == std::errc::file_exists) {
+        *error = "port COM" + std::to_string(port) + " is taken: " + describeExisting(path) +
+                 "; it stays as it is. Choose another port with --port";
+        return false;
+    }
     if (code) {
         *error = "cannot link " + path.string() + ": " + code.message();
         return false;

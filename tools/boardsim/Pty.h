@@ -4,7 +4,8 @@
 // opens as its port, and optionally the COM<n> link to it in the monitor's port folder.
 // The simulator keeps a slave descriptor of its own open, so the master never sees a
 // hang-up (and never spins in poll) while the monitor closes and reopens the port; that
-// same descriptor lets it end the monitor's exclusive use when the monitor goes.
+// same descriptor lets it end the monitor's exclusive use when the monitor goes. A link
+// that is already there is never replaced, and only the link made here is removed.
 #pragma once
 
 #include <string>
@@ -19,9 +20,10 @@ public:
     Pty &operator=(const Pty &) = delete;
 
     bool open(std::string *error);
-    // Makes (or replaces a stale) link COM<port> to the slave.
+    // Makes the link COM<port> to the slave; fails, saying what is there, when COM<port>
+    // already exists.
     bool link(int port, std::string *error);
-    // Removes the link if it still points at this pseudo-terminal.
+    // Removes the link made by link() if it still points at this pseudo-terminal.
     void unlink();
 
     int master() const { return m_master; }
