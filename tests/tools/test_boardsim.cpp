@@ -194,7 +194,7 @@ TEST_F(BoardSimTest, PacedLineStillAnswersEveryQueryInOrder)
     EXPECT_EQ(replies.mid(3), QByteArray("\x40\x50\x60\x70\x80", 5));
 }
 
-TEST_F(BoardSimTest, SigtermRemovesTheLinkAndExitsCleanly)
+TEST_F(BoardSimTest, SigtermOrHangupRemovesTheLinkAndExitsCleanly)
 {
     BoardSimProcess sim({"--port", "7"});
     ASSERT_TRUE(sim.waitUntilReady());
@@ -202,6 +202,14 @@ TEST_F(BoardSimTest, SigtermRemovesTheLinkAndExitsCleanly)
     EXPECT_EQ(sim.terminate(), 0);
     EXPECT_FALSE(QFileInfo(link(7)).isSymLink());
     EXPECT_FALSE(QFileInfo::exists(link(7)));
+
+    BoardSimProcess hungUp({"--port", "7"});
+    ASSERT_TRUE(hungUp.waitUntilReady());
+    ::kill(static_cast<pid_t>(hungUp.process().processId()), SIGHUP);
+    ASSERT_TRUE(hungUp.process().waitForFinished(kTimeoutMs));
+    EXPECT_EQ(hungUp.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(hungUp.process().exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link(7)).isSymLink());
 }
 
 TEST_F(BoardSimTest, KilledUserLeavesThePortFreeForTheNext)

@@ -15,7 +15,7 @@ const char kHelp[] =
     "pseudo-terminal and links it as $XDG_CONFIG_HOME/Tovana2/ports/COM<n>.\n"
     "Prints \"ready <slave path>\" once the port can be opened, then one line per relay\n"
     "change (\"relay 13 on\") and, when relays 13..16 change, the band code\n"
-    "(\"band code 1010 (20 m)\"). Ctrl-C or SIGTERM removes the link and exits.\n"
+    "(\"band code 1010 (20 m)\"). Ctrl-C, SIGTERM or SIGHUP removes the link and exits.\n"
     "\n"
     "  --port N            link as COM<N> (default 1); refused when COM<N> exists\n"
     "  --no-link           make no link; only print the slave path\n"

@@ -37,6 +37,9 @@ bool installSignalHandlers()
     ::sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal too: the link must not outlive the simulator, as the next one on
+    // that port would refuse it.
+    ::sigaction(SIGHUP, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
     return true;
 }
