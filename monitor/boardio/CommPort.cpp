@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QStandardPaths>
-#include <cerrno>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -95,12 +94,7 @@ bool CommPort::open()
     m_port->setStopBits(settings->stopBits);
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        // The port reports a busy device and a held lock file as permission errors too;
-        // only the system's own refusal carries its text.
-        const QString reason = m_port->errorString();
-        const bool refused = m_port->error() == QSerialPort::PermissionError
-                && (reason == qt_error_string(EACCES) || reason == qt_error_string(EPERM));
-        m_error = describeOpenFailure(device, reason, refused);
+        m_error = describeOpenFailure(m_number, device, m_port->error(), m_port->errorString());
         m_port->clearError();
         return false;
     }

@@ -3,6 +3,7 @@
 #include "OpenFailure.h"
 
 #include <QFile>
+#include <cerrno>
 
 #ifdef Q_OS_UNIX
 #include <grp.h>
@@ -11,11 +12,20 @@
 
 namespace tovana {
 
-QString describeOpenFailure(const QString &device, const QString &reason, bool permissionRefused)
+QString describeOpenFailure(int portNumber, const QString &device, QSerialPort::SerialPortError error,
+                            const QString &reason)
 {
+    // The port reports a held lock file and a device in another's exclusive use as
+    // permission errors too; only their texts tell them from the system's refusal.
+    if (error == QSerialPort::PermissionError
+        && (reason == qt_error_string(EBUSY) || reason == QSerialPort::tr("Permission error while locking the device")))
+        return QStringLiteral("%1: another program holds COM%2; close the port there, or choose another port.")
+            .arg(device).arg(portNumber);
 #ifdef Q_OS_UNIX
+    const bool refused = error == QSerialPort::PermissionError
+            && (reason == qt_error_string(EACCES) || reason == qt_error_string(EPERM));
     struct stat info {};
-    if (permissionRefused && ::stat(QFile::encodeName(device).constData(), &info) == 0) {
+    if (refused && ::stat(QFile::encodeName(device).constData(), &info) == 0) {
         const group *owner = ::getgrgid(info.st_gid);
         const QString name = owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid);
         if ((info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP))

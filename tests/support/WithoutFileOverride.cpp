@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr unsigned kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+constexpr unsigned kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_SYS_ADMIN);
 
 // The raw calls act on this thread alone, unlike the C library's set*id family.
 bool capabilities(__user_cap_data_struct (&data)[2])

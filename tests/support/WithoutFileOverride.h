@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // While it lives, the calling thread meets file permissions as a normal user does: root's
-// power to override them (CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH) is taken from the
-// thread's effective capabilities and given back at the end. For a normal user it changes
-// nothing; the permissions hold anyway.
+// power to override them (CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH), and to open a terminal
+// that another holds in exclusive use (CAP_SYS_ADMIN), is taken from the thread's effective
+// capabilities and given back at the end. For a normal user it changes nothing; the
+// permissions hold anyway.
 #pragma once
 
 class WithoutFileOverride {

@@ -3,13 +3,20 @@
 // tovana-boardsim seen from the monitor's side of the line: a raw slave descriptor that
 // sends query and relay bytes and reads what the simulated board answers.
 #include "BoardSimProcess.h"
+#include "Eventually.h"
 #include "TempConfigHome.h"
+#include "WithoutFileOverride.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -58,6 +65,35 @@ public:
 private:
     int m_fd = -1;
 };
+
+// A process that opens the port as the monitor's serial port does (exclusive use) and
+// keeps it until it is killed. Only async-signal-safe calls after fork().
+pid_t holdInExclusiveUse(const QString &path)
+{
+    const QByteArray name = path.toLocal8Bit();
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const char held = fd >= 0 && ::ioctl(fd, TIOCEXCL) == 0 ? 1 : 0;
+        [[maybe_unused]] const auto written = ::write(ready[1], &held, 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char held = 0;
+    pollfd fd{ready[0], POLLIN, 0};
+    const bool holding = ::poll(&fd, 1, kTimeoutMs) == 1 && ::read(ready[0], &held, 1) == 1 && held == 1;
+    ::close(ready[0]);
+    if (child > 0 && !holding) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        return -1;
+    }
+    return child;
+}
 
 class BoardSimTest : public ::testing::Test {
 protected:
@@ -158,7 +194,7 @@ TEST_F(BoardSimTest, PacedLineStillAnswersEveryQueryInOrder)
     EXPECT_EQ(replies.mid(3), QByteArray("\x40\x50\x60\x70\x80", 5));
 }
 
-TEST_F(BoardSimTest, SigtermRemovesTheLinkAndExitsCleanly)
+TEST_F(BoardSimTest, SigtermOrHangupRemovesTheLinkAndExitsCleanly)
 {
     BoardSimProcess sim({"--port", "7"});
     ASSERT_TRUE(sim.waitUntilReady());
@@ -166,6 +202,48 @@ TEST_F(BoardSimTest, SigtermRemovesTheLinkAndExitsCleanly)
     EXPECT_EQ(sim.terminate(), 0);
     EXPECT_FALSE(QFileInfo(link(7)).isSymLink());
     EXPECT_FALSE(QFileInfo::exists(link(7)));
+
+    BoardSimProcess hungUp({"--port", "7"});
+    ASSERT_TRUE(hungUp.waitUntilReady());
+    ::kill(static_cast<pid_t>(hungUp.process().processId()), SIGHUP);
+    ASSERT_TRUE(hungUp.process().waitForFinished(kTimeoutMs));
+    EXPECT_EQ(hungUp.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(hungUp.process().exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link(7)).isSymLink());
+}
+
+TEST_F(BoardSimTest, KilledUserLeavesThePortFreeForTheNext)
+{
+    BoardSimProcess sim({"--port", "2", "--channel", "4=const:99"});
+    ASSERT_TRUE(sim.waitUntilReady());
+    // Root could open it regardless; the test opens it as the operator would.
+    WithoutFileOverride asAUser;
+    ASSERT_TRUE(asAUser.holds());
+    const pid_t monitor = holdInExclusiveUse(link(2));
+    ASSERT_GT(monitor, 0);
+    EXPECT_FALSE(Line(link(2)).isOpen()) << "held in exclusive use, the port is busy";
+    ::kill(monitor, SIGKILL);
+    ::waitpid(monitor, nullptr, 0);
+
+    ASSERT_EVENTUALLY(Line(link(2)).isOpen(), kTimeoutMs);
+    Line line(link(2));
+    line.send(QByteArray("\x04", 1));
+    EXPECT_EQ(line.read(1), QByteArray("\x63", 1));
+}
+
+TEST_F(BoardSimTest, RefusesAPortLinkItDidNotMakeAndLeavesItAlone)
+{
+    const QString adapter = link(1);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(adapter).path()));
+    ASSERT_TRUE(QFile::link("/dev/ttyUSB0", adapter));
+
+    BoardSimProcess sim({"--port", "1"});
+    ASSERT_TRUE(sim.process().waitForFinished(kTimeoutMs));
+    EXPECT_EQ(sim.process().exitCode(), 1);
+    const QString message = QString::fromLocal8Bit(sim.process().readAllStandardError());
+    EXPECT_TRUE(message.contains(adapter) && message.contains("/dev/ttyUSB0") && message.contains("--port"))
+        << message.toStdString();
+    EXPECT_EQ(QFileInfo(adapter).symLinkTarget(), "/dev/ttyUSB0");
 }
 
 TEST_F(BoardSimTest, NoLinkOptionOnlyPrintsTheSlave)

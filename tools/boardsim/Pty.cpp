@@ -3,12 +3,17 @@
 #include "Pty.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/inotify.h>
+#endif
 
 namespace boardsim {
 
@@ -28,11 +33,23 @@ std::string systemError(const std::string &what)
     return what + ": " + std::strerror(errno);
 }
 
+// What stands at a port link's place, for the message that refuses to replace it.
+std::string describeExisting(const std::filesystem::path &path)
+{
+    namespace fs = std::filesystem;
+    std::error_code code;
+    if (!fs::is_symlink(fs::symlink_status(path, code)))
+        return path.string() + " already exists (not a link)";
+    return path.string() + " already links to " + fs::read_symlink(path, code).string();
+}
+
 } // namespace
 
 Pty::~Pty()
 {
     unlink();
+    if (m_closeWatch >= 0)
+        ::close(m_closeWatch);
     if (m_slave >= 0)
         ::close(m_slave);
     if (m_master >= 0)
@@ -62,7 +79,36 @@ bool Pty::open(std::string *error)
     ::cfmakeraw(&raw);
     ::tcsetattr(m_slave, TCSANOW, &raw);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    watchCloses();
     return true;
+}
+
+void Pty::watchCloses()
+{
+#ifdef __linux__
+    // The master hears nothing when the monitor closes the slave (or dies): the simulator's
+    // own slave descriptor keeps the line up. The slave's device node tells of every close.
+    m_closeWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_closeWatch >= 0 && ::inotify_add_watch(m_closeWatch, m_slavePath.c_str(), IN_CLOSE) >= 0)
+        return;
+    std::fprintf(stderr, "tovana-boardsim: %s\n",
+                 systemError("cannot watch " + m_slavePath + " for its user leaving; a user killed "
+                             "while it holds the port will leave the port busy").c_str());
+    if (m_closeWatch >= 0)
+        ::close(m_closeWatch);
+    m_closeWatch = -1;
+#endif
+}
+
+void Pty::onSlaveClosed()
+{
+#ifdef __linux__
+    alignas(inotify_event) char events[4096];
+    while (::read(m_closeWatch, events, sizeof events) > 0) {
+    }
+#endif
+    // The line has one user, the monitor: once it has closed the port, nobody holds it.
+    ::ioctl(m_slave, TIOCNXCL);
 }
 
 bool Pty::link(int port, std::string *error)
@@ -76,15 +122,14 @@ bool Pty::link(int port, std::string *error)
         *error = "cannot make " + folder.string() + ": " + code.message();
         return false;
     }
-    const fs::file_status status = fs::symlink_status(path, code);
-    if (fs::exists(status)) {
-        if (!fs::is_symlink(status)) {
-            *error = path.string() + " exists and is not a link; not replacing it";
-            return false;
-        }
-        fs::remove(path, code);
-    }
+    // Whatever is there (the operator's link to a USB adapter, another simulator's) stays:
+    // the simulator never takes a port it did not make.
     fs::create_symlink(m_slavePath, path, code);
+    if (code == std::errc::file_exists) {
+        *error = "port COM" + std::to_string(port) + " is taken: " + describeExisting(path) +
+                 "; it stays as it is. Choose another port with --port";
+        return false;
+    }
     if (code) {
         *error = "cannot link " + path.string() + ": " + code.message();
         return false;

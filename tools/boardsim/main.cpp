@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // tovana-boardsim: the station's ADC and relay boards on a pseudo-terminal. One thread,
-// one poll() loop: it sleeps until the monitor sends a byte, a reply falls due or a
-// signal asks it to stop.
+// one poll() loop: it sleeps until the monitor sends a byte or closes the port, a reply
+// falls due or a signal asks it to stop.
 #include "Board.h"
 #include "Options.h"
 #include "Pty.h"
@@ -37,6 +37,9 @@ bool installSignalHandlers()
     ::sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal too: the link must not outlive the simulator, as the next one on
+    // that port would refuse it.
+    ::sigaction(SIGHUP, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
     return true;
 }
@@ -56,17 +59,19 @@ timespec timeoutUntil(boardsim::Clock::time_point due, boardsim::Clock::time_poi
 // Serves the line until a signal arrives. False on an I/O failure of the pseudo-terminal.
 bool serve(boardsim::Pty &pty, boardsim::Board &board)
 {
-    pollfd fds[2] = {{pty.master(), POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
+    pollfd fds[3] = {{pty.master(), POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}, {pty.closeWatch(), POLLIN, 0}};
     for (;;) {
         const auto due = board.nextDue();
         const timespec timeout = due ? timeoutUntil(*due, boardsim::Clock::now()) : timespec{};
-        const int ready = ::ppoll(fds, 2, due ? &timeout : nullptr, nullptr);
+        const int ready = ::ppoll(fds, 3, due ? &timeout : nullptr, nullptr);
         if (ready < 0 && errno != EINTR) {
             std::perror("tovana-boardsim: poll");
             return false;
         }
         if (fds[1].revents & POLLIN)
             return true;
+        if (fds[2].revents & POLLIN)
+            pty.onSlaveClosed();
         if (fds[0].revents & POLLIN) {
             unsigned char bytes[256];
             const ssize_t count = ::read(pty.master(), bytes, sizeof bytes);

@@ -164,6 +164,15 @@ TEST_F(CommPortTest, ClosedPortRefusesReadsAndWritesWithAMessage)
     EXPECT_TRUE(board.received().isEmpty());
 }
 
+TEST_F(CommPortTest, PortHeldByAnotherProgramSaysSo)
+{
+    ASSERT_TRUE(port.open()) << port.errorString().toStdString();
+    CommPort second;
+    second.setPortNumber(3);
+    EXPECT_FALSE(second.open());
+    EXPECT_EQ(second.errorString(), board.slavePath() + ": another program holds COM3; close the port there, or choose another port.");
+}
+
 TEST_F(CommPortTest, BoardGoingAwayClosesThePortAndSaysSo)
 {
     ASSERT_TRUE(port.open());
