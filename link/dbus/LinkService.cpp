@@ -23,6 +23,10 @@ Answer answer(const QVariant &value = {})
     return {value.isValid() ? QVariantList{value} : QVariantList{}, {}, {}};
 }
 
+// The detail often echoes what the caller sent; an echo of a whole huge text would be a
+// message the bus cannot carry, and no help to read.
+constexpr qsizetype maxDetail = 256;
+
 Answer failure(std::int32_t code, const QString &detail = {})
 {
     QString text = QStringLiteral("0x") + QString::number(static_cast<std::uint32_t>(code), 16).toUpper().rightJustified(8, QLatin1Char('0'))
@@ -30,8 +34,16 @@ Answer failure(std::int32_t code, const QString &detail = {})
     const std::string_view description = status::text(code);
     text += QString::fromLatin1(description.data(), qsizetype(description.size()));
     if (!detail.isEmpty())
-        text += QStringLiteral(": ") + detail;
+        text += QStringLiteral(": ") + (detail.size() > maxDetail ? detail.left(maxDetail) + QStringLiteral("...") : detail);
     return {{}, text, QLatin1String(errorName)};
+}
+
+// A value for this field or argument that could not be taken.
+Answer refusedValue(std::int32_t code, const QString &name)
+{
+    if (code == status::outOfStringSpace)
+        return failure(code, QStringLiteral("%1 takes a text of at most %2 bytes as UTF-8").arg(name).arg(kMaxTextBytes));
+    return failure(code, name);
 }
 
 bool is(const BusCall &call, const QString &interface, const char *member, const char *signature)
@@ -291,7 +303,7 @@ LinkService::Answer LinkService::objectProperties(const BusCall &call, Varnex &o
             sink.flushChanges();
         }
         if (result != status::ok)
-            return failure(result, name);
+            return refusedValue(result, name);
         return answer();
     }
     return failure(status::memberNotFound, call.member);
@@ -309,7 +321,7 @@ LinkService::Answer LinkService::command(const BusCall &call, Varnex &object, Si
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::int32_t converted = fromDBus(args.at(qsizetype(i)), member->arguments[i].type, values[i]);
         if (converted != status::ok)
-            return failure(converted, latin1(member->arguments[i].name));
+            return refusedValue(converted, latin1(member->arguments[i].name));
     }
     // The changes and the event go out from inside the call, in that order, so both
     // precede the reply on the bus.

@@ -9,6 +9,8 @@
 // client holds at most kConnectorsPerClient connectors. idle() fires once nobody holds
 // anything for a short while (a longer grace at start). Every stored change of a shared
 // object is announced as PropertiesChanged before the call's event and reply (SignalSink).
+// A text longer than kMaxTextBytes is refused, so that no reply or signal grows beyond
+// what the bus carries.
 // Runs on the one thread of the process, on the server's own bus connection.
 #pragma once
 

@@ -241,4 +241,23 @@ QByteArray toWire(QStringView text)
     return out;
 }
 
+qsizetype wireLength(QStringView text)
+{
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            bytes += 1;
+        } else if (unit < 0x800) {
+            bytes += 2;
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += 3;  // the unit itself, or the U+FFFD that stands for a lone surrogate
+        }
+    }
+    return bytes;
+}
+
 } // namespace tethra::dbus

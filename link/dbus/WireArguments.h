@@ -27,5 +27,7 @@ QString fromWire(const char *utf8);
 // UTF-16 to the UTF-8 D-Bus carries; an unpaired surrogate, which no UTF-8 can hold,
 // becomes U+FFFD.
 QByteArray toWire(QStringView text);
+// The length of toWire(text), without making it.
+qsizetype wireLength(QStringView text);
 
 } // namespace tethra::dbus

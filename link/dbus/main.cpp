@@ -56,8 +56,11 @@ int main(int argc, char **argv)
     // Calls are served from here on: the first call the bus hands over finds the objects.
     LinkService service(*bus, startGraceMs, lingerMs);
 
-    // The bus going away (a private bus torn down, a session ending) ends the server too.
-    QObject::connect(bus.get(), &BusConnection::disconnected, &app, [] { QCoreApplication::exit(1); });
+    // The bus going away (a private bus torn down, a session ending, or the bus dropping the
+    // server) ends the server too, and the values with it: said where the journal keeps it.
+    QObject::connect(bus.get(), &BusConnection::disconnected, &app, [] {
+        QCoreApplication::exit(fail(QStringLiteral("lost the connection to the session bus; the shared object's values are gone")));
+    });
 
     // The name is asked for without blocking: a bus that dies while the server starts would
     // leave a blocking call waiting for ever, where a lost bus ends the process.
