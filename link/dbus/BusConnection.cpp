@@ -28,6 +28,7 @@ BusReply replyOf(DBusMessage *message)
         reply.errorMessage = QStringLiteral("no answer came");
         return reply;
     }
+    reply.sender = textOf(dbus_message_get_sender(message));
     reply.arguments = readArguments(message);
     if (dbus_message_get_type(message) == DBUS_MESSAGE_TYPE_ERROR) {
         reply.errorName = textOf(dbus_message_get_error_name(message));

@@ -38,6 +38,7 @@ struct BusCall {
 
 // The answer to a call the server made.
 struct BusReply {
+    QString sender;  // the unique name of the connection that answered
     QVariantList arguments;
     QString errorName;  // empty on success
     QString errorMessage;

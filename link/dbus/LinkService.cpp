@@ -141,8 +141,19 @@ QString LinkService::introspect(const QString &path) const
     return containerXml({});
 }
 
+void LinkService::stopServing()
+{
+    m_stopping = true;
+    m_idleTimer.stop();
+}
+
 void LinkService::handleCall(const BusCall &call)
 {
+    if (m_stopping) {
+        m_bus.error(call, QLatin1String(errorName),
+                    failure(status::serverStopping, QStringLiteral("call again, and a new server answers")).error);
+        return;
+    }
     const Answer reply = dispatch(call);
     if (reply.errorName.isEmpty())
         m_bus.reply(call, reply.arguments);

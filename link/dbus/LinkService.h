@@ -46,6 +46,10 @@ public:
 
     QString introspect(const QString &path) const;
     void handleCall(const BusCall &call);
+    // From now on every call is refused as the server stopping (status::serverStopping),
+    // which a client meets by calling again: once the name is given back, the bus starts a
+    // new server. Nothing is served that the server could not go on holding.
+    void stopServing();
 
     // A call's reply, or its error: errorName (org.tethra.Tethra.Error for a status) and text.
     struct Answer {
@@ -104,6 +108,7 @@ private:
     std::map<int, ObjectEntry> m_objects;
     int m_nextConnector = 1;
     int m_nextObject = 1;
+    bool m_stopping = false;
 };
 
 } // namespace tethra::dbus

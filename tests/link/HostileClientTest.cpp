@@ -3,6 +3,7 @@
 // The link server against clients that try to break it, on a private bus with the session
 // bus's limits: values too large for the bus to carry, a call aimed at the moment the
 // server lets its name go, another client's connector, another spelling of a path.
+#include "BusConnection.h"
 #include "LinkTestClient.h"
 #include "PrivateBus.h"
 
@@ -12,9 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
+using tethra::dbus::BusConnection;
+using tethra::dbus::BusReply;
+
 const QString service = QStringLiteral("org.tethra.Tethra");
+const QString factoryPath = QStringLiteral("/org/tethra/Tethra");
+const QString factoryInterface = QStringLiteral("org.tethra.Tethra.ClassFactory");
+const QString connectorInterface = QStringLiteral("org.tethra.Tethra._VarnexConnector");
 const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
 
 class HostileClient : public ::testing::Test
@@ -88,6 +98,66 @@ TEST_F(HostileClient, TextsTooLargeForTheBusAreRefusedAndEveryValueIsKept)
     EXPECT_EQ(values.value(QStringLiteral("Transceiver")).toString(), largest);
     EXPECT_EQ(values.value(QStringLiteral("Band")), QVariant(5));
     EXPECT_EQ(serverPid(), server);
+}
+
+// A client that calls CreateObject just as the server lets its name go is answered: by the
+// server, which then keeps its name, or with the error of a server that is stopping, which
+// a client retries. When that moment comes is measured first; then, for a minute, each
+// call is aimed somewhere around it.
+TEST_F(HostileClient, ACreateObjectRacingTheIdleExitIsAlwaysAnswered)
+{
+    using Clock = std::chrono::steady_clock;
+    QString why;
+    const std::unique_ptr<BusConnection> caller = BusConnection::toAddress(bus.address(), &why);
+    ASSERT_TRUE(caller) << qPrintable(why);
+    const auto create = [&] {
+        return caller->call(service, factoryPath, factoryInterface, QStringLiteral("CreateObject"), {connectorClsid}, 30000).wait();
+    };
+    const auto release = [&](const BusReply &created) {
+        const QString path = created.arguments.value(0).value<QDBusObjectPath>().path();
+        return caller->call(created.sender, path, connectorInterface, QStringLiteral("Release"), {}, 30000).wait();
+    };
+    const auto nameOwner = [&] { return caller->callBus(QStringLiteral("GetNameOwner"), {service}, 30000).wait(); };
+
+    // From the answer to the last release to the name gone, a few times.
+    std::vector<double> exits;
+    for (int i = 0; i < 5; ++i) {
+        const BusReply created = create();
+        ASSERT_FALSE(created.isError()) << qPrintable(created.errorMessage);
+        ASSERT_FALSE(release(created).isError());
+        const Clock::time_point released = Clock::now();
+        while (!nameOwner().isError() && Clock::now() - released < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        exits.push_back(std::chrono::duration<double, std::milli>(Clock::now() - released).count());
+    }
+    std::sort(exits.begin(), exits.end());
+    const double from = exits.front() - 3, to = exits.back() + 3;
+
+    int served = 0, stopping = 0;
+    QStringList unanswered;
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(60);
+    for (int i = 0; Clock::now() < end; ++i) {
+        BusReply created = create();
+        while (created.isError() && created.errorMessage.startsWith(QLatin1String("0x80080008")))
+            created = create();  // a server ending refused it: the next call starts a new one
+        ASSERT_FALSE(created.isError()) << qPrintable(created.errorName + QLatin1Char(' ') + created.errorMessage);
+        ASSERT_FALSE(release(created).isError());
+        const double aim = from + (to - from) * ((i * 7) % 64) / 63.0;
+        std::this_thread::sleep_until(Clock::now() + std::chrono::duration<double, std::milli>(aim));
+        const BusReply raced = create();
+        if (!raced.isError()) {
+            ++served;
+            EXPECT_EQ(nameOwner().arguments.value(0).toString(), raced.sender) << "the server that served the call keeps its name";
+            release(raced);
+        } else if (raced.errorName == QLatin1String("org.tethra.Tethra.Error") && raced.errorMessage.startsWith(QLatin1String("0x80080008"))) {
+            ++stopping;
+        } else {
+            unanswered << raced.errorName + QLatin1Char(' ') + raced.errorMessage;
+        }
+    }
+    std::printf("exit %.1f to %.1f ms after the release; %d calls served, %d refused as the server stopped, %lld not\n",
+                exits.front(), exits.back(), served, stopping, qlonglong(unanswered.size()));
+    EXPECT_TRUE(unanswered.isEmpty()) << qPrintable(unanswered.join(QLatin1Char('\n')));
 }
 
 TEST(LinkServerWithoutItsBus, SaysSoOnStderrBeforeItEnds)
