@@ -62,14 +62,16 @@ bool isOwnInterface(const BusCall &call, const char *interface)
     return call.interface.isEmpty() || call.interface == QLatin1String(interface);
 }
 
-// The number after prefix + '/', or 0 when the path is not of that form.
+// The number after prefix + '/', or 0 when the path is not of that form. A number has one
+// spelling (no leading zeros), so an object has one path.
 int idUnder(const QString &path, const QString &prefix)
 {
     if (!path.startsWith(prefix + QLatin1Char('/')))
         return 0;
+    const QString number = path.mid(prefix.size() + 1);
     bool ok = false;
-    const int id = path.mid(prefix.size() + 1).toInt(&ok);
-    return ok && id > 0 ? id : 0;
+    const int id = number.toInt(&ok);
+    return ok && id > 0 && number == QString::number(id) ? id : 0;
 }
 
 QString latin1(std::string_view text)
@@ -110,12 +112,13 @@ std::int32_t LinkService::keepState()
     return created;
 }
 
-QString LinkService::introspect(const QString &path) const
+QString LinkService::introspect(const QString &path, const QString &caller) const
 {
     const QString root = QLatin1String(rootPath);
     QStringList connectors, objects;
     for (const auto &[id, entry] : m_connectors)
-        connectors << QString::number(id);
+        if (entry.owner == caller)
+            connectors << QString::number(id);
     for (const auto &[id, entry] : m_objects)
         objects << QString::number(id);
     if (path == root) {
@@ -130,8 +133,6 @@ QString LinkService::introspect(const QString &path) const
         return containerXml(connectors);
     if (path == root + QLatin1String("/Varnex"))
         return containerXml(objects);
-    if (m_connectors.count(idUnder(path, root + QLatin1String("/VarnexConnector"))))
-        return connectorXml();
     if (m_objects.count(idUnder(path, root + QLatin1String("/Varnex"))))
         return varnexXml();
     // The way down to the root, for tools that walk the tree from "/".
@@ -167,12 +168,14 @@ LinkService::Answer LinkService::dispatch(const BusCall &call)
 {
     const QString root = QLatin1String(rootPath);
     const QString &path = call.path;
+    // A connector answers its owner alone, its introspection included.
+    const auto connector = m_connectors.find(idUnder(path, root + QLatin1String("/VarnexConnector")));
+    if (connector != m_connectors.end())
+        return callConnector(call, connector);
     if (isIntrospect(call))
-        return answer(introspect(path));
+        return answer(introspect(path, call.sender));
     if (path == root)
         return callFactory(call);
-    if (const int id = idUnder(path, root + QLatin1String("/VarnexConnector")))
-        return callConnector(call, id);
     if (const int id = idUnder(path, root + QLatin1String("/Varnex")))
         return callObject(call, id);
     if (path != root && !path.startsWith(root + QLatin1Char('/')))
@@ -209,14 +212,15 @@ LinkService::Answer LinkService::callFactory(const BusCall &call)
     return answer(QVariant::fromValue(QDBusObjectPath(connectorPath(id))));
 }
 
-LinkService::Answer LinkService::callConnector(const BusCall &call, int id)
+LinkService::Answer LinkService::callConnector(const BusCall &call, std::map<int, ConnectorEntry>::iterator it)
 {
-    auto it = m_connectors.find(id);
-    if (it == m_connectors.end())
-        return failure(status::objectNotConnected, call.path);
+    // Another client, or one left over from an earlier server whose numbers this one uses
+    // again, neither reaches the shared object nor takes a hold through it.
+    if (it->second.owner != call.sender)
+        return failure(status::accessDenied, QStringLiteral("the connector belongs to another client"));
+    if (isIntrospect(call))
+        return answer(connectorXml());
     if (isOwnInterface(call, connectorInterface) && call.member == QLatin1String("Release")) {
-        if (it->second.owner != call.sender)
-            return failure(status::accessDenied, QStringLiteral("the connector belongs to another client"));
         dropConnector(it);
         return answer();
     }
@@ -225,12 +229,12 @@ LinkService::Answer LinkService::callConnector(const BusCall &call, int id)
     if (is(call, propertiesInterface, "Get", "ss")) {
         if (!ourInterface || call.arguments.at(1).toString() != QLatin1String("Varnex"))
             return failure(status::unknownName, call.arguments.at(1).toString());
-        return readVarnex(call, id);
+        return readVarnex(call, it->second);
     }
     if (is(call, propertiesInterface, "GetAll", "s")) {
         if (!ourInterface)
             return failure(status::unknownName, call.arguments.at(0).toString());
-        const Answer read = readVarnex(call, id);
+        const Answer read = readVarnex(call, it->second);
         if (!read.errorName.isEmpty())
             return read;
         QVariantMap all{{QStringLiteral("Varnex"), read.arguments.at(0).value<QDBusVariant>().variant()}};
@@ -241,9 +245,9 @@ LinkService::Answer LinkService::callConnector(const BusCall &call, int id)
     return failure(status::memberNotFound, call.member);
 }
 
-LinkService::Answer LinkService::readVarnex(const BusCall &call, int connectorId)
+LinkService::Answer LinkService::readVarnex(const BusCall &call, const ConnectorEntry &connector)
 {
-    const std::shared_ptr<Varnex> object = m_connectors.at(connectorId).connector->varnex();
+    const std::shared_ptr<Varnex> object = connector.connector->varnex();
     if (!object)
         return failure(status::objectNotConnected);
     QString why;

@@ -100,6 +100,33 @@ TEST_F(HostileClient, TextsTooLargeForTheBusAreRefusedAndEveryValueIsKept)
     EXPECT_EQ(serverPid(), server);
 }
 
+TEST_F(HostileClient, AConnectorAnswersOnlyTheClientThatCreatedItUnderItsOnePath)
+{
+    auto owner = client(QStringLiteral("owner"));
+    auto other = client(QStringLiteral("other"));
+    const QString connector = owner.createConnector();
+    ASSERT_TRUE(connector.endsWith(QStringLiteral("/VarnexConnector/1"))) << qPrintable(connector);
+
+    const QString foreign = errorOf(other.call(connector, properties, QStringLiteral("Get"), {connectorInterface, QStringLiteral("Varnex")}));
+    EXPECT_TRUE(foreign.startsWith(QStringLiteral("org.tethra.Tethra.Error 0x80070005"))) << qPrintable(foreign);
+    EXPECT_TRUE(foreign.contains(QStringLiteral("another client"))) << qPrintable(foreign);
+    EXPECT_NE(errorOf(other.call(connector, properties, QStringLiteral("GetAll"), {connectorInterface})), QString());
+    EXPECT_NE(errorOf(other.call(connector, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"))),
+              QString());
+    EXPECT_NE(errorOf(other.release(connector)), QString());
+
+    EXPECT_EQ(owner.varnexOf(connector.chopped(1) + QStringLiteral("01")), QString()) << "no second name for a connector";
+    const QString object = owner.varnexOf(connector);
+    ASSERT_TRUE(object.endsWith(QStringLiteral("/Varnex/1"))) << qPrintable(object);
+    EXPECT_NE(errorOf(owner.set(object.chopped(1) + QStringLiteral("01"), QStringLiteral("Band"), 3)), QString())
+        << "no second name for the shared object";
+
+    // The other client took no hold through the connector: the owner's release ends the server.
+    ASSERT_EQ(errorOf(owner.release(object)), QString());
+    ASSERT_EQ(errorOf(owner.release(connector)), QString());
+    EXPECT_TRUE(waitUntil([&] { return !serverOnBus(); })) << "a hold was taken through another client's connector";
+}
+
 // A client that calls CreateObject just as the server lets its name go is answered: by the
 // server, which then keeps its name, or with the error of a server that is stopping, which
 // a client retries. When that moment comes is measured first; then, for a minute, each
