@@ -25,6 +25,36 @@ QVariant basic(DBusMessageIter *it)
     return QVariant::fromValue(static_cast<Qt>(value));
 }
 
+QVariant readOne(DBusMessageIter *it);
+
+// An array of strings, or a dictionary of variants; any other array is no value.
+QVariant readArray(DBusMessageIter *it)
+{
+    char *signature = dbus_message_iter_get_signature(it);
+    const QByteArray type(signature);
+    dbus_free(signature);
+    DBusMessageIter items;
+    dbus_message_iter_recurse(it, &items);
+    if (type == "as") {
+        QStringList list;
+        for (; dbus_message_iter_get_arg_type(&items) == DBUS_TYPE_STRING; dbus_message_iter_next(&items))
+            list << readOne(&items).toString();
+        return list;
+    }
+    if (type == "a{sv}") {
+        QVariantMap map;
+        for (; dbus_message_iter_get_arg_type(&items) == DBUS_TYPE_DICT_ENTRY; dbus_message_iter_next(&items)) {
+            DBusMessageIter entry;
+            dbus_message_iter_recurse(&items, &entry);
+            const QString key = readOne(&entry).toString();
+            dbus_message_iter_next(&entry);
+            map.insert(key, readOne(&entry).value<QDBusVariant>().variant());
+        }
+        return map;
+    }
+    return {};
+}
+
 QVariant readOne(DBusMessageIter *it)
 {
     switch (dbus_message_iter_get_arg_type(it)) {
@@ -58,6 +88,8 @@ QVariant readOne(DBusMessageIter *it)
         dbus_message_iter_recurse(it, &content);
         return QVariant::fromValue(QDBusVariant(readOne(&content)));
     }
+    case DBUS_TYPE_ARRAY:
+        return readArray(it);
     case DBUS_TYPE_UNIX_FD: {
         // Reading one hands out a duplicate of the descriptor; nothing here uses it.
         int fd = -1;
