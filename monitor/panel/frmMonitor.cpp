@@ -57,11 +57,11 @@ QString helpFile()
 } // namespace
 
 frmMonitor::frmMonitor(QWidget *parent)
-    : frmMonitor(QDBusConnection::sessionBus(), parent)
+    : frmMonitor(QString(), parent)
 {
 }
 
-frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
+frmMonitor::frmMonitor(const QString &linkBusAddress, QWidget *parent)
     : QMainWindow(parent)
     , m_panel(new MonitorPanel(this))
     , m_timer1(new QTimer(this))
@@ -86,7 +86,7 @@ frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
     connect(m_panel->followOnButton(), &QPushButton::clicked, this, [this] { setBandFollowing(true); });
     connect(m_panel->followOffButton(), &QPushButton::clicked, this, [this] { setBandFollowing(false); });
 
-    m_link = new LinkClient(linkBus, this);
+    m_link = new LinkClient(linkBusAddress, this);
     m_link->setConnectTimeout(5000);
     // Made before the band switch, so a PTT and a Band announced together hold first.
     m_interlock = new TxInterlock(m_panel->txIndicator(), m_link, this);

@@ -136,9 +136,7 @@ TEST_F(LinkLifetime, ServerKilledWhileFollowingFailsSilentlyUntilTheNextActivati
 
 TEST_F(LinkLifetime, MissingServerIsReportedOncePerActivationAndTheMonitorRunsOn)
 {
-    const QDBusConnection nowhere =
-        QDBusConnection::connectToBus("unix:path=" + home.path() + "/no-bus", "nowhere@" + home.path());
-    window = std::make_unique<tovana::frmMonitor>(nowhere);
+    window = std::make_unique<tovana::frmMonitor>("unix:path=" + home.path() + "/no-bus");
     window->show();
 
     ASSERT_TRUE(QTest::qWaitFor([] { return messageBox() != nullptr; }, kWaitMs));
@@ -160,5 +158,4 @@ TEST_F(LinkLifetime, MissingServerIsReportedOncePerActivationAndTheMonitorRunsOn
     window->hide();
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([] { return messageBox() != nullptr; }, kWaitMs)) << "told again at the next activation";
-    QDBusConnection::disconnectFromBus("nowhere@" + home.path());
 }

@@ -54,7 +54,7 @@ protected:
 
     tovana::frmMonitor &start()
     {
-        window = std::make_unique<tovana::frmMonitor>(bus.connect(QStringLiteral("monitor")));
+        window = std::make_unique<tovana::frmMonitor>(bus.address());
         window->show();
         return *window;
     }
