@@ -236,7 +236,7 @@ int main(int argc, char **argv)
     parser.addOption(json);
     parser.addPositionalArgument(QStringLiteral("verb"), QStringLiteral("get, set, call, dump, watch or list"),
                                  QStringLiteral("VERB [ARGUMENT...]"));
-    if (const auto status = cli::answer(parser, app.arguments(), true))
+    if (const auto status = cli::answer(parser, exactArguments(argc, argv), true))
         return *status;
 
     const QStringList positional = parser.positionalArguments();
