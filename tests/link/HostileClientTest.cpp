@@ -4,6 +4,7 @@
 // bus's limits: values too large for the bus to carry, a call aimed at the moment the
 // server lets its name go, another client's connector, another spelling of a path.
 #include "BusConnection.h"
+#include "LinkClient.h"
 #include "LinkTestClient.h"
 #include "PrivateBus.h"
 
@@ -13,11 +14,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
+#include <vector>
 
 namespace {
 
+using tethra::dbus::BusCall;
 using tethra::dbus::BusConnection;
 using tethra::dbus::BusReply;
 
@@ -185,6 +190,35 @@ TEST_F(HostileClient, ACreateObjectRacingTheIdleExitIsAlwaysAnswered)
     std::printf("exit %.1f to %.1f ms after the release; %d calls served, %d refused as the server stopped, %lld not\n",
                 exits.front(), exits.back(), served, stopping, qlonglong(unanswered.size()));
     EXPECT_TRUE(unanswered.isEmpty()) << qPrintable(unanswered.join(QLatin1Char('\n')));
+}
+
+// The client library meets a server on its way out as the race above can make it: the
+// name's owner gives the name back, then refuses CreateObject as stopping. The library
+// calls again, which starts the real server, and the caller sees only the connection.
+TEST_F(HostileClient, TheClientLibraryCallsAgainWhenTheServerIsStopping)
+{
+    QString why;
+    const std::unique_ptr<BusConnection> ending = BusConnection::toAddress(bus.address(), &why);
+    ASSERT_TRUE(ending) << qPrintable(why);
+    ASSERT_EQ(ending->callBus(QStringLiteral("RequestName"), {service, 4u}).wait().arguments.value(0).toUInt(), 1u);
+    int refused = 0;
+    ending->setCallHandler([&](const BusCall &call) {
+        ending->callBus(QStringLiteral("ReleaseName"), {service}).then(ending.get(), [&, call](const BusReply &) {
+            ++refused;
+            ending->error(call, QStringLiteral("org.tethra.Tethra.Error"),
+                          QStringLiteral("0x80080008 Object server is stopping: call again, and a new server answers"));
+        });
+    });
+
+    tethra::client::LinkClient link(bus.address());
+    QStringList failures;
+    QObject::connect(&link, &tethra::client::LinkClient::connectFailed, [&](const QString &reason) { failures << reason; });
+    link.connectToServer();
+    ASSERT_TRUE(waitUntil([&] { return link.isConnected() || !failures.isEmpty(); })) << "no answer";
+    EXPECT_TRUE(failures.isEmpty()) << qPrintable(failures.join(QLatin1Char('\n')));
+    EXPECT_EQ(refused, 1);
+    EXPECT_NE(link.serverName(), ending->uniqueName());
+    EXPECT_EQ(serverPid(), bus.connect(QStringLiteral("observer")).interface()->servicePid(link.serverName()).value());
 }
 
 TEST(LinkServerWithoutItsBus, SaysSoOnStderrBeforeItEnds)
