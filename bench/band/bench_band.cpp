@@ -145,7 +145,7 @@ bool open(Station &station, PrivateBus::Changes changes)
     station.object = attach(station.radio);
     if (station.object.isEmpty())
         return false;
-    station.window = std::make_unique<tovana::frmMonitor>(station.bus->connect("monitor"));
+    station.window = std::make_unique<tovana::frmMonitor>(station.bus->address());
     station.window->show();
     if (!waitUntil([&] { return station.window->link()->isConnected(); }))
         return false;

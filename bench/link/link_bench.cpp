@@ -131,8 +131,7 @@ void readRate()
 // change of Freq, stamped on arrival.
 int watchChanges()
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    tethra::client::LinkClient link(bus);
+    tethra::client::LinkClient link;
     link.watchChanges();
     QObject::connect(&link, &tethra::client::LinkClient::subscribed, [] {
         std::printf("ready\n");

@@ -333,7 +333,7 @@ int monitorSoak(int minutes, int clientCount)
         }
     });
 
-    tovana::frmMonitor window(bus.connect(QStringLiteral("monitor")));
+    tovana::frmMonitor window(bus.address());
     window.show();
     if (!QTest::qWaitFor([&] { return window.link()->isConnected(); }, 10000))
         return fail("the window did not link to the server");

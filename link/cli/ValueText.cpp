@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <cmath>
@@ -15,25 +16,32 @@ namespace tethracli {
 
 using tethra::catalogue::Type;
 
-QString plain(const QVariant &value)
-{
-    if (value.metaType().id() == QMetaType::Double)
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    return value.toString();
-}
+namespace {
 
-QString jsonString(const QString &text)
+// The text with JSON's escapes for backslashes, control characters and lone surrogate
+// halves, and for quotes and U+FEFF when it is to stand between quotes.
+QString escaped(const QString &text, bool quoted)
 {
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
         switch (c.unicode()) {
-        case '"': out += QLatin1String("\\\""); break;
+        case '"': out += quoted ? QLatin1String("\\\"") : QLatin1String("\""); break;
         case '\\': out += QLatin1String("\\\\"); break;
         case '\n': out += QLatin1String("\\n"); break;
         case '\r': out += QLatin1String("\\r"); break;
         case '\t': out += QLatin1String("\\t"); break;
         case '\b': out += QLatin1String("\\b"); break;
         case '\f': out += QLatin1String("\\f"); break;
+        case 0xFEFF:
+            // Invisible, and some JSON readers (Qt's among them) drop it at a string's start.
+            out += quoted ? QStringLiteral("\\ufeff") : QString(c);
+            break;
         default:
             // Other control characters and lone surrogate halves cannot be shown as they are.
             if (c.category() == QChar::Other_Control || c.isSurrogate())
@@ -42,7 +50,29 @@ QString jsonString(const QString &text)
                 out += c;
         }
     }
-    return out + QLatin1Char('"');
+    return out;
+}
+
+} // namespace
+
+QString plain(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Double: {
+        const double d = value.toDouble();
+        // Qt writes the negative zero as "0".
+        return d == 0 && std::signbit(d) ? QStringLiteral("-0") : QString::number(d, 'g', QLocale::FloatingPointShortest);
+    }
+    case QMetaType::QString:
+        return escaped(value.toString(), false);
+    default:
+        return value.toString();
+    }
+}
+
+QString jsonString(const QString &text)
+{
+    return QLatin1Char('"') + escaped(text, true) + QLatin1Char('"');
 }
 
 QString quotedPlain(const QVariant &value)
@@ -88,6 +118,16 @@ QString record(const QString &type, const Values &values, const QList<QPair<QStr
     for (const auto &[name, value] : values)
         members << jsonString(name) + QLatin1Char(':') + json(value);
     return line + QStringLiteral(",\"values\":{") + members.join(QLatin1Char(',')) + QStringLiteral("}}");
+}
+
+QStringList exactArguments(int argc, const char *const *argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        arguments << utf8(QByteArrayView(argv[i]));
+    }
+    return arguments;
 }
 
 Parsed parse(const QString &text, Type type)

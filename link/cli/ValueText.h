@@ -2,7 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // How tethra-cli writes and reads values: the plain text of a value, a text as a quoted
 // literal whose escapes are JSON's (so a script can read a dump line back exactly), whole
-// JSON records of one line, and the typed value of a command-line argument.
+// JSON records of one line, and the command line itself and the typed value of one of its
+// arguments.
 #pragma once
 
 #include "MemberCatalogue.h"
@@ -20,11 +21,14 @@
 
 namespace tethracli {
 
-// As the value is: numbers in their shortest exact form, texts unquoted.
+// As the value is: numbers in their shortest exact form (-0 keeps its sign), texts unquoted,
+// but with backslashes and control characters in JSON's escapes, so that a value written
+// by any program reads back exactly and sends nothing raw to the terminal.
 QString plain(const QVariant &value);
-// As plain(), but a text quoted, with quotes, backslashes and control characters escaped.
+// As plain(), but a text quoted, with quotes, backslashes, control characters and U+FEFF
+// escaped.
 QString quotedPlain(const QVariant &value);
-// A JSON string literal.
+// A JSON string literal (U+FEFF escaped too).
 QString jsonString(const QString &text);
 // The value as JSON: a number (null when not finite) or a string.
 QString json(const QVariant &value);
@@ -39,6 +43,10 @@ using Values = QList<QPair<QString, QVariant>>;
 
 // {"time":"…","type":"…",<extra members, already JSON>,"values":{…}} on one line.
 QString record(const QString &type, const Values &values, const QList<QPair<QString, QString>> &extra = {});
+
+// The arguments as given, each decoded from UTF-8 with every character kept: Qt's own list
+// takes a leading U+FEFF for a byte-order mark and drops it.
+QStringList exactArguments(int argc, const char *const *argv);
 
 struct Parsed {
     std::optional<QVariant> value;

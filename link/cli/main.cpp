@@ -14,8 +14,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusError>
 #include <QStringList>
 
 #include <cstdio>
@@ -238,7 +236,7 @@ int main(int argc, char **argv)
     parser.addOption(json);
     parser.addPositionalArgument(QStringLiteral("verb"), QStringLiteral("get, set, call, dump, watch or list"),
                                  QStringLiteral("VERB [ARGUMENT...]"));
-    if (const auto status = cli::answer(parser, app.arguments(), true))
+    if (const auto status = cli::answer(parser, exactArguments(argc, argv), true))
         return *status;
 
     const QStringList positional = parser.positionalArguments();
@@ -264,17 +262,16 @@ int main(int argc, char **argv)
     if (const auto early = prepare(verb, args, asJson, job))
         return *early;
 
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        say(QStringLiteral("cannot connect to the session bus: %1 [%2]").arg(bus.lastError().message(), bus.lastError().name()));
+    LinkClient link;
+    if (const QString noBus = link.busError(); !noBus.isEmpty()) {
+        say(QStringLiteral("cannot connect to the session bus: %1").arg(noBus));
         return kRefused;
     }
-    LinkClient link(bus);
     link.setCallTimeout(kCallTimeoutMs);
     bool everConnected = false;
     QObject::connect(&link, &LinkClient::connectFailed, &app, [&](const QString &reason) {
         // A watch that lost its server tries again for as long as the bus is there.
-        if (job.watch && everConnected && bus.isConnected())
+        if (job.watch && everConnected && link.busError().isEmpty())
             return;
         say(QStringLiteral("cannot reach the link server: %1").arg(reason));
         QCoreApplication::exit(kRefused);

@@ -1,22 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "LinkClient.h"
+
+#include "BusConnection.h"
 #include "TethraBus.h"
 
-#include <QDBusArgument>
-#include <QDBusConnectionInterface>
-#include <QDBusError>
-#include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QPointer>
 
 #include <algorithm>
 
 namespace tethra::client {
 namespace {
+
+using dbus::BusConnection;
+using dbus::BusReply;
+using dbus::BusSignal;
 
 const QString kService = QLatin1String(tethra::bus::serviceName);
 const QString kFactoryPath = QLatin1String(tethra::bus::rootPath);
@@ -28,54 +28,35 @@ const QString kProperties = QLatin1String(tethra::bus::propertiesInterface);
 const QString kConnectorClsid = QLatin1String(tethra::bus::connectorClassId);
 const QString kLinkError = QLatin1String(tethra::bus::errorName);
 const QString kNoReply = QStringLiteral("org.freedesktop.DBus.Error.NoReply");
+constexpr quint32 kServerStopping = 0x80080008;
 constexpr int kFirstBackoffMs = 250;
 constexpr int kMaxBackoffMs = 4000;
+// A server on its way out refuses a CreateObject; the next one reaches a new server, so
+// more than a few refusals in a row would be servers ending as fast as they start.
+constexpr int kStoppingRetries = 3;
 
-// Calls after the first go to the server process that answered it, and never start one.
-QDBusMessage callTo(const QString &server, const QString &path, const QString &interface, const QString &member,
-                    const QVariantList &arguments)
+std::optional<quint32> statusOf(const BusReply &reply)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(server, path, interface, member);
-    message.setArguments(arguments);
-    message.setAutoStartService(false);
-    return message;
+    // The server's errors start with the status: "0x800A0006 Overflow".
+    if (reply.errorName != kLinkError || !reply.errorMessage.startsWith(QLatin1String("0x")))
+        return std::nullopt;
+    bool ok = false;
+    const quint32 status = reply.errorMessage.mid(2, 8).toUInt(&ok, 16);
+    return ok ? std::optional<quint32>(status) : std::nullopt;
 }
 
-QVariant propertyValue(const QDBusMessage &reply)
-{
-    return reply.arguments().value(0).value<QDBusVariant>().variant();
-}
-
-QVariantMap mapOf(const QVariant &argument)
-{
-    QVariantMap map;
-    if (argument.canConvert<QDBusArgument>())
-        argument.value<QDBusArgument>() >> map;
-    else
-        map = argument.toMap();
-    return map;
-}
-
-Reply replyOf(const QDBusPendingCallWatcher &call)
+Reply replyOf(const BusReply &answer)
 {
     Reply reply;
-    if (!call.isError()) {
-        const QDBusMessage message = call.reply();
-        const QVariant first = message.arguments().value(0);
-        reply.value = first.canConvert<QDBusVariant>() ? first.value<QDBusVariant>().variant() : first;
+    if (!answer.isError()) {
+        const QVariant first = answer.arguments.value(0);
+        reply.value = first.metaType() == QMetaType::fromType<QDBusVariant>() ? first.value<QDBusVariant>().variant() : first;
         return reply;
     }
-    const QDBusError error = call.error();
-    reply.errorName = error.name();
-    reply.error = error.message().isEmpty() ? error.name() : error.message();
-    reply.timedOut = error.name() == kNoReply;
-    // The server's errors start with the status: "0x800A0006 Overflow".
-    if (error.name() == kLinkError && reply.error.startsWith(QLatin1String("0x"))) {
-        bool ok = false;
-        const quint32 status = reply.error.mid(2, 8).toUInt(&ok, 16);
-        if (ok)
-            reply.status = status;
-    }
+    reply.errorName = answer.errorName;
+    reply.error = answer.errorMessage.isEmpty() ? answer.errorName : answer.errorMessage;
+    reply.timedOut = answer.errorName == kNoReply;
+    reply.status = statusOf(answer);
     return reply;
 }
 
@@ -86,23 +67,63 @@ bool serverGone(const Reply &reply)
            || reply.errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
 }
 
+QString signalRule(const QString &sender, const QString &path, const QString &interface, const QString &member,
+                   const QString &arg0 = {})
+{
+    QString rule = QStringLiteral("type='signal',sender='%1',path='%2',interface='%3',member='%4'")
+                       .arg(sender, path, interface, member);
+    if (!arg0.isEmpty())
+        rule += QStringLiteral(",arg0='%1'").arg(arg0);
+    return rule;
+}
+
+QString eventRule(const QString &server, const QString &object)
+{
+    return QStringLiteral("type='signal',sender='%1',path='%2',interface='%3'").arg(server, object, kEventInterface);
+}
+
+QString changeRule(const QString &server, const QString &object)
+{
+    return signalRule(server, object, kProperties, QStringLiteral("PropertiesChanged"), kVarnexInterface);
+}
+
+QString leavingRule(const QString &server)
+{
+    return signalRule(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), server);
+}
+
 } // namespace
 
-LinkClient::LinkClient(const QDBusConnection &bus, QObject *parent)
-    : QObject(parent), m_bus(bus), m_backoffMs(kFirstBackoffMs),
-      m_serverWatch(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this))
+LinkClient::LinkClient(const QString &busAddress, QObject *parent)
+    : QObject(parent), m_backoffMs(kFirstBackoffMs)
 {
+    m_bus = busAddress.isEmpty() ? BusConnection::toSessionBus(&m_busError) : BusConnection::toAddress(busAddress, &m_busError);
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &LinkClient::connectToServer);
-    connect(m_serverWatch, &QDBusServiceWatcher::serviceUnregistered, this, [this](const QString &name) {
-        if (name == m_held.server)
-            lose(QStringLiteral("the link server went away"));
-    });
+    if (!m_bus)
+        return;
+    connect(m_bus.get(), &BusConnection::signalReceived, this, &LinkClient::onSignal);
+    connect(m_bus.get(), &BusConnection::nameOwnerChanged, this,
+            [this](const QString &name, const QString &, const QString &newOwner) { onNameOwnerChanged(name, newOwner); });
+    connect(m_bus.get(), &BusConnection::disconnected, this, [this] { lose(QStringLiteral("the connection to the bus was lost")); });
 }
 
 LinkClient::~LinkClient()
 {
     release(m_held);
+}
+
+QString LinkClient::busError() const
+{
+    if (!m_bus)
+        return m_busError;
+    return m_bus->isConnected() ? QString() : QStringLiteral("the connection to the bus was lost");
+}
+
+QString LinkClient::uniqueName() const
+{
+    return m_bus ? m_bus->uniqueName() : QString();
 }
 
 void LinkClient::setReconnect(bool on)
@@ -114,11 +135,11 @@ void LinkClient::setReconnect(bool on)
 
 void LinkClient::watchEvents(const QStringList &names)
 {
-    if (m_watchEvents)
-        subscribe(m_held, false, Watch::Events);
-    m_watchEvents = true;
     m_events = names;
-    subscribe(m_held, true, Watch::Events);
+    if (!m_watchEvents) {
+        m_watchEvents = true;
+        subscribe(m_held, true, Watch::Events);
+    }
     if (isConnected())
         confirmSubscriptions();
 }
@@ -138,66 +159,58 @@ void LinkClient::watchChanges(bool on)
         confirmSubscriptions();
 }
 
-QDBusPendingCallWatcher *LinkClient::watch(const QDBusPendingCall &call)
-{
-    auto *watcher = new QDBusPendingCallWatcher(call, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, watcher, &QObject::deleteLater);
-    return watcher;
-}
-
 void LinkClient::connectToServer()
 {
     m_retry.stop();
     const quint64 attempt = ++m_attempt;
     m_connecting = true;
-    if (!m_bus.isConnected()) {
+    const QString noBus = busError();
+    if (!noBus.isEmpty()) {
         // Told later, as any other failure is, so the caller's own step runs on first.
-        const QString reason = m_bus.lastError().isValid() ? m_bus.lastError().message()
-                                                           : QStringLiteral("there is no connection to the bus");
-        QMetaObject::invokeMethod(this, [this, attempt, reason] { fail(attempt, reason); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, attempt, noBus] { fail(attempt, noBus); }, Qt::QueuedConnection);
         return;
     }
-    QDBusMessage create = QDBusMessage::createMethodCall(kService, kFactoryPath, kFactoryInterface,
-                                                         QStringLiteral("CreateObject"));
-    create.setArguments({kConnectorClsid});
-    QDBusPendingCallWatcher *call = watch(m_bus.asyncCall(create, m_connectTimeoutMs));
-    connect(call, &QDBusPendingCallWatcher::finished, this,
-            [this, attempt](QDBusPendingCallWatcher *done) { onConnectorCreated(done, attempt); });
+    createConnector(attempt, kStoppingRetries);
 }
 
-void LinkClient::onConnectorCreated(QDBusPendingCallWatcher *call, quint64 attempt)
+void LinkClient::createConnector(quint64 attempt, int retries)
 {
-    if (call->isError()) {
-        fail(attempt, call->error().message());
+    m_bus->call(kService, kFactoryPath, kFactoryInterface, QStringLiteral("CreateObject"), {kConnectorClsid}, m_connectTimeoutMs)
+        .then(this, [this, attempt, retries](const BusReply &reply) { onConnectorCreated(reply, attempt, retries); });
+}
+
+void LinkClient::onConnectorCreated(const BusReply &reply, quint64 attempt, int retries)
+{
+    if (reply.isError()) {
+        if (attempt == m_attempt && statusOf(reply) == kServerStopping && retries > 0)
+            createConnector(attempt, retries - 1);
+        else
+            fail(attempt, reply.errorMessage);
         return;
     }
-    const QDBusMessage reply = call->reply();
-    const Held fresh{reply.service(), reply.arguments().value(0).value<QDBusObjectPath>().path(), {}};
+    const Held fresh{reply.sender, reply.arguments.value(0).value<QDBusObjectPath>().path(), {}};
     if (attempt != m_attempt) {
         release(fresh);
         return;
     }
     // Reading the connector's Varnex is what makes this client a holder of the object.
-    const QDBusMessage read = callTo(fresh.server, fresh.connector, kProperties, QStringLiteral("Get"),
-                                     {kConnectorInterface, QStringLiteral("Varnex")});
-    QDBusPendingCallWatcher *next = watch(m_bus.asyncCall(read, m_connectTimeoutMs));
-    connect(next, &QDBusPendingCallWatcher::finished, this,
-            [this, attempt, fresh](QDBusPendingCallWatcher *done) { onObjectRead(done, attempt, fresh); });
+    m_bus->call(fresh.server, fresh.connector, kProperties, QStringLiteral("Get"), {kConnectorInterface, QStringLiteral("Varnex")},
+                m_connectTimeoutMs)
+        .then(this, [this, attempt, fresh](const BusReply &read) { onObjectRead(read, attempt, fresh); });
 }
 
-void LinkClient::onObjectRead(QDBusPendingCallWatcher *call, quint64 attempt, const Held &fresh)
+void LinkClient::onObjectRead(const BusReply &reply, quint64 attempt, const Held &fresh)
 {
     Held obtained = fresh;
-    if (!call->isError())
-        obtained.object = propertyValue(call->reply()).value<QDBusObjectPath>().path();
+    if (!reply.isError())
+        obtained.object = reply.arguments.value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
     if (attempt != m_attempt) {
         release(obtained);
         return;
     }
-    if (call->isError() || obtained.object.isEmpty() || obtained.object == u"/") {
+    if (reply.isError() || obtained.object.isEmpty() || obtained.object == u"/") {
         release(obtained);
-        fail(attempt, call->isError() ? call->error().message()
-                                      : QStringLiteral("the connector handed out no shared object"));
+        fail(attempt, reply.isError() ? reply.errorMessage : QStringLiteral("the connector handed out no shared object"));
         return;
     }
     Held previous = m_held;
@@ -216,23 +229,37 @@ void LinkClient::onObjectRead(QDBusPendingCallWatcher *call, quint64 attempt, co
 
 void LinkClient::follow(const Held &previous)
 {
-    if (previous.server != m_held.server) {
-        m_serverWatch->setWatchedServices({m_held.server});
-        // The server may have gone before the watch was in place; the bus answers this
-        // after it has the watch's match rule, so one of the two always tells.
-        const QString server = m_held.server;
-        QDBusPendingCallWatcher *check =
-            watch(m_bus.interface()->asyncCall(QStringLiteral("NameHasOwner"), server));
-        connect(check, &QDBusPendingCallWatcher::finished, this, [this, server](QDBusPendingCallWatcher *done) {
-            const QDBusPendingReply<bool> owned = *done;
-            if (owned.isValid() && !owned.value() && server == m_held.server)
-                lose(QStringLiteral("the link server went away"));
-        });
-    }
+    if (previous.server != m_held.server)
+        watchServer(m_held.server);
     if (previous.server != m_held.server || previous.object != m_held.object) {
         subscribe(previous, false);
         subscribe(m_held, true);
     }
+}
+
+void LinkClient::watchServer(const QString &server)
+{
+    if (!m_bus)
+        return;
+    if (!m_watchedServer.isEmpty())
+        m_bus->callBus(QStringLiteral("RemoveMatch"), {leavingRule(m_watchedServer)});
+    m_watchedServer = server;
+    if (server.isEmpty())
+        return;
+    m_bus->callBus(QStringLiteral("AddMatch"), {leavingRule(server)});
+    // The server may have gone before the rule was in place; the bus answers this after it
+    // has the rule, so one of the two always tells.
+    m_bus->callBus(QStringLiteral("NameHasOwner"), {server}).then(this, [this, server](const BusReply &reply) {
+        const QVariant owned = reply.arguments.value(0);
+        if (!reply.isError() && owned.metaType().id() == QMetaType::Bool && !owned.toBool() && server == m_held.server)
+            lose(QStringLiteral("the link server went away"));
+    });
+}
+
+void LinkClient::onNameOwnerChanged(const QString &name, const QString &newOwner)
+{
+    if (newOwner.isEmpty() && !name.isEmpty() && name == m_held.server)
+        lose(QStringLiteral("the link server went away"));
 }
 
 void LinkClient::fail(quint64 attempt, const QString &reason)
@@ -244,7 +271,7 @@ void LinkClient::fail(quint64 attempt, const QString &reason)
     subscribe(m_held, false);
     release(m_held);
     m_held = {};
-    m_serverWatch->setWatchedServices({});
+    watchServer({});
     emit connectFailed(reason);
     retryLater();
 }
@@ -255,7 +282,7 @@ void LinkClient::lose(const QString &reason)
         return;
     subscribe(m_held, false);
     m_held = {};
-    m_serverWatch->setWatchedServices({});
+    watchServer({});
     emit disconnected(reason);
     // A connection under way may well reach a new server; it ends in its own signal.
     if (!m_connecting)
@@ -278,35 +305,29 @@ void LinkClient::disconnectFromServer()
     subscribe(m_held, false);
     release(m_held);
     m_held = {};
-    m_serverWatch->setWatchedServices({});
+    watchServer({});
 }
 
 void LinkClient::release(const Held &held)
 {
+    if (!m_bus)
+        return;
     if (!held.connector.isEmpty())
-        m_bus.send(callTo(held.server, held.connector, kConnectorInterface, QStringLiteral("Release"), {}));
+        m_bus->callNoReply(held.server, held.connector, kConnectorInterface, QStringLiteral("Release"));
     if (!held.object.isEmpty())
-        m_bus.send(callTo(held.server, held.object, kVarnexInterface, QStringLiteral("Release"), {}));
+        m_bus->callNoReply(held.server, held.object, kVarnexInterface, QStringLiteral("Release"));
 }
 
 void LinkClient::subscribe(const Held &held, bool on, Watch what)
 {
-    if (held.object.isEmpty())
+    if (held.object.isEmpty() || !m_bus)
         return;
-    const auto hook = [&](const QString &interface, const QString &name, const char *slot) {
-        if (on)
-            m_bus.connect(held.server, held.object, interface, name, this, slot);
-        else
-            m_bus.disconnect(held.server, held.object, interface, name, this, slot);
-    };
-    if (m_watchEvents && what != Watch::Changes) {
-        if (m_events.isEmpty())
-            hook(kEventInterface, QString(), SLOT(onEvent(QDBusMessage)));
-        for (const QString &name : std::as_const(m_events))
-            hook(kEventInterface, name, SLOT(onEvent(QDBusMessage)));
-    }
+    const QString method = on ? QStringLiteral("AddMatch") : QStringLiteral("RemoveMatch");
+    // Every event comes to this client, and onSignal passes on those asked for.
+    if (m_watchEvents && what != Watch::Changes)
+        m_bus->callBus(method, {eventRule(held.server, held.object)});
     if (m_watchChanges && what != Watch::Events)
-        hook(kProperties, QStringLiteral("PropertiesChanged"), SLOT(onPropertiesChanged(QDBusMessage)));
+        m_bus->callBus(method, {changeRule(held.server, held.object)});
 }
 
 void LinkClient::confirmSubscriptions()
@@ -315,64 +336,64 @@ void LinkClient::confirmSubscriptions()
         return;
     // The bus handles this client's messages in order: once it answers, it has the rules.
     const quint64 attempt = m_attempt;
-    QDBusPendingCallWatcher *ping = watch(m_bus.interface()->asyncCall(QStringLiteral("GetId")));
-    connect(ping, &QDBusPendingCallWatcher::finished, this, [this, attempt] {
+    m_bus->callBus(QStringLiteral("GetId")).then(this, [this, attempt](const BusReply &) {
         if (attempt == m_attempt && isConnected())
             emit subscribed();
     });
 }
 
-void LinkClient::onEvent(const QDBusMessage &message)
+void LinkClient::onSignal(const BusSignal &signal)
 {
-    emit event(message.member());
-}
-
-void LinkClient::onPropertiesChanged(const QDBusMessage &message)
-{
-    const QVariantList arguments = message.arguments();
-    if (arguments.value(0).toString() != kVarnexInterface)
+    if (signal.sender != m_held.server || signal.path != m_held.object || m_held.object.isEmpty())
         return;
-    const QVariantMap changed = mapOf(arguments.value(1));
-    if (!changed.isEmpty())
-        emit propertiesChanged(changed);
+    if (signal.interface == kEventInterface) {
+        if (m_watchEvents && (m_events.isEmpty() || m_events.contains(signal.member)))
+            emit event(signal.member);
+    } else if (signal.interface == kProperties && signal.member == QLatin1String("PropertiesChanged")) {
+        const QVariantMap changed = signal.arguments.value(1).toMap();
+        if (m_watchChanges && signal.arguments.value(0).toString() == kVarnexInterface && !changed.isEmpty())
+            emit propertiesChanged(changed);
+    }
 }
 
-void LinkClient::send(const QDBusMessage &message, const QObject *context, Done done)
+void LinkClient::send(const QString &path, const QString &interface, const QString &member, const QVariantList &arguments,
+                      const QObject *context, Done done)
 {
+    if (!context)
+        context = this;
     if (!isConnected()) {
         if (done)
-            QTimer::singleShot(0, context ? context : this, [done] {
+            QTimer::singleShot(0, context, [done] {
                 Reply reply;
                 reply.error = QStringLiteral("not connected to the link server");
                 done(reply);
             });
         return;
     }
-    const QString server = message.service();
-    QDBusPendingCallWatcher *call = watch(m_bus.asyncCall(message, m_callTimeoutMs));
-    connect(call, &QDBusPendingCallWatcher::finished, context ? context : this,
-            [this, server, done = std::move(done)](QDBusPendingCallWatcher *finished) {
-                const Reply reply = replyOf(*finished);
-                if (serverGone(reply) && server == m_held.server)
-                    lose(QStringLiteral("the link server went away"));
-                if (done)
-                    done(reply);
-            });
+    const QString server = m_held.server;
+    const QPointer<const QObject> alive(context);
+    m_bus->call(server, path, interface, member, arguments, m_callTimeoutMs)
+        .then(this, [this, server, alive, done = std::move(done)](const BusReply &answer) {
+            const Reply reply = replyOf(answer);
+            if (serverGone(reply) && server == m_held.server)
+                lose(QStringLiteral("the link server went away"));
+            if (done && alive)
+                done(reply);
+        });
 }
 
 void LinkClient::read(const QString &field, const QObject *context, Done done)
 {
-    send(callTo(m_held.server, m_held.object, kProperties, QStringLiteral("Get"), {kVarnexInterface, field}), context,
-         std::move(done));
+    send(m_held.object, kProperties, QStringLiteral("Get"), {kVarnexInterface, field}, context, std::move(done));
 }
 
 void LinkClient::readAll(const QObject *context, Done done)
 {
-    send(callTo(m_held.server, m_held.object, kProperties, QStringLiteral("GetAll"), {kVarnexInterface}), context,
+    send(m_held.object, kProperties, QStringLiteral("GetAll"), {kVarnexInterface}, context,
          [done = std::move(done)](const Reply &reply) {
              Reply all = reply;
              if (reply.ok())
-                 all.value = mapOf(reply.value);
+                 all.value = reply.value.toMap();
              if (done)
                  done(all);
          });
@@ -380,14 +401,13 @@ void LinkClient::readAll(const QObject *context, Done done)
 
 void LinkClient::write(const QString &field, const QVariant &value, const QObject *context, Done done)
 {
-    send(callTo(m_held.server, m_held.object, kProperties, QStringLiteral("Set"),
-                {kVarnexInterface, field, QVariant::fromValue(QDBusVariant(value))}),
+    send(m_held.object, kProperties, QStringLiteral("Set"), {kVarnexInterface, field, QVariant::fromValue(QDBusVariant(value))},
          context, std::move(done));
 }
 
 void LinkClient::call(const QString &command, const QVariantList &arguments, const QObject *context, Done done)
 {
-    send(callTo(m_held.server, m_held.object, kVarnexInterface, command, arguments), context, std::move(done));
+    send(m_held.object, kVarnexInterface, command, arguments, context, std::move(done));
 }
 
 } // namespace tethra::client

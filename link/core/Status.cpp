@@ -9,7 +9,7 @@ namespace tethra::status {
 
 std::string_view text(std::int32_t status)
 {
-    static constexpr std::array<std::pair<std::int32_t, std::string_view>, 10> texts{{
+    static constexpr std::array<std::pair<std::int32_t, std::string_view>, 12> texts{{
         {ok, "Success"},
         {overflow, "Overflow"},
         {memberNotFound, "Member not found"},
@@ -20,6 +20,8 @@ std::string_view text(std::int32_t status)
         {accessDenied, "Access denied"},
         {classNotRegistered, "Class not registered"},
         {objectNotConnected, "Object is not connected to server"},
+        {outOfStringSpace, "Out of string space"},
+        {serverStopping, "Object server is stopping"},
     }};
     for (const auto &[code, description] : texts)
         if (code == status)

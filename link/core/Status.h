@@ -20,6 +20,9 @@ inline constexpr std::int32_t failed = static_cast<std::int32_t>(0x80004005u);
 inline constexpr std::int32_t accessDenied = static_cast<std::int32_t>(0x80070005u);
 inline constexpr std::int32_t classNotRegistered = static_cast<std::int32_t>(0x80040154u);
 inline constexpr std::int32_t objectNotConnected = static_cast<std::int32_t>(0x800401FDu);
+inline constexpr std::int32_t outOfStringSpace = static_cast<std::int32_t>(0x800A000Eu); // run-time error 14
+// The server is on its way out: a client calls again and meets a new one.
+inline constexpr std::int32_t serverStopping = static_cast<std::int32_t>(0x80080008u);
 
 // A short English description of a status, for error messages.
 std::string_view text(std::int32_t status);

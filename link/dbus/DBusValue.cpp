@@ -3,6 +3,7 @@
 #include "DBusValue.h"
 
 #include "Status.h"
+#include "WireArguments.h"
 
 #include <QDBusVariant>
 #include <QString>
@@ -62,6 +63,8 @@ std::int32_t fromDBus(const QVariant &raw, catalogue::Type type, Value &out)
     case catalogue::Type::String:
         if (in.metaType().id() != QMetaType::QString)
             return status::typeMismatch;
+        if (wireLength(in.toString()) > kMaxTextBytes)
+            return status::outOfStringSpace;
         out = in.toString().toStdU16String();
         return status::ok;
     case catalogue::Type::Object:

@@ -23,6 +23,10 @@ Answer answer(const QVariant &value = {})
     return {value.isValid() ? QVariantList{value} : QVariantList{}, {}, {}};
 }
 
+// The detail often echoes what the caller sent; an echo of a whole huge text would be a
+// message the bus cannot carry, and no help to read.
+constexpr qsizetype maxDetail = 256;
+
 Answer failure(std::int32_t code, const QString &detail = {})
 {
     QString text = QStringLiteral("0x") + QString::number(static_cast<std::uint32_t>(code), 16).toUpper().rightJustified(8, QLatin1Char('0'))
@@ -30,8 +34,16 @@ Answer failure(std::int32_t code, const QString &detail = {})
     const std::string_view description = status::text(code);
     text += QString::fromLatin1(description.data(), qsizetype(description.size()));
     if (!detail.isEmpty())
-        text += QStringLiteral(": ") + detail;
+        text += QStringLiteral(": ") + (detail.size() > maxDetail ? detail.left(maxDetail) + QStringLiteral("...") : detail);
     return {{}, text, QLatin1String(errorName)};
+}
+
+// A value for this field or argument that could not be taken.
+Answer refusedValue(std::int32_t code, const QString &name)
+{
+    if (code == status::outOfStringSpace)
+        return failure(code, QStringLiteral("%1 takes a text of at most %2 bytes as UTF-8").arg(name).arg(kMaxTextBytes));
+    return failure(code, name);
 }
 
 bool is(const BusCall &call, const QString &interface, const char *member, const char *signature)
@@ -50,14 +62,16 @@ bool isOwnInterface(const BusCall &call, const char *interface)
     return call.interface.isEmpty() || call.interface == QLatin1String(interface);
 }
 
-// The number after prefix + '/', or 0 when the path is not of that form.
+// The number after prefix + '/', or 0 when the path is not of that form. A number has one
+// spelling (no leading zeros), so an object has one path.
 int idUnder(const QString &path, const QString &prefix)
 {
     if (!path.startsWith(prefix + QLatin1Char('/')))
         return 0;
+    const QString number = path.mid(prefix.size() + 1);
     bool ok = false;
-    const int id = path.mid(prefix.size() + 1).toInt(&ok);
-    return ok && id > 0 ? id : 0;
+    const int id = number.toInt(&ok);
+    return ok && id > 0 && number == QString::number(id) ? id : 0;
 }
 
 QString latin1(std::string_view text)
@@ -98,12 +112,13 @@ std::int32_t LinkService::keepState()
     return created;
 }
 
-QString LinkService::introspect(const QString &path) const
+QString LinkService::introspect(const QString &path, const QString &caller) const
 {
     const QString root = QLatin1String(rootPath);
     QStringList connectors, objects;
     for (const auto &[id, entry] : m_connectors)
-        connectors << QString::number(id);
+        if (entry.owner == caller)
+            connectors << QString::number(id);
     for (const auto &[id, entry] : m_objects)
         objects << QString::number(id);
     if (path == root) {
@@ -118,8 +133,6 @@ QString LinkService::introspect(const QString &path) const
         return containerXml(connectors);
     if (path == root + QLatin1String("/Varnex"))
         return containerXml(objects);
-    if (m_connectors.count(idUnder(path, root + QLatin1String("/VarnexConnector"))))
-        return connectorXml();
     if (m_objects.count(idUnder(path, root + QLatin1String("/Varnex"))))
         return varnexXml();
     // The way down to the root, for tools that walk the tree from "/".
@@ -129,8 +142,19 @@ QString LinkService::introspect(const QString &path) const
     return containerXml({});
 }
 
+void LinkService::stopServing()
+{
+    m_stopping = true;
+    m_idleTimer.stop();
+}
+
 void LinkService::handleCall(const BusCall &call)
 {
+    if (m_stopping) {
+        m_bus.error(call, QLatin1String(errorName),
+                    failure(status::serverStopping, QStringLiteral("call again, and a new server answers")).error);
+        return;
+    }
     const Answer reply = dispatch(call);
     if (reply.errorName.isEmpty())
         m_bus.reply(call, reply.arguments);
@@ -144,12 +168,14 @@ LinkService::Answer LinkService::dispatch(const BusCall &call)
 {
     const QString root = QLatin1String(rootPath);
     const QString &path = call.path;
+    // A connector answers its owner alone, its introspection included.
+    const auto connector = m_connectors.find(idUnder(path, root + QLatin1String("/VarnexConnector")));
+    if (connector != m_connectors.end())
+        return callConnector(call, connector);
     if (isIntrospect(call))
-        return answer(introspect(path));
+        return answer(introspect(path, call.sender));
     if (path == root)
         return callFactory(call);
-    if (const int id = idUnder(path, root + QLatin1String("/VarnexConnector")))
-        return callConnector(call, id);
     if (const int id = idUnder(path, root + QLatin1String("/Varnex")))
         return callObject(call, id);
     if (path != root && !path.startsWith(root + QLatin1Char('/')))
@@ -186,14 +212,15 @@ LinkService::Answer LinkService::callFactory(const BusCall &call)
     return answer(QVariant::fromValue(QDBusObjectPath(connectorPath(id))));
 }
 
-LinkService::Answer LinkService::callConnector(const BusCall &call, int id)
+LinkService::Answer LinkService::callConnector(const BusCall &call, std::map<int, ConnectorEntry>::iterator it)
 {
-    auto it = m_connectors.find(id);
-    if (it == m_connectors.end())
-        return failure(status::objectNotConnected, call.path);
+    // Another client, or one left over from an earlier server whose numbers this one uses
+    // again, neither reaches the shared object nor takes a hold through it.
+    if (it->second.owner != call.sender)
+        return failure(status::accessDenied, QStringLiteral("the connector belongs to another client"));
+    if (isIntrospect(call))
+        return answer(connectorXml());
     if (isOwnInterface(call, connectorInterface) && call.member == QLatin1String("Release")) {
-        if (it->second.owner != call.sender)
-            return failure(status::accessDenied, QStringLiteral("the connector belongs to another client"));
         dropConnector(it);
         return answer();
     }
@@ -202,12 +229,12 @@ LinkService::Answer LinkService::callConnector(const BusCall &call, int id)
     if (is(call, propertiesInterface, "Get", "ss")) {
         if (!ourInterface || call.arguments.at(1).toString() != QLatin1String("Varnex"))
             return failure(status::unknownName, call.arguments.at(1).toString());
-        return readVarnex(call, id);
+        return readVarnex(call, it->second);
     }
     if (is(call, propertiesInterface, "GetAll", "s")) {
         if (!ourInterface)
             return failure(status::unknownName, call.arguments.at(0).toString());
-        const Answer read = readVarnex(call, id);
+        const Answer read = readVarnex(call, it->second);
         if (!read.errorName.isEmpty())
             return read;
         QVariantMap all{{QStringLiteral("Varnex"), read.arguments.at(0).value<QDBusVariant>().variant()}};
@@ -218,9 +245,9 @@ LinkService::Answer LinkService::callConnector(const BusCall &call, int id)
     return failure(status::memberNotFound, call.member);
 }
 
-LinkService::Answer LinkService::readVarnex(const BusCall &call, int connectorId)
+LinkService::Answer LinkService::readVarnex(const BusCall &call, const ConnectorEntry &connector)
 {
-    const std::shared_ptr<Varnex> object = m_connectors.at(connectorId).connector->varnex();
+    const std::shared_ptr<Varnex> object = connector.connector->varnex();
     if (!object)
         return failure(status::objectNotConnected);
     QString why;
@@ -291,7 +318,7 @@ LinkService::Answer LinkService::objectProperties(const BusCall &call, Varnex &o
             sink.flushChanges();
         }
         if (result != status::ok)
-            return failure(result, name);
+            return refusedValue(result, name);
         return answer();
     }
     return failure(status::memberNotFound, call.member);
@@ -309,7 +336,7 @@ LinkService::Answer LinkService::command(const BusCall &call, Varnex &object, Si
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::int32_t converted = fromDBus(args.at(qsizetype(i)), member->arguments[i].type, values[i]);
         if (converted != status::ok)
-            return failure(converted, latin1(member->arguments[i].name));
+            return refusedValue(converted, latin1(member->arguments[i].name));
     }
     // The changes and the event go out from inside the call, in that order, so both
     // precede the reply on the bus.

@@ -6,9 +6,11 @@
 // Release, a shared object from its first read of a connector's Varnex until Release) and
 // drops the holds of clients that leave the bus, which it learns of through a single match
 // rule that covers them all: a hold is handed out only once the bus has confirmed it. One
-// client holds at most kConnectorsPerClient connectors. idle() fires once nobody holds
-// anything for a short while (a longer grace at start). Every stored change of a shared
-// object is announced as PropertiesChanged before the call's event and reply (SignalSink).
+// client holds at most kConnectorsPerClient connectors, and a connector answers only the
+// client that created it. idle() fires once nobody holds anything for a short while (a
+// longer grace at start). Every stored change of a shared object is announced as
+// PropertiesChanged before the call's event and reply (SignalSink). A text longer than
+// kMaxTextBytes is refused, so that no reply or signal grows beyond what the bus carries.
 // Runs on the one thread of the process, on the server's own bus connection.
 #pragma once
 
@@ -42,8 +44,11 @@ public:
     // values outlive every client and the server never goes idle (tethra --stay).
     std::int32_t keepState();
 
-    QString introspect(const QString &path) const;
     void handleCall(const BusCall &call);
+    // From now on every call is refused as the server stopping (status::serverStopping),
+    // which a client meets by calling again: once the name is given back, the bus starts a
+    // new server. Nothing is served that the server could not go on holding.
+    void stopServing();
 
     // A call's reply, or its error: errorName (org.tethra.Tethra.Error for a status) and text.
     struct Answer {
@@ -71,10 +76,12 @@ private:
     };
 
     Answer dispatch(const BusCall &call);
+    // The tree as the caller sees it: its own connectors, the shared objects.
+    QString introspect(const QString &path, const QString &caller) const;
     Answer callFactory(const BusCall &call);
-    Answer callConnector(const BusCall &call, int id);
+    Answer callConnector(const BusCall &call, std::map<int, ConnectorEntry>::iterator it);
     Answer callObject(const BusCall &call, int id);
-    Answer readVarnex(const BusCall &call, int connectorId);
+    Answer readVarnex(const BusCall &call, const ConnectorEntry &connector);
     Answer objectProperties(const BusCall &call, Varnex &object, SignalSink &sink);
     Answer command(const BusCall &call, Varnex &object, SignalSink &sink);
 
@@ -102,6 +109,7 @@ private:
     std::map<int, ObjectEntry> m_objects;
     int m_nextConnector = 1;
     int m_nextObject = 1;
+    bool m_stopping = false;
 };
 
 } // namespace tethra::dbus

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int startGraceMs = 10000; // time for the activating client's first call
-constexpr int lingerMs = 250;       // lets the last replies reach their clients
+constexpr int lingerMs = 250;       // a client that lets go and takes hold again keeps its server
 constexpr uint doNotQueue = 4;      // RequestName flag: fail rather than wait in line
 constexpr uint primaryOwner = 1;    // RequestName reply: the name is ours
 
@@ -56,8 +56,11 @@ int main(int argc, char **argv)
     // Calls are served from here on: the first call the bus hands over finds the objects.
     LinkService service(*bus, startGraceMs, lingerMs);
 
-    // The bus going away (a private bus torn down, a session ending) ends the server too.
-    QObject::connect(bus.get(), &BusConnection::disconnected, &app, [] { QCoreApplication::exit(1); });
+    // The bus going away (a private bus torn down, a session ending, or the bus dropping the
+    // server) ends the server too, and the values with it: said where the journal keeps it.
+    QObject::connect(bus.get(), &BusConnection::disconnected, &app, [] {
+        QCoreApplication::exit(fail(QStringLiteral("lost the connection to the session bus; the shared object's values are gone")));
+    });
 
     // The name is asked for without blocking: a bus that dies while the server starts would
     // leave a blocking call waiting for ever, where a lost bus ends the process.
@@ -73,11 +76,15 @@ int main(int argc, char **argv)
 
     if (parser.isSet(stay) && service.keepState() != 0)
         return fail(QStringLiteral("cannot hold the shared object"));
-    QObject::connect(&service, &LinkService::idle, &app, [&bus] {
-        // Given back and confirmed before the process goes, as a client that comes now
-        // would otherwise find the name still taken by a server on its way out.
-        bus->callBus(QStringLiteral("ReleaseName"), {QString(QLatin1String(serviceName))}, 5000).wait();
-        QCoreApplication::quit();
+    QObject::connect(&service, &LinkService::idle, &app, [&app, &bus, &service] {
+        // A call may reach the server after it has decided to go: the bus hands over what
+        // was sent to the name until it has the name back. Each is answered, refused as the
+        // server stopping, so that its client calls again and meets a new server. The
+        // answer to ReleaseName comes after every call the bus handed over before it, and
+        // all of those have been answered by then, in the order they came.
+        service.stopServing();
+        bus->callBus(QStringLiteral("ReleaseName"), {QString(QLatin1String(serviceName))}, 5000)
+            .then(&app, [](const BusReply &) { QCoreApplication::quit(); });
     });
     return app.exec();
 }

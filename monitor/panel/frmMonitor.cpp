@@ -60,11 +60,11 @@ QString helpFile()
 } // namespace
 
 frmMonitor::frmMonitor(QWidget *parent)
-    : frmMonitor(QDBusConnection::sessionBus(), parent)
+    : frmMonitor(QString(), parent)
 {
 }
 
-frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
+frmMonitor::frmMonitor(const QString &linkBusAddress, QWidget *parent)
     : QMainWindow(parent)
     , m_panel(new MonitorPanel(this))
     , m_timer1(new QTimer(this))
@@ -94,12 +94,12 @@ frmMonitor::frmMonitor(const QDBusConnection &linkBus, QWidget *parent)
     connect(m_panel->followOnButton(), &QPushButton::clicked, this, &frmMonitor::turnFollowingOn);
     connect(m_panel->followOffButton(), &QPushButton::clicked, this, [this] { setBandFollowing(false); });
 
-    m_link = new LinkClient(linkBus, this);
+    m_link = new LinkClient(linkBusAddress, this);
     m_link->setConnectTimeout(5000);
     // A link server that goes away (restarted, or not started yet) is taken up again when it
     // is back, with the client's growing delay between tries.
     m_link->setReconnect(true);
-    m_linkBusMissing = !linkBus.isConnected();
+    m_linkBusMissing = !m_link->busError().isEmpty();
     // Made before the band switch, so a PTT and a Band announced together hold first.
     m_interlock = new TxInterlock(m_panel->txIndicator(), m_link, this);
     m_bands = new BandSwitch(m_panel, m_comm1, m_link, m_interlock, this);

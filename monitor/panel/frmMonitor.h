@@ -15,7 +15,6 @@
 
 #include "Preferences.h"
 
-#include <QDBusConnection>
 #include <QMainWindow>
 #include <QPointer>
 #include <optional>
@@ -43,9 +42,9 @@ class frmSetup;
 class frmMonitor : public QMainWindow {
     Q_OBJECT
 public:
-    // The link server is reached on the session bus, or on the bus given.
+    // The link server is reached on the session bus, or on the bus at the address given.
     explicit frmMonitor(QWidget *parent = nullptr);
-    explicit frmMonitor(const QDBusConnection &linkBus, QWidget *parent = nullptr);
+    explicit frmMonitor(const QString &linkBusAddress, QWidget *parent = nullptr);
     ~frmMonitor() override;
 
     // Settle-delay count of the acquisition cycle, handed over by the setup dialog's

@@ -143,10 +143,54 @@ TEST_F(Cli, DumpEscapesTextsSoTheyReadBackUnchanged)
 
     const QJsonObject json = QJsonDocument::fromJson(run({QStringLiteral("--json"), QStringLiteral("dump")}).out.toUtf8()).object();
     EXPECT_EQ(json[QLatin1String("values")][QLatin1String("Comment")].toString(), stored);
-    EXPECT_EQ(run({QStringLiteral("get"), QStringLiteral("Comment")}).out, stored + QLatin1Char('\n'));
+    EXPECT_EQ(run({QStringLiteral("get"), QStringLiteral("Comment")}).out,
+              QStringLiteral("say \"73\" \\\\ de\\nG4\\t\\u0001!") + QString(30 - comment.size(), QLatin1Char(' ')) + QLatin1Char('\n'))
+        << "get writes backslashes and control characters escaped, but no quotes";
     const QJsonObject got = QJsonDocument::fromJson(run({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("Band")}).out.toUtf8()).object();
     EXPECT_EQ(got[QLatin1String("type")].toString(), QStringLiteral("get"));
     EXPECT_EQ(got[QLatin1String("values")].toObject(), (QJsonObject{{QStringLiteral("Band"), 0}}));
+}
+
+// What is set comes back as it was in every form of output: a leading U+FEFF, the sign of
+// zero, and control characters, which reach the terminal only escaped.
+TEST_F(Cli, ValuesComeBackExactly)
+{
+    const QByteArray first = startWatch();
+    ASSERT_TRUE(first.startsWith("watching ")) << first.constData();
+    const QString object = QString::fromUtf8(first.mid(9).trimmed());
+    const auto jsonValue = [&](const QStringList &args, const QString &name) {
+        return QJsonDocument::fromJson(run(args).out.toUtf8()).object()[QLatin1String("values")][name].toString();
+    };
+    const auto dumped = [&](const QStringList &options, const QString &name) {
+        const QString out = run(options + QStringList{QStringLiteral("dump")}).out;
+        if (!options.isEmpty())
+            return QJsonDocument::fromJson(out.toUtf8()).object()[QLatin1String("values")][name].toString();
+        return QRegularExpression(QStringLiteral("^%1 = (.*)$").arg(name), QRegularExpression::MultilineOption)
+            .match(out)
+            .captured(1);
+    };
+
+    const QString bom = QStringLiteral(u"\uFEFFQ");
+    ASSERT_EQ(run({QStringLiteral("set"), QStringLiteral("sData"), bom}).exitCode, 0);
+    EXPECT_EQ(rawStringProperty(bus.address(), object, QStringLiteral("sData")), bom.toUtf8()) << "set keeps it";
+    EXPECT_EQ(run({QStringLiteral("get"), QStringLiteral("sData")}).out, bom + QLatin1Char('\n'));
+    EXPECT_EQ(jsonValue({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("sData")}, QStringLiteral("sData")), bom);
+    EXPECT_EQ(dumped({}, QStringLiteral("sData")), QStringLiteral("\"\\ufeffQ\"")) << "escaped where quoted, as JSON";
+    EXPECT_EQ(dumped({QStringLiteral("--json")}, QStringLiteral("sData")), bom);
+
+    ASSERT_EQ(run({QStringLiteral("set"), QStringLiteral("Freq"), QStringLiteral("-0.0")}).exitCode, 0);
+    EXPECT_EQ(run({QStringLiteral("get"), QStringLiteral("Freq")}).out, QStringLiteral("-0\n"));
+    EXPECT_TRUE(run({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("Freq")}).out.contains(QStringLiteral("{\"Freq\":-0}")));
+    EXPECT_EQ(dumped({}, QStringLiteral("Freq")), QStringLiteral("-0"));
+
+    const QString bell = QStringLiteral("\x1b]0;owned\x07\x1b[31mred\x07");
+    ASSERT_EQ(run({QStringLiteral("set"), QStringLiteral("sData"), bell}).exitCode, 0);
+    const QString shown = run({QStringLiteral("get"), QStringLiteral("sData")}).out;
+    EXPECT_EQ(shown, QStringLiteral("\\u001b]0;owned\\u0007\\u001b[31mred\\u0007\n"));
+    EXPECT_EQ(QJsonDocument::fromJson(QStringLiteral("[\"%1\"]").arg(shown.trimmed()).toUtf8()).array().at(0).toString(), bell)
+        << "reads back as JSON's escapes";
+    EXPECT_EQ(jsonValue({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("sData")}, QStringLiteral("sData")), bell);
+    EXPECT_EQ(dumped({QStringLiteral("--json")}, QStringLiteral("sData")), bell);
 }
 
 TEST_F(Cli, ErrorsNameTheMemberSuggestTheNearestAndEndInTheStatus)

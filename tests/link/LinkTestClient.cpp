@@ -7,6 +7,7 @@
 #include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QTest>
 
 #include <dbus/dbus.h>
@@ -142,8 +143,12 @@ ProgramResult runProgram(const QString &path, const QStringList &args, const QPr
     program.start(path, args);
     if (!program.waitForFinished(30000))
         return {-1, {}, QStringLiteral("%1 did not finish").arg(path)};
-    return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
-            QString::fromUtf8(program.readAllStandardError())};
+    // Every character kept: QString::fromUtf8 would drop a leading U+FEFF.
+    const auto text = [](const QByteArray &bytes) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return QString(utf8(bytes));
+    };
+    return {program.exitCode(), text(program.readAllStandardOutput()), text(program.readAllStandardError())};
 }
 
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)

@@ -6,13 +6,35 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QXmlStreamReader>
+
+#include <cstdio>
 
 namespace {
 
-QString configuration(const QString &socketDir, const QString &serviceDir, const QMap<QString, int> &limits,
-                      PrivateBus::Changes changes)
+// The limits the system's session bus runs with (a message may be as large as the protocol
+// allows, for one), from its own configuration; empty when it cannot be read.
+QString sessionLimits()
 {
-    QString extra;
+    QFile file(QStringLiteral("/usr/share/dbus-1/session.conf"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString limits;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("limit")) {
+            const QString name = xml.attributes().value(QLatin1String("name")).toString();
+            limits += QStringLiteral("  <limit name=\"%1\">%2</limit>\n").arg(name, xml.readElementText().trimmed());
+        }
+    }
+    return limits;
+}
+
+QString configuration(const QString &socketDir, const QString &serviceDir, const QString &session,
+                      const QMap<QString, int> &limits, PrivateBus::Changes changes)
+{
+    // The session's limits first, so that the fixture's own and the test's come after and win.
+    QString extra = session + QStringLiteral("  <limit name=\"service_start_timeout\">60000</limit>\n");
     for (auto it = limits.begin(); it != limits.end(); ++it)
         extra += QStringLiteral("  <limit name=\"%1\">%2</limit>\n").arg(it.key()).arg(it.value());
     const QString withheld = changes == PrivateBus::Changes::Withheld
@@ -33,7 +55,6 @@ QString configuration(const QString &socketDir, const QString &serviceDir, const
                "    <allow own=\"*\"/>\n"
                "%4"
                "  </policy>\n"
-               "  <limit name=\"service_start_timeout\">60000</limit>\n"
                "%3"
                "</busconfig>\n")
         .arg(socketDir, serviceDir, extra, withheld);
@@ -58,10 +79,16 @@ PrivateBus::PrivateBus(const QMap<QString, int> &limits, Changes changes)
 {
     const QString buildDir = buildDirectory();
     const QString configPath = m_dir.filePath(QStringLiteral("session.conf"));
+    const QString session = sessionLimits();
+    if (session.isEmpty()) {
+        std::fprintf(stderr, "PrivateBus: the session bus's limits could not be read from /usr/share/dbus-1/session.conf\n");
+        return;
+    }
     QFile config(configPath);
     if (!m_dir.isValid() || !config.open(QIODevice::WriteOnly))
         return;
-    config.write(configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services")), limits, changes)
+    config.write(configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services")), session, limits,
+                               changes)
                      .toUtf8());
     config.close();
 

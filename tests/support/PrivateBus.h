@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// PrivateBus: a private dbus-daemon for one test, session-like, with the build tree's
-// dbus-services folder as its service directory so the built tethra is activated on demand.
+// PrivateBus: a private dbus-daemon for one test, session-like (with the limits of the
+// system's session bus), with the build tree's dbus-services folder as its service directory
+// so the built tethra is activated on demand.
 // The constructor returns once the daemon accepts connections (check isRunning()); the
 // destructor closes the connections made through it and kills the daemon, which ends tethra.
 // Limits of the daemon (its <limit> settings, such as "max_match_rules_per_connection") may

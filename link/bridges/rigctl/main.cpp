@@ -9,8 +9,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusError>
 #include <cstdio>
 
 namespace {
@@ -51,12 +49,11 @@ int main(int argc, char **argv)
     if (!ok || intervalMs < 10 || intervalMs > 60000)
         return cli::usageError(parser, QStringLiteral("--interval must be from 10 to 60000 ms, not \"%1\".").arg(parser.value(interval)));
 
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return fail(QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
+    tethra::client::LinkClient link;
+    if (const QString noBus = link.busError(); !noBus.isEmpty())
+        return fail(QStringLiteral("cannot reach the session bus: %1").arg(noBus));
 
     RigctlClient rig(parser.value(host), quint16(portNumber));
-    tethra::client::LinkClient link(bus);
     RigBridge bridge(rig, link, intervalMs);
     bridge.start();
     return app.exec();

@@ -86,9 +86,8 @@ void BandFixture::TearDown()
 
 void BandFixture::start()
 {
-    const QDBusConnection connection = bus.connect("monitor");
-    monitorName = connection.baseService();
-    window = std::make_unique<tovana::frmMonitor>(connection);
+    window = std::make_unique<tovana::frmMonitor>(bus.address());
+    monitorName = window->link()->uniqueName();
     reads = std::make_unique<QSignalSpy>(window->bandSwitch(), &tovana::BandSwitch::bandRead);
     announcements = std::make_unique<QSignalSpy>(window->bandSwitch(), &tovana::BandSwitch::bandAnnounced);
     links = std::make_unique<QSignalSpy>(window->link(), &tovana::LinkClient::connected);

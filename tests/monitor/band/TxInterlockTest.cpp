@@ -95,9 +95,7 @@ TEST_F(TxHold, WithTheInterlockOffPttChangesNothing)
 TEST_F(TxHold, WithoutALinkServerNothingIsHeldAndTheTransmitStateIsUnknown)
 {
     home.writeStore(kInterlockOn);
-    const QDBusConnection nowhere =
-        QDBusConnection::connectToBus("unix:path=" + home.path() + "/no-bus", "nowhere@" + home.path());
-    window = std::make_unique<tovana::frmMonitor>(nowhere);
+    window = std::make_unique<tovana::frmMonitor>("unix:path=" + home.path() + "/no-bus");
     window->show();
 
     TxIndicator *tx = window->panel()->txIndicator();
@@ -107,5 +105,4 @@ TEST_F(TxHold, WithoutALinkServerNothingIsHeldAndTheTransmitStateIsUnknown)
     window->findChild<QPushButton *>("Command25")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20; }, kWaitMs)) << "a band button still works";
     window.reset();
-    QDBusConnection::disconnectFromBus("nowhere@" + home.path());
 }

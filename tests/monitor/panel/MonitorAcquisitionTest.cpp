@@ -200,7 +200,7 @@ TEST_F(Acquisition, SimulatorStoppedAndStartedAgainOnItsLinkIsTakenUpByItself)
     auto sim = std::make_unique<BoardSimProcess>(options);
     ASSERT_TRUE(sim->waitUntilReady());
     writeStore({{"Meter-ComPort", "2"}, {"Meter Response", "0"}});
-    window = std::make_unique<tovana::frmMonitor>(bus.connect(QStringLiteral("monitor")));
+    window = std::make_unique<tovana::frmMonitor>(bus.address());
     frmMonitor &w = *window;
     w.show();
     ASSERT_TRUE(w.MSComm1()->isOpen()) << qPrintable(w.MSComm1()->errorString());

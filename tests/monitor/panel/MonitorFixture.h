@@ -57,7 +57,7 @@ protected:
     // board's bytes.
     tovana::frmMonitor &start()
     {
-        window = std::make_unique<tovana::frmMonitor>(bus.connect(QStringLiteral("monitor")));
+        window = std::make_unique<tovana::frmMonitor>(bus.address());
         window->show();
         if (window->MSComm1()->isOpen())
             EXPECT_TRUE(takeStartState(board, *window));

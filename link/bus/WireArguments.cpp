@@ -25,6 +25,36 @@ QVariant basic(DBusMessageIter *it)
     return QVariant::fromValue(static_cast<Qt>(value));
 }
 
+QVariant readOne(DBusMessageIter *it);
+
+// An array of strings, or a dictionary of variants; any other array is no value.
+QVariant readArray(DBusMessageIter *it)
+{
+    char *signature = dbus_message_iter_get_signature(it);
+    const QByteArray type(signature);
+    dbus_free(signature);
+    DBusMessageIter items;
+    dbus_message_iter_recurse(it, &items);
+    if (type == "as") {
+        QStringList list;
+        for (; dbus_message_iter_get_arg_type(&items) == DBUS_TYPE_STRING; dbus_message_iter_next(&items))
+            list << readOne(&items).toString();
+        return list;
+    }
+    if (type == "a{sv}") {
+        QVariantMap map;
+        for (; dbus_message_iter_get_arg_type(&items) == DBUS_TYPE_DICT_ENTRY; dbus_message_iter_next(&items)) {
+            DBusMessageIter entry;
+            dbus_message_iter_recurse(&items, &entry);
+            const QString key = readOne(&entry).toString();
+            dbus_message_iter_next(&entry);
+            map.insert(key, readOne(&entry).value<QDBusVariant>().variant());
+        }
+        return map;
+    }
+    return {};
+}
+
 QVariant readOne(DBusMessageIter *it)
 {
     switch (dbus_message_iter_get_arg_type(it)) {
@@ -58,6 +88,8 @@ QVariant readOne(DBusMessageIter *it)
         dbus_message_iter_recurse(it, &content);
         return QVariant::fromValue(QDBusVariant(readOne(&content)));
     }
+    case DBUS_TYPE_ARRAY:
+        return readArray(it);
     case DBUS_TYPE_UNIX_FD: {
         // Reading one hands out a duplicate of the descriptor; nothing here uses it.
         int fd = -1;
@@ -239,6 +271,25 @@ QByteArray toWire(QStringView text)
         }
     }
     return out;
+}
+
+qsizetype wireLength(QStringView text)
+{
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            bytes += 1;
+        } else if (unit < 0x800) {
+            bytes += 2;
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += 3;  // the unit itself, or the U+FFFD that stands for a lone surrogate
+        }
+    }
+    return bytes;
 }
 
 } // namespace tethra::dbus

@@ -28,6 +28,7 @@ BusReply replyOf(DBusMessage *message)
         reply.errorMessage = QStringLiteral("no answer came");
         return reply;
     }
+    reply.sender = textOf(dbus_message_get_sender(message));
     reply.arguments = readArguments(message);
     if (dbus_message_get_type(message) == DBUS_MESSAGE_TYPE_ERROR) {
         reply.errorName = textOf(dbus_message_get_error_name(message));
@@ -48,7 +49,7 @@ struct PendingCall::State {
     DBusPendingCall *call = nullptr;
     bool finished = false;
     BusReply reply;
-    QPointer<QObject> context;
+    QPointer<const QObject> context;
     std::function<void(const BusReply &)> done;
     BusConnection *owner = nullptr;
 
@@ -119,10 +120,12 @@ BusReply PendingCall::wait()
     return m_state->reply;
 }
 
-void PendingCall::then(QObject *context, std::function<void(const BusReply &)> done)
+void PendingCall::then(const QObject *context, std::function<void(const BusReply &)> done)
 {
     if (m_state->finished) {
-        done(m_state->reply);
+        QMetaObject::invokeMethod(
+            const_cast<QObject *>(context), [state = m_state, done = std::move(done)] { done(state->reply); },
+            Qt::QueuedConnection);
         return;
     }
     m_state->context = context;
@@ -256,9 +259,15 @@ struct BusConnection::Callbacks {
                 if (dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &before,
                                           DBUS_TYPE_STRING, &after, DBUS_TYPE_INVALID))
                     emit self->nameOwnerChanged(textOf(name), textOf(before), textOf(after));
-            } else if (dbus_message_is_signal(message, DBUS_INTERFACE_LOCAL, "Disconnected") && !self->m_disconnected) {
-                self->m_disconnected = true;
-                emit self->disconnected();
+            } else if (dbus_message_is_signal(message, DBUS_INTERFACE_LOCAL, "Disconnected")) {
+                if (!self->m_disconnected) {
+                    self->m_disconnected = true;
+                    emit self->disconnected();
+                }
+            } else {
+                emit self->signalReceived({textOf(dbus_message_get_sender(message)), textOf(dbus_message_get_path(message)),
+                                           textOf(dbus_message_get_interface(message)),
+                                           textOf(dbus_message_get_member(message)), readArguments(message)});
             }
             break;
         default:
@@ -392,18 +401,33 @@ bool BusConnection::signal(const QString &path, const QString &interface, const 
     return send(message);
 }
 
+DBusMessage *BusConnection::methodCall(const QString &service, const QString &path, const QString &interface,
+                                       const QString &member, const QVariantList &arguments)
+{
+    DBusMessage *message = dbus_message_new_method_call(service.toUtf8().constData(), path.toUtf8().constData(),
+                                                        interface.toUtf8().constData(), member.toUtf8().constData());
+    if (message && !appendArguments(message, arguments)) {
+        dbus_message_unref(message);
+        return nullptr;
+    }
+    // The bus can start a service for a well-known name only; told so, it answers at once
+    // that a unique name is gone.
+    if (message && service.startsWith(QLatin1Char(':')))
+        dbus_message_set_auto_start(message, FALSE);
+    return message;
+}
+
 PendingCall BusConnection::call(const QString &service, const QString &path, const QString &interface,
                                 const QString &member, const QVariantList &arguments, int timeoutMs)
 {
     auto state = std::make_shared<PendingCall::State>();
-    DBusMessage *message = dbus_message_new_method_call(service.toUtf8().constData(), path.toUtf8().constData(),
-                                                        interface.toUtf8().constData(), member.toUtf8().constData());
+    DBusMessage *message = methodCall(service, path, interface, member, arguments);
     DBusPendingCall *pending = nullptr;
-    const bool written = message && appendArguments(message, arguments);
-    if (written)
+    const bool written = message != nullptr;
+    if (written) {
         dbus_connection_send_with_reply(m_connection, message, &pending, timeoutMs);
-    if (message)
         dbus_message_unref(message);
+    }
     if (!pending) {
         state->finished = true;
         state->reply.errorName = QString::fromLatin1(written ? DBUS_ERROR_DISCONNECTED : DBUS_ERROR_INVALID_ARGS);
@@ -418,6 +442,15 @@ PendingCall BusConnection::call(const QString &service, const QString &path, con
     if (dbus_pending_call_get_completed(pending))
         state->completeFromCall();
     return PendingCall(state);
+}
+
+bool BusConnection::callNoReply(const QString &service, const QString &path, const QString &interface,
+                                const QString &member, const QVariantList &arguments)
+{
+    DBusMessage *message = methodCall(service, path, interface, member, arguments);
+    if (message)
+        dbus_message_set_no_reply(message, TRUE);
+    return send(message);
 }
 
 PendingCall BusConnection::callBus(const QString &member, const QVariantList &arguments, int timeoutMs)
