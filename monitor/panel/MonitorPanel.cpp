@@ -48,10 +48,13 @@ const QColor kNoticeColour(170, 0, 0);
 // Eight of the widest letters: any label the setup dialog takes fits a relay button.
 const QString kWidestLabel = QString(kRelayLabelLength, u'W');
 constexpr int kFrameTitleRoom = 240;  // twips from a frame's top to the controls in it
-// The transmit hold stands in the band frame's title line, right beside the band-following
-// frame, so the band frame's title ends before it.
-const QRect kTxPlace(2265, 5760, 390, kFrameTitleRoom);
-constexpr int kTxGap = 60;
+// The transmit hold stands at the start of the status row below the frames, clear of every
+// frame's border; the notice about the board follows it.
+const QRect kTxPlace(75, 6810, 390, 285);
+const QRect kNoticePlace(525, 6840, 1560, 225);
+// A relay's lamp sits just above its own button, well clear of the button above it.
+constexpr int kLampHeight = 135;
+constexpr int kLampGap = 30;
 constexpr double kSmallestScale = 1;  // never smaller than the design's own pixels
 
 const QStringList kBandCaptions{"160", "80", "40", "30", "20", "17", "15", "12", "10"};
@@ -90,11 +93,12 @@ std::vector<ControlSpec> layoutTable()
             const int row = (n - 1) / 4;
             table.push_back({QStringLiteral("Picture1_%1").arg(green ? 15 + n : n - 1),
                              green ? Kind::OnBar : Kind::OffBar, {}, green ? kGreenBar : kRedBar,
-                             {relayColumnLeft(column) + 120, relayRowTop(row) - 240, 495, 135}, !green});
+                             {relayColumnLeft(column) + 120, relayRowTop(row) - kLampGap - kLampHeight, 495,
+                              kLampHeight},
+                             !green});
         }
     }
-    table.push_back({"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}, true, {}, kFrameTitleRoom,
-                     kTxPlace.left() - kTxGap - 75});
+    table.push_back({"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}, true, {}, kFrameTitleRoom});
     table.push_back({"Frame2", Kind::Frame, "OLE", {}, {2745, 5760, 615, 975}, true, {}, kFrameTitleRoom});
     for (int b = 0; b < MonitorPanel::kBandCount; ++b)
         table.push_back({kBandButtonNames[b], Kind::Button, kBandCaptions[b], kBandButtonColour, bandPlace(b)});
@@ -107,7 +111,7 @@ std::vector<ControlSpec> layoutTable()
     table.push_back({"Command34", Kind::Indicator, "On", kIndicatorColour, {2865, 6360, 375, 255}, false});
     table.push_back({"Command35", Kind::Tx, "TX", {}, kTxPlace, false});
     table.push_back({"Label1", Kind::Label, "Com Port", {}, {2160, 6840, 705, 225}});
-    table.push_back({"Label3", Kind::Notice, "No reply from the board", kNoticeColour, {75, 6840, 2010, 225}, false});
+    table.push_back({"Label3", Kind::Notice, "No reply from the board", kNoticeColour, kNoticePlace, false});
     table.push_back({"Picture2", Kind::Lamp, {}, QColor(110, 0, 0), {2880, 6840, 225, 225}});
     table.push_back({"Picture3", Kind::Lamp, {}, QColor(255, 40, 40), {2880, 6840, 225, 225}, false});
     table.push_back({"Picture4", Kind::Lamp, {}, QColor(0, 90, 0), {3120, 6840, 225, 225}});
@@ -298,16 +302,13 @@ double MonitorPanel::textScale(const QFont &font) const
     return scale;
 }
 
+// Sizes are rounded on their own, not as the difference of rounded edges: controls of one
+// size in the design stay one size on screen, and so keep one caption font.
 QRect MonitorPanel::placeOf(const QRect &twips) const
 {
-    const auto at = [this](double twipsValue, double origin) {
-        return int(std::lround(origin + twipsValue * m_scale / kTwipsPerPixel));
-    };
-    const int left = at(twips.x(), m_origin.x());
-    const int top = at(twips.y(), m_origin.y());
-    const int right = at(twips.x() + twips.width(), m_origin.x());
-    const int bottom = at(twips.y() + twips.height(), m_origin.y());
-    return QRect(left, top, right - left, bottom - top);
+    const auto pixels = [this](double twipsValue) { return twipsValue * m_scale / kTwipsPerPixel; };
+    return QRect(int(std::lround(m_origin.x() + pixels(twips.x()))), int(std::lround(m_origin.y() + pixels(twips.y()))),
+                 int(std::lround(pixels(twips.width()))), int(std::lround(pixels(twips.height()))));
 }
 
 QSize MonitorPanel::sizeHint() const

@@ -5,6 +5,7 @@
 #include "AGauge.h"
 #include "BandSwitch.h"
 #include "CommPort.h"
+#include "HelpPage.h"
 #include "LinkClient.h"
 #include "Message.h"
 #include "MeterAcquisition.h"
@@ -20,17 +21,13 @@
 #include "frmSetup.h"
 
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QStandardPaths>
 #include <QTimer>
-#include <QUrl>
 #include <cmath>
 
 namespace tovana {
@@ -43,18 +40,6 @@ constexpr int kTwips = MonitorPanel::kTwipsPerPixel;
 int indicatorForStatus(int entry)
 {
     return std::min(entry, MonitorPanel::kBandCount);
-}
-
-// The help page beside the program (prefix/bin/tovana finds prefix/share/tovana/help, in an
-// install or in the build tree), else wherever the desktop's data folders hold it.
-QString helpFile()
-{
-    const QString relative = QStringLiteral("tovana/help/index.html");
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/") + relative;
-    if (QFileInfo::exists(beside))
-        return QFileInfo(beside).canonicalFilePath();
-    const QString found = QStandardPaths::locate(QStandardPaths::GenericDataLocation, relative);
-    return found.isEmpty() ? beside : found;
 }
 
 } // namespace
@@ -497,9 +482,7 @@ void frmMonitor::watchChanges()
 
 void frmMonitor::openHelp()
 {
-    const QString path = helpFile();
-    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        showMessage(QStringLiteral("The help file could not be opened: %1").arg(path));
+    openHelpPage(this);
 }
 
 void frmMonitor::showSetup()

@@ -12,7 +12,10 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QIcon>
 #include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -43,6 +46,11 @@ std::optional<int> meterNamedBy(const QString &text)
 std::uint32_t bgrOf(const QColor &colour)
 {
     return std::uint32_t(colour.red()) | std::uint32_t(colour.green()) << 8 | std::uint32_t(colour.blue()) << 16;
+}
+
+QColor colourOf(std::uint32_t bgr)
+{
+    return QColor(int(bgr & 0xFF), int(bgr >> 8 & 0xFF), int(bgr >> 16 & 0xFF));
 }
 
 } // namespace
@@ -77,6 +85,7 @@ void frmSetup::loadMeter(int meter, Loading how)
     }
     m_zero->setText(formatReal(g->scaleMin()));
     m_full->setText(formatReal(g->scaleMax()));
+    showBandColours();
 
     if (how == Loading::Activation) {
         int stored = 0;
@@ -182,8 +191,25 @@ void frmSetup::applyBands()
     m_monitor->SaveSettings();
 }
 
-// The picker opens with its own last chosen colour (black at first), not the band's. Only
-// a confirmed pick reaches the band and becomes the picker's colour; Cancel changes nothing.
+QColor frmSetup::bandColour(int band) const
+{
+    AGauge *g = gauge();
+    g->setAnnulus(band + 2);
+    return colourOf(g->annulusColor());
+}
+
+// Each "Color" button carries a swatch of its band's colour on the meter shown.
+void frmSetup::showBandColours()
+{
+    for (int band = 0; band < 3; ++band) {
+        QPixmap swatch(m_colourButtons[band]->iconSize());
+        swatch.fill(bandColour(band));
+        m_colourButtons[band]->setIcon(QIcon(swatch));
+    }
+}
+
+// The picker opens on the band's own colour. Only a confirmed pick reaches the band;
+// Cancel changes nothing.
 void frmSetup::pickColour(int band)
 {
     if (!m_picker) {
@@ -192,20 +218,21 @@ void frmSetup::pickColour(int band)
         connect(m_picker, &QColorDialog::colorSelected, this, &frmSetup::colourPicked);
     }
     m_pickingBand = band;
-    m_picker->setCurrentColor(m_pickerColor);
+    m_picker->setCurrentColor(bandColour(band));
     m_picker->open();
 }
 
 void frmSetup::colourPicked(const QColor &colour)
 {
-    m_pickerColor = colour;
     AGauge *g = gauge();
     g->setAnnulus(m_pickingBand + 2);
     g->setAnnulusColor(bgrOf(colour));
+    showBandColours();
 }
 
 void frmSetup::divisionsMoved(int count)
 {
+    m_divisionsText->setNum(count);
     AGauge *g = gauge();
     for (int set : {0, 1}) {
         g->setTickSet(set);

@@ -22,6 +22,7 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QValidator>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -64,6 +65,33 @@ QScrollBar *scrollBar(const char *name, int min, int max, int small, int large, 
     bar->setValue(value);
     return bar;
 }
+
+// Keeps a relay label within its room: the label length, or a longer loaded label's
+// length, which only shrinks with the label. What typing or pasting puts past the room is
+// cut, and a space the cut leaves last goes too: the operator typed on after it, so it was
+// never meant to end the label. The label is then full as it stands until something in it
+// is deleted, so what is typed next cannot take the place of the cut space.
+class LabelRoom : public QValidator {
+public:
+    LabelRoom(int *room, QObject *parent) : QValidator(parent), m_room(room) {}
+
+    State validate(QString &input, int &position) const override
+    {
+        if (input.size() > *m_room) {
+            input.truncate(*m_room);
+            while (input.endsWith(u' '))
+                input.chop(1);
+            position = std::min<int>(position, input.size());
+            *m_room = int(input.size());
+        } else if (input.size() < *m_room) {
+            *m_room = std::max<int>(kRelayLabelLength, input.size());
+        }
+        return Acceptable;
+    }
+
+private:
+    int *m_room;
+};
 
 } // namespace
 
@@ -168,6 +196,7 @@ QWidget *frmSetup::buildMetersTab()
         const QString label = QStringLiteral("Color Band %1 - End Value").arg(n + 1);
         m_bandEnds[n] = numberBox(bandControls[n].second, bandEnds[n], label);
         auto *colour = named(new QPushButton("Color"), bandControls[n].first);
+        m_colourButtons[n] = colour;
         connect(colour, &QPushButton::clicked, this, [this, n] { pickColour(n); });
         bandGrid->addWidget(new QLabel(label), 2 * n, 0, 1, 2);
         bandGrid->addWidget(colour, 2 * n + 1, 0);
@@ -179,7 +208,10 @@ QWidget *frmSetup::buildMetersTab()
 
     auto *divisions = new QGroupBox("Divisions");
     m_divisions = scrollBar("HScroll2", 0, 9, 1, 1, 0);
-    (new QVBoxLayout(divisions))->addWidget(m_divisions);
+    m_divisionsText = named(new QLabel("0"), "DivisionsValue");
+    auto *divisionsRow = new QHBoxLayout(divisions);
+    divisionsRow->addWidget(m_divisions, 1);
+    divisionsRow->addWidget(m_divisionsText);
 
     auto *responseFrame = new QGroupBox("Meter Reponse");
     m_response = scrollBar("HScroll3", 0, 32767, 1000, 5000, 15000);
@@ -227,16 +259,14 @@ QWidget *frmSetup::buildRelaysTab()
         const int row = (n - 1) / 4;
         const int column = (n - 1) % 4;
         QLineEdit *box = textBox(kRelayBoxNames[n - 1], {});
-        box->setMaxLength(kRelayLabelLength);
+        m_labelRoom[n - 1] = kRelayLabelLength;
+        box->setValidator(new LabelRoom(&m_labelRoom[n - 1], box));
         m_relayBoxes[n - 1] = box;
         // Only a real change of the text retitles the button; setting the same text is none.
         connect(box, &QLineEdit::textChanged, this, [this, box, n](const QString &text) {
             m_monitor->panel()->setRelayCaption(n, text);
             box->setToolTip(text.size() > kRelayLabelLength ? text : QString());
         });
-        // Typing adds no more than the label length; a longer loaded label may only shrink.
-        connect(box, &QLineEdit::textEdited, this,
-                [box](const QString &text) { box->setMaxLength(std::max<int>(kRelayLabelLength, text.size())); });
         grid->addWidget(box, 2 * row, column);
         grid->addWidget(new QLabel(QStringLiteral("Relay %1").arg(n)), 2 * row + 1, column, Qt::AlignTop);
     }
@@ -248,9 +278,8 @@ QWidget *frmSetup::buildRelaysTab()
 // A stored label longer than the box takes when typing is shown, used and saved whole.
 void frmSetup::setRelayLabel(int relay, const QString &text)
 {
-    QLineEdit *box = relayLabelBox(relay);
-    box->setMaxLength(std::max<int>(kRelayLabelLength, text.size()));
-    box->setText(text);
+    m_labelRoom[relay - 1] = std::max<int>(kRelayLabelLength, text.size());
+    relayLabelBox(relay)->setText(text);
 }
 
 void frmSetup::selectPortOption(int number)

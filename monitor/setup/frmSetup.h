@@ -81,6 +81,8 @@ private:
     void titleEdited(const QString &title);
     void applyScale();
     void applyBands();
+    QColor bandColour(int band) const;
+    void showBandColours();
     void pickColour(int band);
     void colourPicked(const QColor &colour);
     void divisionsMoved(int count);
@@ -92,6 +94,7 @@ private:
     QTabWidget *m_tabs;
     std::array<QRadioButton *, kPortOptionCount + kSpeedOptionCount> m_options{};
     std::array<QLineEdit *, 12> m_relayBoxes{};
+    std::array<int, 12> m_labelRoom{};  // the longest label each box takes now
     QScrollBar *m_response = nullptr;
     QCheckBox *m_holdWhileTx = nullptr;       // Check1
 
@@ -102,12 +105,13 @@ private:
     QLineEdit *m_full = nullptr;              // Text9
     std::array<QLineEdit *, 3> m_bandEnds{};  // Text3, Text5, Text7: bands 1..3 (annuli 2..4)
     QScrollBar *m_divisions = nullptr;        // HScroll2
+    QLabel *m_divisionsText = nullptr;        // its value
+    std::array<QPushButton *, 3> m_colourButtons{};  // Command4, Command5, Command6
     QScrollBar *m_multiplier = nullptr;       // HScroll4
     QLabel *m_multiplierText = nullptr;       // Label8
 
-    // CommonDialog1: made on the first "Color", kept with its colour for the dialog's life.
+    // CommonDialog1: made on the first "Color", kept for the dialog's life.
     QColorDialog *m_picker = nullptr;
-    QColor m_pickerColor = Qt::black;
     int m_pickingBand = 0;
 };
 

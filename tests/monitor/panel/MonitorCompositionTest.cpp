@@ -92,8 +92,9 @@ TEST_F(MainWindow, ControlsKeepTheirDesignedPlacesAtOneScale)
         const std::pair<const char *, QRectF> places[] = {
             {"AGauge1_0", {120, 120, 1575, 855}}, {"AGauge1_5", {1800, 2040, 1575, 855}},
             {"AGauge1_6", {120, 3000, 1575, 855}}, {"Command2", {120, 4200, 735, 300}},
-            {"Command13", {2640, 5400, 735, 300}}, {"Picture1_0", {240, 3960, 495, 135}},
-            {"Picture1_27", {2760, 5160, 495, 135}}, {"Frame1", {75, 5760, 2608, 975}},
+            // Each lamp just above its own button (the design had it nearer the one above).
+            {"Command13", {2640, 5400, 735, 300}}, {"Picture1_0", {240, 4035, 495, 135}},
+            {"Picture1_27", {2760, 5235, 495, 135}}, {"Frame1", {75, 5760, 2608, 975}},
             {"Frame2", {2745, 5760, 615, 975}}, {"Picture2", {2880, 6840, 225, 225}},
             {"Picture4", {3120, 6840, 225, 225}}, {"Label1", {2160, 6840, 705, 225}},
             {"Command1", {195, 6000, 375, 255}}, {"Command26", {195, 6360, 375, 255}}};
@@ -107,6 +108,32 @@ TEST_F(MainWindow, ControlsKeepTheirDesignedPlacesAtOneScale)
         }
         EXPECT_EQ(find("Picture1_27")->geometry(), find("Picture1_11")->geometry());
         EXPECT_GT(find("Label2")->x(), find("Command29")->geometry().right()) << "the band code sits right of \"10\"";
+    }
+}
+
+// At any size: buttons of one kind stay one size with one caption font, each relay lamp
+// sits with its own button, and the "TX" indicator stays clear of both frames.
+TEST_F(MainWindow, LikeControlsStayAlikeAndApartAtEverySize)
+{
+    frmMonitor &w = start();
+    MonitorPanel *panel = w.panel();
+    for (int width = 174; width <= 700; width += 13) {
+        panel->resize(width, width * 477 / 232);
+        const auto font = [](QPushButton *button) { return static_cast<FittingButton *>(button)->captionFont(); };
+        for (int n = 2; n <= 12; ++n) {
+            EXPECT_EQ(panel->relayButton(n)->size(), panel->relayButton(1)->size()) << "relay " << n << " at " << width;
+            EXPECT_EQ(font(panel->relayButton(n)), font(panel->relayButton(1))) << "relay " << n << " at " << width;
+        }
+        for (int band = 2; band <= 9; ++band)
+            EXPECT_EQ(panel->bandButton(band)->size(), panel->bandButton(1)->size()) << "band " << band;
+        for (int n = 5; n <= 12; ++n) {
+            const QRect lamp = panel->relayLamp(n)->geometry();
+            const int toOwn = panel->relayButton(n)->geometry().top() - lamp.bottom();
+            const int toAbove = lamp.top() - panel->relayButton(n - 4)->geometry().bottom();
+            EXPECT_LT(toOwn, toAbove) << "lamp " << n << " at " << width;
+        }
+        const QRect tx = panel->txIndicator()->geometry();
+        EXPECT_FALSE(tx.intersects(find("Frame1")->geometry()) || tx.intersects(find("Frame2")->geometry())) << width;
     }
 }
 

@@ -2,11 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Closing the window saves the state the widgets hold; the menus hand the window over to
 // the setup dialog, the about box and the help file, and get it back.
+#include "Eventually.h"
 #include "MonitorFixture.h"
 #include "frmAbout.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -209,31 +209,52 @@ TEST_F(ShutdownAndMenus, AboutHidesTheWindowAndOkBringsItBack)
     EXPECT_TRUE(w.Timer1()->isActive());
 }
 
-namespace {
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls << url; }
-};
-
-} // namespace
-
-TEST_F(ShutdownAndMenus, HelpContentsOpensTheHelpFile)
+// Help → Contents runs xdg-open on the help page; a fake one on PATH stands for the desktop's.
+TEST_F(ShutdownAndMenus, HelpContentsOpensTheHelpFileOrSaysWhyNot)
 {
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    const QByteArray path = qgetenv("PATH");
+    const QString bin = home.path() + "/bin";
+    ASSERT_TRUE(QDir().mkpath(bin));
+    QFile opener(bin + "/xdg-open");
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$0.page\"\nexit \"$(cat \"$0.status\")\"\n");
+    opener.close();
+    opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const auto setStatus = [&](const char *status) {
+        QFile file(bin + "/xdg-open.status");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(status);
+    };
+    struct PathBack {
+        QByteArray path;
+        ~PathBack() { qputenv("PATH", path); }
+    } pathBack{path};
+    qputenv("PATH", bin.toLocal8Bit() + ":" + path);
     frmMonitor &w = start();
-    w.findChild<QAction *>("mnuHelpContents")->trigger();
-    QDesktopServices::unsetUrlHandler("file");
+    QAction *contents = w.findChild<QAction *>("mnuHelpContents");
 
-    ASSERT_EQ(catcher.urls.size(), 1);
-    const QString path = catcher.urls.first().toLocalFile();
-    EXPECT_TRUE(path.endsWith("/help/index.html")) << qPrintable(path);
-    EXPECT_TRUE(QFile::exists(path)) << qPrintable(path);
+    setStatus("0");
+    contents->trigger();
+    ASSERT_EVENTUALLY(QFile::exists(bin + "/xdg-open.page"), 5000);
+    QFile page(bin + "/xdg-open.page");
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString shown = QString::fromLocal8Bit(page.readAll());
+    EXPECT_TRUE(shown.endsWith("/help/index.html") && QFile::exists(shown)) << qPrintable(shown);
+    QTest::qWait(200);
     EXPECT_EQ(messageBox(), nullptr);
+
+    setStatus("3");  // xdg-open's status when it finds no browser
+    contents->trigger();
+    QMessageBox *box = awaitMessage();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("no web browser")) << qPrintable(box->text());
+    box->accept();
+    ASSERT_EVENTUALLY(messageBox() == nullptr, 5000);
+
+    qputenv("PATH", "/nonexistent");
+    contents->trigger();
+    box = awaitMessage();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("xdg-utils")) << qPrintable(box->text());
 }
 
-#include "MonitorShutdownTest.moc"

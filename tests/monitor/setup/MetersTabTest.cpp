@@ -137,6 +137,8 @@ TEST_F(MetersTab, PickedMeterIsTheOneTitleAndMultiplierChange)
     EXPECT_EQ(gauge(1)->caption(), "Volts DC");
 
     control<QScrollBar>("HScroll2")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(control<QLabel>("DivisionsValue")->text(), QString::number(control<QScrollBar>("HScroll2")->value()))
+        << "the slider's value shows beside it";
     for (int set : {0, 1}) {
         gauge(2)->setTickSet(set);
         EXPECT_EQ(gauge(2)->subTickCount(), 3) << "tick set " << set;

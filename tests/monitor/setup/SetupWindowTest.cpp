@@ -172,6 +172,14 @@ TEST_F(SetupDialog, RelayBoxTakesEightTypedCharactersAndKeepsALongerStoredLabelW
     EXPECT_EQ(w.relayButton(3)->text(), "Tuner 16") << "and the button shows it at once";
     EXPECT_TRUE(w.relayButton(3)->toolTip().isEmpty());
 
+    QLineEdit *tuner = setup->relayLabelBox(4);
+    tuner->clear();
+    QTest::keyClicks(tuner, "Antenna Tuner");
+    EXPECT_EQ(tuner->text(), "Antenna") << "no space that the cut left last";
+    tuner->clear();
+    QTest::keyClicks(tuner, "Antenna ");
+    EXPECT_EQ(tuner->text(), "Antenna ") << "a space typed last is the operator's own";
+
     QLineEdit *stored = setup->relayLabelBox(5);
     EXPECT_EQ(stored->text(), "Antenna 160") << "a longer stored label is not cut";
     EXPECT_EQ(w.relayButton(5)->text(), "Antenna 160");
@@ -186,6 +194,7 @@ TEST_F(SetupDialog, RelayBoxTakesEightTypedCharactersAndKeepsALongerStoredLabelW
     EXPECT_EQ(w.relayButton(12)->text(), "");
     setup->close();
     EXPECT_EQ(home.readStore().value("Relay3"), "Tuner 16");
+    EXPECT_EQ(home.readStore().value("Relay4"), "Antenna ");
     EXPECT_EQ(home.readStore().value("Relay5"), "Antenna 16");
     EXPECT_EQ(home.readStore().value("Relay7"), "Preamp 70 cm") << "untouched, saved whole";
     EXPECT_EQ(home.readStore().value("Relay12"), "");
