@@ -27,7 +27,8 @@
 // | P/refused             | why a command was refused, as the panel says  | no       | station    |
 //
 // Command payloads are read without regard to case or surrounding blanks. A retained
-// message is never empty: an empty retained payload would erase the topic on the broker.
+// message is never empty: an empty retained payload would erase the topic on the broker;
+// "None" is what Home Assistant takes for a state not known.
 #pragma once
 
 #include <QString>
