@@ -16,6 +16,9 @@ class Store;
 
 namespace tovana::network {
 
+inline constexpr int kMqttPort = 1883;
+inline constexpr int kMqttTlsPort = 8883;
+
 // Every key of the section, and the command-line option of the same name:
 //
 // | key            | option          | text                                | when absent               |
@@ -32,7 +35,7 @@ namespace tovana::network {
 // | "TopicPrefix"  | --topic-prefix  | topic under which the station lives | "tovana/<host name>"      |
 struct NetworkSettings {
     std::string brokerHost;
-    int brokerPort = 1883;
+    int brokerPort = kMqttPort;
     bool tls = false;
     std::string caFile;
     std::string user;
@@ -62,11 +65,8 @@ inline constexpr NetworkKey kPasswordFileKey{"PasswordFile", "password-file", "f
                                              "A file readable only by you whose first line is the password."};
 inline constexpr NetworkKey kTopicPrefixKey{"TopicPrefix", "topic-prefix", "topic",
                                             "The topic the station lives under (default tovana/<host name>)."};
-inline constexpr NetworkKey kNetworkKeys[] = {kBrokerHostKey, kBrokerPortKey, kTlsKey,        kCaFileKey,
+inline constexpr NetworkKey kNetworkKeys[] = {kBrokerHostKey, kBrokerPortKey,   kTlsKey,        kCaFileKey,
                                               kUserKey,       kPasswordFileKey, kTopicPrefixKey};
-
-inline constexpr int kMqttPort = 1883;
-inline constexpr int kMqttTlsPort = 8883;
 
 // "tovana/<hostName>".
 std::string defaultTopicPrefix(const std::string &hostName);
