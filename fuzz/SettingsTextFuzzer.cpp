@@ -9,8 +9,9 @@
 #include "IniSection.h"
 #include "KeyCatalogue.h"
 #include "PortSettings.h"
-#include "Preferences.h"
+#include "Settings.h"
 #include "SettingsStore.h"
+#include "TextForms.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,21 +23,22 @@
 #include <unistd.h>
 
 using namespace tovana;
+using namespace tovana::station;
 
 namespace {
 
 QString g_home;  // the fuzzer's own config home
 
-void fail(const char *what, const QString &detail = {})
+void fail(const char *what, const std::string &detail = {})
 {
-    std::fprintf(stderr, "fuzz_settings_text: %s %s\n", what, qUtf8Printable(detail));
+    std::fprintf(stderr, "fuzz_settings_text: %s %s\n", what, detail.c_str());
     std::abort();
 }
 
 // What a text of one form reads as, written back in that form; "" when it does not convert.
-QString rewritten(TextForm form, const QString &text)
+std::string rewritten(TextForm form, const std::string &text)
 {
-    QString textValue;
+    std::string textValue;
     int integer = 0;
     double real = 0;
     std::uint32_t colour = 0;
@@ -50,41 +52,39 @@ QString rewritten(TextForm form, const QString &text)
     case TextForm::Colour: field = &colour; break;
     case TextForm::Boolean: field = &boolean; break;
     }
-    return parseField(form, text, field) ? formatField(form, field) : QString();
+    return parseField(form, text, field) ? formatField(form, field) : std::string();
 }
 
-void checkTextForms(const QString &text)
+void checkTextForms(const std::string &text)
 {
     for (TextForm form : {TextForm::Text, TextForm::Integer16, TextForm::Double, TextForm::Single, TextForm::Colour,
                           TextForm::Boolean}) {
-        const QString once = rewritten(form, text);
-        if (once.isEmpty())
+        const std::string once = rewritten(form, text);
+        if (once.empty())
             continue;
         if (rewritten(form, once) != once)
             fail("a text form does not survive being written and read again:", text);
     }
-    bool boolean = false;
-    if (parseBool(text, &boolean)
-        && text.trimmed().compare(boolean ? QLatin1String("True") : QLatin1String("False"), Qt::CaseInsensitive) != 0)
+    if (const std::optional<bool> boolean = parseBool(text);
+        boolean && QString::fromStdString(std::string(trimmed(text)))
+                           .compare(*boolean ? QLatin1String("True") : QLatin1String("False"), Qt::CaseInsensitive)
+                       != 0)
         fail("a text reads as the wrong Boolean:", text);
 }
 
 // Seeds, loads and saves the store as an activation and a save do, and returns every text
 // the save wrote.
-QMap<QString, QString> loadAndSave()
+QMap<std::string, std::string> loadAndSave()
 {
     SettingsStore store;
     RegInit(store, SeedValues{});
     const Preferences prefs = GetPreferences(store, WindowPosition{});
-    QString why;
+    std::string why;
     PortSettings::parse(prefs.port.settings, &why);
-    std::array<Scale, kMeterCount> scales;
-    for (int i = 0; i < kMeterCount; ++i)
-        scales[std::size_t(i)] = {prefs.meters[std::size_t(i)].scaleMin, prefs.meters[std::size_t(i)].scaleMax};
-    GetMultiplier(store, scales);
+    GetMultiplier(store, prefs.meters);
     SaveSettings(store, prefs);
-    QMap<QString, QString> saved;
-    forEachKey(Saved, [&](const CatalogueKey &key) { saved.insert(key.name, store.GetSetting(key.name)); });
+    QMap<std::string, std::string> saved;
+    forEachKey(Saved, [&](const CatalogueKey &key) { saved.insert(key.name, store.get(kStartUpSection, key.name).value_or("")); });
     return saved;
 }
 
@@ -105,20 +105,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     for (const auto &[key, value] : iniSectionEntries(bytes, u"StartUp")) {
-        checkTextForms(value);
-        storedTextConverts(key, value);
+        checkTextForms(value.toStdString());
+        storedTextConverts(key.toStdString(), value.toStdString());
     }
 
     // The store reads its file afresh when it opens (QSettings keeps a parsed copy by name).
     QFile file(g_home + QStringLiteral("/Tovana2/Tovana2.conf"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes.data(), bytes.size()) != bytes.size())
-        fail("cannot write", file.fileName());
+        fail("cannot write", file.fileName().toStdString());
     file.close();
 
-    const QMap<QString, QString> first = loadAndSave();
-    const QMap<QString, QString> second = loadAndSave();
+    const QMap<std::string, std::string> first = loadAndSave();
+    const QMap<std::string, std::string> second = loadAndSave();
     for (auto it = first.cbegin(); it != first.cend(); ++it)
         if (second.value(it.key()) != it.value())
-            fail("loading and saving again changed", it.key() + QStringLiteral(": ") + it.value() + QStringLiteral(" -> ") + second.value(it.key()));
+            fail("loading and saving again changed", it.key() + ": " + it.value() + " -> " + second.value(it.key()));
     return 0;
 }

@@ -9,10 +9,12 @@
 // CPU over 10 s with a steady band: following on, with the interlock too, and off. Prints
 // figures only.
 #include "LinkClient.h"
+#include "LinkFollower.h"
+#include "Station.h"
+#include "StationHost.h"
 #include "PrivateBus.h"
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
-#include "TxInterlock.h"
 #include "frmMonitor.h"
 
 #include <QApplication>
@@ -147,7 +149,7 @@ bool open(Station &station, PrivateBus::Changes changes)
         return false;
     station.window = std::make_unique<tovana::frmMonitor>(station.bus->address());
     station.window->show();
-    if (!waitUntil([&] { return station.window->link()->isConnected(); }))
+    if (!waitUntil([&] { return station.window->link()->client()->isConnected(); }))
         return false;
     station.window->findChild<QPushButton *>("Command32")->click();
     return true;
@@ -182,10 +184,10 @@ bool bandChanges(Station &station, BandBytes &bytes, int &band, std::vector<doub
 // Under transmit a new band is held back; the PTT 0 write to its last band byte.
 bool heldBands(Station &station, BandBytes &bytes, int &band, std::vector<double> &latencies)
 {
-    const tovana::TxInterlock *interlock = station.window->txInterlock();
+    const tovana::station::Station &interlock = station.window->station();
     for (int i = 0; i < kChanges; ++i) {
         set(station.radio, station.object, QStringLiteral("PTT"), 1);
-        if (!waitUntil([&] { return interlock->holds(); }))
+        if (!waitUntil([&] { return interlock.holds(); }))
             return false;
         band = band % 9 + 1;
         const qint64 before = bytes.count();
@@ -241,14 +243,14 @@ int main(int argc, char **argv)
     report("band write -> last band byte, with the server's announcements", latencies);
 
     const double following = cpuShareOver(10000);
-    station.window->setHoldWhileTx(true);
+    station.window->host()->perform(station.window->station().setHoldWhileTx(true));
     latencies.clear();
     if (!heldBands(station, bytes, band, latencies))
         return fail("a held band went out under transmit or never reached the board");
     report("PTT 1 -> 0 write -> last byte of the band held under transmit", latencies);
     const double withInterlock = cpuShareOver(10000);
     station.window->findChild<QPushButton *>("Command31")->click();
-    station.window->setHoldWhileTx(false);
+    station.window->host()->perform(station.window->station().setHoldWhileTx(false));
     const double notFollowing = cpuShareOver(10000);
     std::printf("CPU of the process (monitor with its acquisition cycle, and the board) over 10 s, steady band:\n");
     std::printf("  band following on %.2f %%, on with the interlock %.2f %%, off %.2f %%\n", following, withInterlock,

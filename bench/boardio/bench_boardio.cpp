@@ -3,8 +3,7 @@
 // Acquisition speed and cost against tovana-boardsim: cycles per second on a 19200 baud
 // line with no settle delay, as a share of what the line allows, and the CPU time of
 // this process while acquiring and while the board is silent. Prints figures only.
-#include "AcquisitionCycle.h"
-#include "CommPort.h"
+#include "BareCycle.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,8 +15,6 @@
 #include <cstdio>
 #include <sys/resource.h>
 
-using tovana::AcquisitionCycle;
-using tovana::CommPort;
 
 namespace {
 
@@ -62,19 +59,14 @@ Figures measure(const QStringList &simulatorOptions, int milliseconds)
         std::fprintf(stderr, "bench_boardio: tovana-boardsim did not start\n");
         std::exit(1);
     }
-    CommPort port;
-    port.setPortNumber(1);
-    if (!port.open()) {
-        std::fprintf(stderr, "bench_boardio: %s\n", qPrintable(port.errorString()));
+    BareCycle cycle(1);
+    if (!cycle.port().open()) {
+        std::fprintf(stderr, "bench_boardio: %s\n", qPrintable(cycle.port().errorString()));
         std::exit(1);
     }
-    port.setInputLength(1);
-    AcquisitionCycle cycle(&port);
-    cycle.setSettleDelay(0);
     int cycles = 0;
-    QObject::connect(&cycle, &AcquisitionCycle::displayPhase, [&cycles] { ++cycles; });
-
-    cycle.PollMeters();
+    cycle.readings = [&cycles](const auto &) { ++cycles; };
+    cycle.restart();
     runFor(500);  // let the line settle into its pace
     cycles = 0;
     const double cpuBefore = cpuSeconds();
@@ -83,7 +75,8 @@ Figures measure(const QStringList &simulatorOptions, int milliseconds)
     runFor(milliseconds);
     const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     const Figures figures{cycles / elapsed, (cpuSeconds() - cpuBefore) / elapsed};
-    port.close();
+    cycle.stop();
+    cycle.port().close();
     sim.terminate();
     sim.waitForFinished(10000);
     return figures;

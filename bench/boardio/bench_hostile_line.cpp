@@ -7,7 +7,7 @@
 //     healing, against the rate of a board that was healthy from the start.
 // Prints figures only.
 //   bench_hostile_line [soak-minutes]     (default 10)
-#include "AcquisitionCycle.h"
+#include "BareCycle.h"
 #include "CommPort.h"
 
 #include <QCoreApplication>
@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <cstdio>
 
-using tovana::AcquisitionCycle;
 using tovana::CommPort;
 
 namespace {
@@ -48,20 +47,18 @@ void startSimulator(QProcess *sim, const QStringList &options)
 class Line {
 public:
     explicit Line(int settleMicros = 0)
+        : m_cycle(1, settleMicros)
     {
-        m_port.setPortNumber(1);
-        m_port.setInputLength(1);
-        m_cycle.setSettleDelay(settleMicros);
-        QObject::connect(&m_cycle, &AcquisitionCycle::displayPhase, [this](const QList<int> &readings) {
+        m_cycle.readings = [this](const auto &readings) {
             ++cycles;
             // The simulator's channel C reads 16 * C unless told otherwise.
-            for (int c = 0; c < readings.size(); ++c)
-                if (readings[c] != 16 * (c + 1)) {
+            for (std::size_t c = 0; c < readings.size(); ++c)
+                if (readings[c] != 16 * int(c + 1)) {
                     ++wrongCycles;
                     break;
                 }
-        });
-        QObject::connect(&m_port, &CommPort::portFailed, [this](const QString &message) {
+        };
+        QObject::connect(&m_cycle.port(), &CommPort::portFailed, [this](const QString &message) {
             if (closures++ == 0)
                 std::printf("  first closure: %s\n", qPrintable(message));
             QTimer::singleShot(0, [this] { start(); });
@@ -70,22 +67,25 @@ public:
 
     void start()
     {
-        if (!m_port.isOpen() && !m_port.open()) {
-            std::fprintf(stderr, "bench_hostile_line: %s\n", qPrintable(m_port.errorString()));
+        if (!m_cycle.port().isOpen() && !m_cycle.port().open()) {
+            std::fprintf(stderr, "bench_hostile_line: %s\n", qPrintable(m_cycle.port().errorString()));
             std::exit(1);
         }
-        m_cycle.PollMeters();
+        m_cycle.restart();
     }
 
-    void stop() { m_port.close(); }
+    void stop()
+    {
+        m_cycle.stop();
+        m_cycle.port().close();
+    }
 
     long long cycles = 0;
     long long wrongCycles = 0;  // cycles with a reading that is not the board's
     int closures = 0;
 
 private:
-    CommPort m_port;
-    AcquisitionCycle m_cycle{&m_port};
+    BareCycle m_cycle;
 };
 
 // Queries per second over `milliseconds`, eight to a completed cycle.

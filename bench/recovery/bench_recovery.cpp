@@ -10,6 +10,7 @@
 #include "AGauge.h"
 #include "CommPort.h"
 #include "LinkClient.h"
+#include "LinkFollower.h"
 #include "PrivateBus.h"
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
@@ -118,7 +119,7 @@ int main(int argc, char **argv)
     tovana::frmMonitor window(bus.address());
     window.show();
     const tovana::AGauge *gauge = window.gauge(0);
-    if (!waitUntil([&] { return window.MSComm1()->isOpen() && window.link()->isConnected(); }))
+    if (!waitUntil([&] { return window.MSComm1()->isOpen() && window.link()->client()->isConnected(); }))
         return fail("the monitor did not open its port or link");
 
     std::vector<double> boardBack;
@@ -148,7 +149,7 @@ int main(int argc, char **argv)
     window.MSComm1()->setPortNumber(4);
     window.SaveSettings();
     window.show();
-    if (!waitUntil([&] { return window.MSComm1()->isOpen() && window.link()->isConnected(); }))
+    if (!waitUntil([&] { return window.MSComm1()->isOpen() && window.link()->client()->isConnected(); }))
         return fail("the monitor did not open the pseudo-terminal or its link");
     window.findChild<QPushButton *>("Command32")->click();
 

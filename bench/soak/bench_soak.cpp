@@ -17,6 +17,7 @@
 #include "TempConfigHome.h"
 #include "frmMonitor.h"
 #include "LinkClient.h"
+#include "LinkFollower.h"
 
 #include <QApplication>
 #include <QDBusConnectionInterface>
@@ -335,7 +336,7 @@ int monitorSoak(int minutes, int clientCount)
 
     tovana::frmMonitor window(bus.address());
     window.show();
-    if (!QTest::qWaitFor([&] { return window.link()->isConnected(); }, 10000))
+    if (!QTest::qWaitFor([&] { return window.link()->client()->isConnected(); }, 10000))
         return fail("the window did not link to the server");
     window.findChild<QPushButton *>(QStringLiteral("Command32"))->click();  // band following on
 

@@ -6,6 +6,7 @@
 #include "OpenFailure.h"
 #include "PortSettings.h"
 
+
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QStandardPaths>
@@ -32,6 +33,30 @@ bool lineHasRoom(QSerialPort *port)
 #endif
 }
 
+QSerialPort::Parity parityOf(station::PortSettings::Parity parity)
+{
+    using Parity = station::PortSettings::Parity;
+    switch (parity) {
+    case Parity::None: return QSerialPort::NoParity;
+    case Parity::Even: return QSerialPort::EvenParity;
+    case Parity::Odd: return QSerialPort::OddParity;
+    case Parity::Mark: return QSerialPort::MarkParity;
+    case Parity::Space: return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits stopBitsOf(station::PortSettings::StopBits stopBits)
+{
+    using StopBits = station::PortSettings::StopBits;
+    switch (stopBits) {
+    case StopBits::One: return QSerialPort::OneStop;
+    case StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+    case StopBits::Two: return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
 } // namespace
 
 CommPort::CommPort(QObject *parent)
@@ -48,7 +73,6 @@ void CommPort::setPortNumber(int number) { m_number = number; }
 QString CommPort::settings() const { return m_settings; }
 void CommPort::setSettings(const QString &settings) { m_settings = settings; }
 bool CommPort::isOpen() const { return m_port->isOpen(); }
-int CommPort::inputLength() const { return m_inputLength; }
 void CommPort::setInputLength(int length) { m_inputLength = qMax(0, length); }
 QString CommPort::errorString() const { return m_error; }
 
@@ -82,16 +106,19 @@ bool CommPort::open()
         m_error = QStringLiteral("Port number %1 is not valid; ports are numbered from 1.").arg(m_number);
         return false;
     }
-    const auto settings = PortSettings::parse(m_settings, &m_error);
-    if (!settings)
+    std::string error;
+    const auto settings = station::PortSettings::parse(m_settings.toStdString(), &error);
+    if (!settings) {
+        m_error = QString::fromStdString(error);
         return false;
+    }
 
     const QString device = deviceFor(m_number);
     m_port->setPortName(device);
     m_port->setBaudRate(settings->baudRate);
-    m_port->setParity(settings->parity);
-    m_port->setDataBits(settings->dataBits);
-    m_port->setStopBits(settings->stopBits);
+    m_port->setParity(parityOf(settings->parity));
+    m_port->setDataBits(static_cast<QSerialPort::DataBits>(settings->dataBits));
+    m_port->setStopBits(stopBitsOf(settings->stopBits));
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_error = describeOpenFailure(m_number, device, m_port->error(), m_port->errorString());

@@ -34,7 +34,6 @@ public:
     bool open();
     void close();
 
-    int inputLength() const;
     void setInputLength(int length);
     // Received bytes not yet read.
     int waitingCount() const;

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "AGauge.h"
 
-#include "Preferences.h"
+#include "TextForms.h"
 
 #include <QFontMetricsF>
 #include <QHelpEvent>
@@ -15,6 +15,15 @@
 namespace tovana {
 
 namespace {
+
+// A number handed over as text, with a point or a comma.
+bool parseReal(const QString &text, double &value)
+{
+    const std::optional<double> parsed = station::parseReal(text.toStdString());
+    if (parsed)
+        value = *parsed;
+    return parsed.has_value();
+}
 
 constexpr double kStartAngle = 160;  // the scale minimum, left
 constexpr double kSweep = 140;       // clockwise to the maximum, right; all above the hub
@@ -59,7 +68,7 @@ QString scaleNumber(double value, double step)
 {
     if (std::abs(value) < step * 1e-9)
         value = 0;
-    return formatReal(value, 4);
+    return QString::fromStdString(station::formatReal(value, 4));
 }
 
 QPointF polar(const QPointF &centre, double radius, double degrees)
@@ -99,7 +108,7 @@ void AGauge::setNeedleValue(double value)
 bool AGauge::setNeedleValue(const QString &text)
 {
     double value;
-    if (!parseReal(text, &value))
+    if (!parseReal(text, value))
         return false;
     setNeedleValue(value);
     return true;
@@ -114,7 +123,7 @@ void AGauge::setScaleMin(double value)
 bool AGauge::setScaleMin(const QString &text)
 {
     double value;
-    if (!parseReal(text, &value))
+    if (!parseReal(text, value))
         return false;
     setScaleMin(value);
     return true;
@@ -129,7 +138,7 @@ void AGauge::setScaleMax(double value)
 bool AGauge::setScaleMax(const QString &text)
 {
     double value;
-    if (!parseReal(text, &value))
+    if (!parseReal(text, value))
         return false;
     setScaleMax(value);
     return true;
@@ -161,7 +170,7 @@ bool AGauge::setSubTickCount(int count)
 bool AGauge::setSubTickCount(const QString &text)
 {
     double value;
-    if (!parseReal(text, &value) || value != std::floor(value) || value > 32767)
+    if (!parseReal(text, value) || value != std::floor(value) || value > 32767)
         return false;
     return setSubTickCount(int(value));
 }
@@ -183,7 +192,7 @@ void AGauge::setAnnulusStart(double value)
 bool AGauge::setAnnulusStart(const QString &text)
 {
     double value;
-    if (!parseReal(text, &value))
+    if (!parseReal(text, value))
         return false;
     setAnnulusStart(value);
     return true;
@@ -198,7 +207,7 @@ void AGauge::setAnnulusStop(double value)
 bool AGauge::setAnnulusStop(const QString &text)
 {
     double value;
-    if (!parseReal(text, &value))
+    if (!parseReal(text, value))
         return false;
     setAnnulusStop(value);
     return true;
@@ -213,7 +222,7 @@ void AGauge::setAnnulusColor(std::uint32_t color)
 bool AGauge::setAnnulusColor(const QString &text)
 {
     double value;
-    if (!parseReal(text, &value) || value != std::floor(value) || value < 0 || value > 0xFFFFFFFF)
+    if (!parseReal(text, value) || value != std::floor(value) || value < 0 || value > 0xFFFFFFFF)
         return false;
     setAnnulusColor(std::uint32_t(value));
     return true;

@@ -4,6 +4,7 @@
 
 #include "AGauge.h"
 #include "PanelControls.h"
+#include "BandTable.h"
 #include "Records.h"
 
 #include <QApplication>
@@ -46,7 +47,7 @@ const QColor kGreenBar(0, 192, 0);
 const QColor kNoticeColour(170, 0, 0);
 
 // Eight of the widest letters: any label the setup dialog takes fits a relay button.
-const QString kWidestLabel = QString(kRelayLabelLength, u'W');
+const QString kWidestLabel = QString(station::kRelayLabelLength, u'W');
 constexpr int kFrameTitleRoom = 240;  // twips from a frame's top to the controls in it
 // The transmit hold stands at the start of the status row below the frames, clear of every
 // frame's border; the notice about the board follows it.
@@ -57,11 +58,16 @@ constexpr int kLampHeight = 135;
 constexpr int kLampGap = 30;
 constexpr double kSmallestScale = 1;  // never smaller than the design's own pixels
 
-const QStringList kBandCaptions{"160", "80", "40", "30", "20", "17", "15", "12", "10"};
 const QStringList kBandButtonNames{"Command1", "Command22", "Command23", "Command24", "Command25",
                                    "Command26", "Command27", "Command28", "Command29"};
 const QStringList kBandIndicatorNames{"Command14", "Command15", "Command16", "Command17", "Command18",
                                       "Command19", "Command20", "Command21", "Command30"};
+
+// The band captions come from the one band table.
+QString bandCaption(int b)
+{
+    return QString::fromLatin1(station::bandTable()[static_cast<std::size_t>(b)].caption);
+}
 
 // Band b (0..8): "160" .. "20" on the upper row, "17" .. "10" on the lower one.
 QRect bandPlace(int b)
@@ -101,9 +107,9 @@ std::vector<ControlSpec> layoutTable()
     table.push_back({"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}, true, {}, kFrameTitleRoom});
     table.push_back({"Frame2", Kind::Frame, "OLE", {}, {2745, 5760, 615, 975}, true, {}, kFrameTitleRoom});
     for (int b = 0; b < MonitorPanel::kBandCount; ++b)
-        table.push_back({kBandButtonNames[b], Kind::Button, kBandCaptions[b], kBandButtonColour, bandPlace(b)});
+        table.push_back({kBandButtonNames[b], Kind::Button, bandCaption(b), kBandButtonColour, bandPlace(b)});
     for (int b = 0; b < MonitorPanel::kBandCount; ++b)
-        table.push_back({kBandIndicatorNames[b], Kind::Indicator, kBandCaptions[b], kIndicatorColour, bandPlace(b), false});
+        table.push_back({kBandIndicatorNames[b], Kind::Indicator, bandCaption(b), kIndicatorColour, bandPlace(b), false});
     table.push_back({"Label2", Kind::Label, {}, {}, {2115, 6360, 495, 255}, true, "0000"});
     table.push_back({"Command31", Kind::Button, "Off", {}, {2865, 6000, 375, 255}});
     table.push_back({"Command32", Kind::Button, "On", {}, {2865, 6360, 375, 255}});
@@ -244,7 +250,7 @@ void MonitorPanel::setRelayCaption(int relay, const QString &caption)
 {
     QPushButton *button = relayButton(relay);
     button->setText(caption);
-    button->setToolTip(caption.size() > kRelayLabelLength ? caption : QString());
+    button->setToolTip(caption.size() > station::kRelayLabelLength ? caption : QString());
 }
 
 void MonitorPanel::setBoardNotice(const QString &notice, const QString &detail)

@@ -3,18 +3,16 @@
 #include "frmMonitor.h"
 
 #include "AGauge.h"
-#include "BandSwitch.h"
+#include "BandTable.h"
 #include "CommPort.h"
 #include "HelpPage.h"
 #include "LinkClient.h"
+#include "LinkFollower.h"
 #include "Message.h"
-#include "MeterAcquisition.h"
 #include "MonitorPanel.h"
 #include "PanelControls.h"
-#include "RelaySwitch.h"
-#include "SettingsStore.h"
-#include "TxInterlock.h"
-#include "WireFormat.h"
+#include "Station.h"
+#include "StationHost.h"
 #include "WindowFrame.h"
 #include "WindowPlacement.h"
 #include "frmAbout.h"
@@ -34,29 +32,20 @@ namespace tovana {
 
 namespace {
 
-constexpr int kTwips = MonitorPanel::kTwipsPerPixel;
+constexpr int kTwips = station::kTwipsPerPixel;
 
-// Band status entries 1..10 live on indicators 1..9: entry 10 mirrors entry 9 on "10".
-int indicatorForStatus(int entry)
+QString text(const std::string &utf8)
 {
-    return std::min(entry, MonitorPanel::kBandCount);
+    return QString::fromStdString(utf8);
 }
 
 } // namespace
 
-frmMonitor::frmMonitor(QWidget *parent)
-    : frmMonitor(QString(), parent)
-{
-}
-
 frmMonitor::frmMonitor(const QString &linkBusAddress, QWidget *parent)
     : QMainWindow(parent)
     , m_panel(new MonitorPanel(this))
-    , m_timer1(new QTimer(this))
-    , m_comm1(new CommPort(this))
-    , m_acquisition(new MeterAcquisition(m_comm1, m_panel, &m_scaling, this))
+    , m_host(new StationHost(linkBusAddress, this))
     , m_frame(new WindowFrame(this))
-    , m_reopen(new QTimer(this))
 {
     setObjectName("frmMonitor");
     setWindowTitle("Tovana");
@@ -66,41 +55,39 @@ frmMonitor::frmMonitor(const QString &linkBusAddress, QWidget *parent)
     // with this place.
     resize(naturalSize());
     m_frame->moveTo(centredPosition(m_frame->outerSize(), QGuiApplication::primaryScreen()));
-
-    m_timer1->setObjectName("Timer1");
-    m_timer1->setInterval(200);
-    m_reopen->setInterval(kReopenMs);
-    connect(m_reopen, &QTimer::timeout, this, &frmMonitor::tryReopen);
-    connect(m_comm1, &CommPort::portFailed, this, &frmMonitor::boardLost);
-    m_comm1->setObjectName("MSComm1");
     // The design places a second port control on the window; nothing uses it.
     (new CommPort(this))->setObjectName("MSComm2");
 
-    connect(m_panel->followOnButton(), &QPushButton::clicked, this, &frmMonitor::turnFollowingOn);
-    connect(m_panel->followOffButton(), &QPushButton::clicked, this, [this] { setBandFollowing(false); });
+    connect(m_host, &StationHost::message, this, &frmMonitor::showMessage);
+    m_host->setBeforeSave([this] { rememberWindowPlace(); });
+    station().addObserver(this);
 
-    m_link = new LinkClient(linkBusAddress, this);
-    m_link->setConnectTimeout(5000);
-    // A link server that goes away (restarted, or not started yet) is taken up again when it
-    // is back, with the client's growing delay between tries.
-    m_link->setReconnect(true);
-    m_linkBusMissing = !m_link->busError().isEmpty();
-    // Made before the band switch, so a PTT and a Band announced together hold first.
-    m_interlock = new TxInterlock(m_panel->txIndicator(), m_link, this);
-    m_bands = new BandSwitch(m_panel, m_comm1, m_link, m_interlock, this);
-    connect(m_interlock, &TxInterlock::released, m_bands, &BandSwitch::sendPending);
-    connect(m_timer1, &QTimer::timeout, m_bands, &BandSwitch::tick);
-    for (int position = 1; position <= MonitorPanel::kBandCount; ++position)
-        connect(m_panel->bandButton(position), &QPushButton::clicked, this, [this, position] { selectBand(position); });
-    // The monitor runs on without the link server; only band following waits for it.
-    connect(m_link, &LinkClient::connectFailed, this, [this] { setLinkAway(true); });
-    connect(m_link, &LinkClient::disconnected, this, [this] { setLinkAway(true); });
-    connect(m_link, &LinkClient::connected, this, [this] { setLinkAway(false); });
-    for (int n = 1; n <= kRelayCount; ++n)
-        connect(relayButton(n), &QPushButton::clicked, this, [this, n] { switchRelay(n); });
+    connect(m_panel->followOnButton(), &QPushButton::clicked, this, &frmMonitor::turnFollowingOn);
+    connect(m_panel->followOffButton(), &QPushButton::clicked, this,
+            [this] { m_host->perform(station().setFollowing(false)); });
+    for (int position = 1; position <= station::kBandCount; ++position)
+        connect(m_panel->bandButton(position), &QPushButton::clicked, this,
+                [this, position] { m_host->perform(station().chooseBand(position)); });
+    for (int n = 1; n <= station::kRelayCount; ++n)
+        connect(relayButton(n), &QPushButton::clicked, this, [this, n] { m_host->perform(station().switchRelay(n)); });
+    for (int n = 1; n <= station::kRelayCount; ++n)
+        showRelay(n);
+    showFollowing();
+    showHold();
 }
 
-frmMonitor::~frmMonitor() = default;
+frmMonitor::~frmMonitor()
+{
+    // Setup dialogs (the open one, and one closed but not yet deleted) watch the station
+    // too; the host that owns the station is an older child and would go first.
+    qDeleteAll(findChildren<frmSetup *>(Qt::FindDirectChildrenOnly));
+    station().removeObserver(this);
+}
+
+station::Station &frmMonitor::station() const
+{
+    return m_host->station();
+}
 
 void frmMonitor::buildMenus()
 {
@@ -130,11 +117,9 @@ QPushButton *frmMonitor::relayButton(int relay) const { return m_panel->relayBut
 QWidget *frmMonitor::relayLamp(int relay) const { return m_panel->relayLamp(relay); }
 QPushButton *frmMonitor::bandIndicator(int band) const { return m_panel->bandIndicator(band); }
 QLabel *frmMonitor::Label2() const { return m_panel->bandCode(); }
-
-bool frmMonitor::bandFollowing() const
-{
-    return !m_panel->followOnIndicator()->isHidden();
-}
+CommPort *frmMonitor::MSComm1() const { return m_host->port(); }
+QTimer *frmMonitor::Timer1() const { return m_host->link()->timer1(); }
+LinkFollower *frmMonitor::link() const { return m_host->link(); }
 
 frmSetup *frmMonitor::setupForm()
 {
@@ -155,305 +140,102 @@ void frmMonitor::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     // Shown by the program (start, dialog closed), not restored by the window system.
     if (!event->spontaneous())
-        activate();
+        m_host->activate();
 }
 
-void frmMonitor::activate()
-{
-    SettingsStore store;
-    SeedValues seed;
-    for (int n = 1; n <= kRelayCount; ++n)
-        seed.relayCaptions[n - 1] = relayButton(n)->text();
-    seed.position = positionInTwips();
-    if (!RegInit(store, seed))
-        showMessage(QStringLiteral("The default settings could not be saved: %1").arg(store.errorString()));
-    const Preferences prefs = GetPreferences(store, positionInTwips());
-    applyPreferences(prefs);
-    m_link->connectToServer();
+// -- The views of the station
 
-    // Off at program start; after a dialog it stays as the user left it.
-    if (!m_activated)
-        setBandFollowing(false);
-    m_activated = true;
-    m_reopen->stop();
-    configurePort(prefs.port);
-    if (!m_comm1->open()) {
-        showMessage(QStringLiteral("COM %1: not available. Check Comm Port setting.\n%2")
-                        .arg(QString::number(m_comm1->portNumber()), m_comm1->errorString()));
-        return;
+void frmMonitor::stationChanged(station::StationChange change, int index)
+{
+    using station::StationChange;
+    switch (change) {
+    case StationChange::Meter: showMeter(index); break;
+    case StationChange::Readings:
+        for (int i = 0; i < station::kMeterCount; ++i)
+            gauge(i)->setNeedleValue(station().reading(i));
+        break;
+    case StationChange::Relay: showRelay(index); break;
+    case StationChange::Bands: showBands(); break;
+    case StationChange::Following: showFollowing(); break;
+    case StationChange::Link: showLink(); break;
+    case StationChange::Hold: showHold(); break;
+    case StationChange::Board: showBoard(); break;
+    case StationChange::Lamps: showLamps(); break;
+    case StationChange::Port:
+    case StationChange::Response: break;
+    case StationChange::All:
+        showWindowPlace();
+        for (int i = 0; i < station::kMeterCount; ++i)
+            showMeter(i);
+        for (int n = 1; n <= station::kRelayCount; ++n)
+            showRelay(n);
+        showBands();
+        showFollowing();
+        showHold();
+        showBoard();
+        break;
     }
-    startOnPort();
 }
 
-// A port just opened serves a board that may have just been switched on, with every relay
-// off: it is given the relays and the band the panel shows before the cycle starts, so the
-// panel and the board agree.
-void frmMonitor::startOnPort()
+void frmMonitor::showMeter(int index)
 {
-    m_comm1->setInputLength(1);
-    for (int n = 1; n <= kRelayCount; ++n)
-        m_comm1->output(QByteArray(1, relayByte(n, !relayLamp(n)->isHidden())));
-    BandEncoder();
-    PollMeters();
-}
-
-// The port failed under the cycle (the adapter pulled, the board's line gone): the gauges
-// stop showing readings as live, and the same port is tried again until it opens.
-void frmMonitor::boardLost(const QString &reason)
-{
-    m_panel->setBoardNotice(QStringLiteral("The board is gone"),
-                            QStringLiteral("%1\nCOM%2 is tried again every %3 s.")
-                                .arg(reason)
-                                .arg(m_comm1->portNumber())
-                                .arg(kReopenMs / 1000));
-    m_reopen->start();
-}
-
-void frmMonitor::tryReopen()
-{
-    if (!m_comm1->isOpen() && !m_comm1->open())
-        return;
-    m_reopen->stop();
-    startOnPort();
-}
-
-void frmMonitor::setMtr_response(int value)
-{
-    m_mtrResponse = value;
-    m_acquisition->setSettleDelay(value);
-}
-
-void frmMonitor::PollMeters()
-{
-    m_acquisition->setSettleDelay(m_mtrResponse.value_or(0));
-    m_acquisition->restart();
-}
-
-// The lamp changes only when the byte went out; a closed port changes nothing.
-void frmMonitor::switchRelay(int relay)
-{
-    if (!toggleRelay(*m_comm1, *relayLamp(relay), relay)) {
-        showMessage(QStringLiteral("%1 was not switched: %2").arg(relayButton(relay)->text(), m_comm1->errorString()));
-        return;
+    const station::MeterConfig &meter = station().meter(index);
+    AGauge *g = gauge(index);
+    g->setScaleMin(meter.scaleMin);
+    g->setScaleMax(meter.scaleMax);
+    for (int set : {0, 1}) {
+        g->setTickSet(set);
+        g->setSubTickCount(meter.ticSubCount);
     }
-    SaveSettings();
-    PollMeters();
-}
-
-void frmMonitor::applyPreferences(const Preferences &prefs)
-{
-    sizeWindow(prefs.size, prefs.position);
-    placeWindow(prefs.position);
-
-    frmSetup *setup = setupForm();
-    for (int n = 1; n <= kRelayCount; ++n)
-        setup->setRelayLabel(n, prefs.relays[n - 1].label);
-    for (int n = 1; n <= kRelayCount; ++n)
-        relayLamp(n)->setVisible(prefs.relays[n - 1].status);
-    for (int entry = 1; entry <= kBandStatusCount; ++entry)
-        bandIndicator(indicatorForStatus(entry))->setVisible(prefs.bandStatus[entry - 1]);
-
-    if (m_comm1->isOpen())
-        m_comm1->close();
-    m_comm1->setPortNumber(prefs.port.number);
-    setup->selectPortOption(prefs.port.number);
-    m_comm1->setSettings(prefs.port.settings);
-    setup->selectSpeedOption(prefs.port.settings, QLatin1Char('N'));
-
-    setup->setResponse(prefs.meterResponse);
-    setup->setHoldWhileTx(prefs.interlock.holdWhileTx);
-
-    for (int i = 0; i < kMeterCount; ++i) {
-        const MeterConfig &meter = prefs.meters[i];
-        AGauge *g = gauge(i);
-        g->setScaleMin(meter.scaleMin);
-        g->setScaleMax(meter.scaleMax);
-        for (int set : {0, 1}) {
-            g->setTickSet(set);
-            g->setSubTickCount(meter.ticSubCount);
-        }
-        g->setCaption(meter.caption);
-        for (int band = 0; band < 3; ++band) {
-            const Annulus &ring = meter.bands[band];
-            g->setAnnulus(band + 2);
-            // The first band always starts at the scale minimum.
-            g->setAnnulusStart(band == 0 ? meter.scaleMin : ring.start);
-            g->setAnnulusStop(ring.stop);
-            g->setAnnulusColor(ring.color);
-        }
+    g->setCaption(text(meter.caption));
+    // The two background rings span the scale; the three colour bands are the meter's.
+    for (int ring : {0, 1}) {
+        g->setAnnulus(ring);
+        g->setAnnulusStart(meter.scaleMin);
+        g->setAnnulusStop(meter.scaleMax);
     }
-    GetMultiplier();
-}
-
-void frmMonitor::configurePort(const PortConfig &port)
-{
-    frmSetup *setup = setupForm();
-    if (m_comm1->isOpen())
-        m_comm1->close();
-    m_comm1->setPortNumber(port.number);
-    setup->selectPortOption(port.number);
-    m_comm1->setSettings(port.settings);
-    setup->selectSpeedOption(port.settings, QLatin1Char('n'));
-}
-
-void frmMonitor::GetMultiplier()
-{
-    std::array<Scale, kMeterCount> scales;
-    for (int i = 0; i < kMeterCount; ++i)
-        scales[i] = {gauge(i)->scaleMin(), gauge(i)->scaleMax()};
-    SettingsStore store;
-    m_scaling = tovana::GetMultiplier(store, scales);
-}
-
-Preferences frmMonitor::gatherPreferences()
-{
-    Preferences prefs;
-    prefs.port = {m_comm1->portNumber(), m_comm1->settings()};
-    for (int i = 0; i < kMeterCount; ++i) {
-        MeterConfig &meter = prefs.meters[i];
-        AGauge *g = gauge(i);
-        for (int band = 0; band < 3; ++band) {
-            g->setAnnulus(band + 2);
-            meter.bands[band] = {g->annulusStart(), g->annulusStop(), g->annulusColor()};
-        }
-        meter.scaleMin = g->scaleMin();
-        meter.scaleMax = g->scaleMax();
-        meter.ticSubCount = g->subTickCount();
-        meter.caption = g->caption();
+    for (int band = 0; band < 3; ++band) {
+        g->setAnnulus(band + 2);
+        g->setAnnulusStart(meter.bands[band].start);
+        g->setAnnulusStop(meter.bands[band].stop);
+        g->setAnnulusColor(meter.bands[band].color);
     }
-    prefs.meterResponse = setupForm()->response();
-    prefs.interlock.holdWhileTx = holdWhileTx();
-    for (int n = 1; n <= kRelayCount; ++n)
-        prefs.relays[n - 1] = {relayButton(n)->text(), !relayLamp(n)->isHidden()};
-    prefs.position = positionInTwips();
-    prefs.size = {double(width() * kTwips), double(height() * kTwips)};
-    for (int entry = 1; entry <= kBandStatusCount; ++entry)
-        prefs.bandStatus[entry - 1] = !bandIndicator(indicatorForStatus(entry))->isHidden();
-    return prefs;
 }
 
-bool frmMonitor::SaveSettings()
+void frmMonitor::showRelay(int relay)
 {
-    SettingsStore store;
-    if (tovana::SaveSettings(store, gatherPreferences()))
-        return true;
-    QString text = QStringLiteral("The settings could not be saved: %1").arg(store.errorString());
-    if (m_closeDespiteFailedSave)
-        text += QStringLiteral("\nClose the window again to end without saving.");
-    showMessage(text);
-    return false;
+    m_panel->setRelayCaption(relay, text(station().relay(relay).label));
+    relayLamp(relay)->setVisible(station().relay(relay).status);
 }
 
-void frmMonitor::closeEvent(QCloseEvent *event)
+void frmMonitor::showBands()
 {
-    // A refused save keeps the window open once, so the user learns of it before the
-    // program ends; closing again ends it without saving.
-    const bool firstAttempt = !m_closeDespiteFailedSave;
-    m_closeDespiteFailedSave = true;
-    if (!SaveSettings() && firstAttempt) {
-        event->ignore();
-        return;
-    }
-    m_timer1->stop();
-    event->accept();
-    QCoreApplication::exit(0);
+    for (int position = 1; position <= station::kBandCount; ++position)
+        bandIndicator(position)->setVisible(station().bandShown(position));
+    Label2()->setText(text(station().bandCode()));
 }
 
-// The size the panel wants for the running font, with the menu bar, shrunk to the screen.
-QSize frmMonitor::naturalSize() const
+void frmMonitor::showFollowing()
 {
-    const QSize wanted(m_panel->sizeHint().width(), m_panel->sizeHint().height() + menuBar()->sizeHint().height());
-    return fittedSize(wanted, m_frame->extra(), QGuiApplication::primaryScreen());
+    m_panel->followOnIndicator()->setVisible(station().following());
+    m_panel->followOffIndicator()->setVisible(!station().following());
 }
 
-void frmMonitor::sizeWindow(const WindowSize &stored, const WindowPosition &position)
+// The link server's state shows quietly on the band-following frame; the operator is told
+// in a message only on asking for band following while it cannot work.
+void frmMonitor::showLink()
 {
-    if (!stored.isValid())
-        return;  // the natural size, or what the user made of it since
-    const QPoint place(int(position.left / kTwips), int(position.top / kTwips));
-    const QScreen *screen = QGuiApplication::screenAt(place);
-    const QRect area = (screen ? screen : QGuiApplication::primaryScreen())->availableGeometry();
-    const QSize room = area.size() - m_frame->extra();
-    resize(std::min(int(std::lround(stored.width / kTwips)), room.width()),
-           std::min(int(std::lround(stored.height / kTwips)), room.height()));
-}
-
-// Positions are the frame's outer top left, as pos() and move() take them for a window,
-// so a saved place comes back as it was. One whose title bar would be out of reach comes
-// back moved onto a screen; the stored place stays in the store until the next save.
-void frmMonitor::placeWindow(const WindowPosition &position)
-{
-    const QPoint stored(int(position.left / kTwips), int(position.top / kTwips));
-    m_frame->moveTo(reachablePosition(QRect(stored, m_frame->outerSize()), m_frame->titleHeight()));
-}
-
-// Where the window stands, as it would be placed again: never a place out of reach.
-WindowPosition frmMonitor::positionInTwips() const
-{
-    const QPoint place = reachablePosition(QRect(m_frame->place(), m_frame->outerSize()), m_frame->titleHeight());
-    return {double(place.x() * kTwips), double(place.y() * kTwips)};
-}
-
-void frmMonitor::BandReset()
-{
-    m_bands->BandReset();
-}
-
-bool frmMonitor::BandEncoder()
-{
-    return m_bands->BandEncoder();
-}
-
-// A band chosen by hand ends band following and is saved at once; with the port closed it
-// is still shown and saved, and its code goes out with the first tick that finds the port
-// open. Under transmit, with the interlock on, it is refused and changes nothing.
-void frmMonitor::selectBand(int position)
-{
-    if (m_interlock->holds()) {
-        showMessage(QStringLiteral("The band relays are held while the radio transmits."));
-        return;
-    }
-    setBandFollowing(false);
-    m_bands->select(position);
-    SaveSettings();
-    if (!BandEncoder()) {
-        showMessage(QStringLiteral("The band code was not sent: %1").arg(m_comm1->errorString()));
-        return;
-    }
-    PollMeters();
-}
-
-void frmMonitor::setBandFollowing(bool on)
-{
-    m_panel->followOnIndicator()->setVisible(on);
-    m_panel->followOffIndicator()->setVisible(!on);
-    if (on)
-        m_timer1->start();
-    else
-        m_timer1->stop();
-    m_bands->setFollowing(on);
-    watchChanges();
-}
-
-// A click on "On": following starts at once, or as soon as the link server is there; the
-// operator is told when it cannot work now, and only then.
-void frmMonitor::turnFollowingOn()
-{
-    setBandFollowing(true);
-    m_tellLinkAway = !m_link->isConnected();
-    if (m_linkAway)
-        setLinkAway(true);
-}
-
-void frmMonitor::setLinkAway(bool away)
-{
-    m_linkAway = away;
+    const bool away = station().linkAway();
     m_panel->setLinkAway(away ? QStringLiteral("The link server (tethra) cannot be reached: band following waits for it.")
                               : QString());
-    if (!away || !m_tellLinkAway || !bandFollowing())
+    if (!away) {
+        m_tellLinkAway = false;
+        return;
+    }
+    if (!m_tellLinkAway || !station().following())
         return;
     m_tellLinkAway = false;
-    if (m_linkBusMissing)
+    if (m_host->link()->busMissing())
         showMessage(QStringLiteral("Band following cannot reach the link server: there is no desktop session bus.\n"
                                    "Start Tovana from your desktop session, where the link server (tethra) is "
                                    "started when it is needed."));
@@ -463,21 +245,102 @@ void frmMonitor::setLinkAway(bool away)
                                    "it; band following starts by itself once the link server is there."));
 }
 
-bool frmMonitor::holdWhileTx() const
+void frmMonitor::showHold()
 {
-    return m_interlock->isEnabled();
+    TxIndicator *tx = m_panel->txIndicator();
+    tx->setVisible(station().holdWhileTx());
+    const station::Tx state = station().tx();
+    tx->setState(!station().holdWhileTx() || state == station::Tx::Receive ? TxIndicator::State::Receive
+                 : state == station::Tx::Transmit                          ? TxIndicator::State::Held
+                                                                           : TxIndicator::State::Unknown);
 }
 
-void frmMonitor::setHoldWhileTx(bool on)
+void frmMonitor::showBoard()
 {
-    m_interlock->setEnabled(on);
-    watchChanges();
+    switch (station().board()) {
+    case station::BoardState::Silent: m_panel->setBoardNotice(QStringLiteral("No reply from the board")); break;
+    case station::BoardState::Gone:
+        m_panel->setBoardNotice(QStringLiteral("The board is gone"),
+                                QStringLiteral("%1\nCOM%2 is tried again every %3 s.")
+                                    .arg(text(station().boardLostReason()))
+                                    .arg(station().port().number)
+                                    .arg(StationHost::kReopenMs / 1000));
+        break;
+    default: m_panel->setBoardNotice({}); break;
+    }
 }
 
-// Announcements are only wanted while something follows them.
-void frmMonitor::watchChanges()
+void frmMonitor::showLamps()
 {
-    m_link->watchChanges(bandFollowing() || holdWhileTx());
+    m_panel->activityLampA()->setVisible(station().lampALit());
+    m_panel->activityLampB()->setVisible(!station().lampALit());
+}
+
+// -- The window's place and size, as stored
+
+// The size the panel wants for the running font, with the menu bar, shrunk to the screen.
+QSize frmMonitor::naturalSize() const
+{
+    const QSize wanted(m_panel->sizeHint().width(), m_panel->sizeHint().height() + menuBar()->sizeHint().height());
+    return fittedSize(wanted, m_frame->extra(), QGuiApplication::primaryScreen());
+}
+
+// Positions are the frame's outer top left, so a saved place comes back as it was. One
+// whose title bar would be out of reach comes back moved onto a screen; the stored place
+// stays in the store until the next save.
+void frmMonitor::showWindowPlace()
+{
+    const station::WindowPosition &position = station().windowPosition();
+    const QPoint stored(int(position.left / kTwips), int(position.top / kTwips));
+    if (const station::WindowSize &size = station().windowSize(); size.isValid()) {
+        const QScreen *screen = QGuiApplication::screenAt(stored);
+        const QRect area = (screen ? screen : QGuiApplication::primaryScreen())->availableGeometry();
+        const QSize room = area.size() - m_frame->extra();
+        resize(std::min(int(std::lround(size.width / kTwips)), room.width()),
+               std::min(int(std::lround(size.height / kTwips)), room.height()));
+    }
+    m_frame->moveTo(reachablePosition(QRect(stored, m_frame->outerSize()), m_frame->titleHeight()));
+}
+
+// Where the window stands, as it would be placed again: never a place out of reach.
+void frmMonitor::rememberWindowPlace()
+{
+    const QPoint place = reachablePosition(QRect(m_frame->place(), m_frame->outerSize()), m_frame->titleHeight());
+    station().setWindow({double(place.x() * kTwips), double(place.y() * kTwips)},
+                        {double(width() * kTwips), double(height() * kTwips)});
+}
+
+// -- Clicks and menus
+
+// A click on "On": following starts at once, or as soon as the link server is there; the
+// operator is told when it cannot work now, and only then.
+void frmMonitor::turnFollowingOn()
+{
+    m_host->perform(station().setFollowing(true));
+    m_tellLinkAway = !link()->client()->isConnected();
+    if (station().linkAway())
+        showLink();
+}
+
+bool frmMonitor::SaveSettings()
+{
+    return m_host->save(m_closeDespiteFailedSave ? QStringLiteral("Close the window again to end without saving.")
+                                                 : QString());
+}
+
+void frmMonitor::closeEvent(QCloseEvent *event)
+{
+    // A refused save keeps the window open once, so the operator learns of it before the
+    // program ends; closing again ends it without saving.
+    const bool firstAttempt = !m_closeDespiteFailedSave;
+    m_closeDespiteFailedSave = true;
+    if (!SaveSettings() && firstAttempt) {
+        event->ignore();
+        return;
+    }
+    Timer1()->stop();
+    event->accept();
+    QCoreApplication::exit(0);
 }
 
 void frmMonitor::openHelp()
@@ -497,9 +360,9 @@ void frmMonitor::showAbout()
     (new frmAbout(this))->show();
 }
 
-void frmMonitor::showMessage(const QString &text)
+void frmMonitor::showMessage(const QString &message)
 {
-    tovana::showMessage(this, text);
+    tovana::showMessage(this, message);
 }
 
 } // namespace tovana

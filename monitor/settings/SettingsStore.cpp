@@ -5,6 +5,7 @@
 #include "IniSection.h"
 #include "KeyCatalogue.h"
 
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -109,7 +110,7 @@ void SettingsStore::takeFirstGoodCopies()
         ++copies[entry.first];
     QSet<QString> decided;
     for (const auto &[key, value] : entries) {
-        if (copies.value(key) < 2 || decided.contains(key) || !storedTextConverts(key, value))
+        if (copies.value(key) < 2 || decided.contains(key) || !station::storedTextConverts(key.toStdString(), value.toStdString()))
             continue;
         decided.insert(key);
         if (value != GetSetting(key))
@@ -228,6 +229,18 @@ bool SettingsStore::commit()
 QString SettingsStore::errorString() const
 {
     return m_error;
+}
+
+std::optional<std::string> SettingsStore::get(const std::string &section, const std::string &key) const
+{
+    const QString text = GetSetting(QString::fromStdString(section), QString::fromStdString(key));
+    return text.isEmpty() ? std::nullopt : std::optional<std::string>(text.toStdString());
+}
+
+bool SettingsStore::save(const std::string &section, const std::string &key, const std::string &value)
+{
+    SaveSetting(QString::fromStdString(section), QString::fromStdString(key), QString::fromStdString(value));
+    return true;
 }
 
 QString SettingsStore::configFolder()

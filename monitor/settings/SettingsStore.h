@@ -13,6 +13,8 @@
 // value of the key's form counts; a file QSettings cannot fully parse still takes saves.
 #pragma once
 
+#include "Store.h"
+
 #include <QHash>
 #include <QPair>
 #include <QString>
@@ -22,10 +24,10 @@ class QSettings;
 
 namespace tovana {
 
-class SettingsStore {
+class SettingsStore : public station::Store {
 public:
     SettingsStore();
-    ~SettingsStore();
+    ~SettingsStore() override;
     SettingsStore(const SettingsStore &) = delete;
     SettingsStore &operator=(const SettingsStore &) = delete;
 
@@ -37,8 +39,13 @@ public:
     // Writes every pending change to disk at once and syncs it; false (with errorString)
     // when the platform refused the write. Refused changes stay pending for the next commit;
     // changes still pending when the store is destroyed are written then.
-    bool commit();
+    bool commit() override;
     QString errorString() const;
+
+    // The station's two calls; an empty text counts as none.
+    std::optional<std::string> get(const std::string &section, const std::string &key) const override;
+    bool save(const std::string &section, const std::string &key, const std::string &value) override;
+    std::string error() const override { return m_error.toStdString(); }
 
     // The folder that holds the store ($XDG_CONFIG_HOME/Tovana2 on Linux); the serial
     // port links live beneath it.

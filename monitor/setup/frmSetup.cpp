@@ -2,10 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "frmSetup.h"
 
-#include "CommPort.h"
+#include "Station.h"
+#include "StationHost.h"
 #include "Message.h"
 #include "MonitorPanel.h"
-#include "Records.h"
 #include "frmMonitor.h"
 
 #include <QCheckBox>
@@ -30,9 +30,11 @@ namespace tovana {
 
 namespace {
 
-constexpr int kTwips = 15;
+using station::kRelayCount;
+using station::kRelayLabelLength;
+constexpr int kTwips = station::kTwipsPerPixel;
 
-const std::array<const char *, 12> kRelayBoxNames{"Text2",  "Text4",  "Text6",  "Text10", "Text11", "Text12",
+const std::array<const char *, kRelayCount> kRelayBoxNames{"Text2",  "Text4",  "Text6",  "Text10", "Text11", "Text12",
                                                   "Text13", "Text14", "Text15", "Text16", "Text17", "Text18"};
 const std::array<const char *, frmSetup::kSpeedOptionCount> kSpeeds{"1200", "2400", "4800", "9600", "19200"};
 
@@ -98,6 +100,8 @@ private:
 frmSetup::frmSetup(frmMonitor *monitor)
     : QWidget(monitor, Qt::Window)
     , m_monitor(monitor)
+    , m_host(monitor->host())
+    , m_station(m_host->station())
     , m_tabs(named(new QTabWidget, "SSTab1"))
 {
     setObjectName("frmSetup");
@@ -112,6 +116,13 @@ frmSetup::frmSetup(frmMonitor *monitor)
     layout->addWidget(m_tabs);
     resize(6030 / kTwips, 4575 / kTwips);
     connectMeterActions();
+    loadStation();
+    m_station.addObserver(this);
+}
+
+frmSetup::~frmSetup()
+{
+    m_station.removeObserver(this);
 }
 
 QWidget *frmSetup::buildComPortTab()
@@ -146,7 +157,7 @@ QWidget *frmSetup::buildComPortTab()
     m_holdWhileTx = named(new QCheckBox("Hold band relays while transmitting"), "Check1");
     m_holdWhileTx->setToolTip(QStringLiteral("While the radio transmits, no band code goes out; the band "
                                              "relays follow once it is back on receive."));
-    connect(m_holdWhileTx, &QCheckBox::toggled, m_monitor, &frmMonitor::setHoldWhileTx);
+    connect(m_holdWhileTx, &QCheckBox::toggled, this, [this](bool on) { m_host->perform(m_station.setHoldWhileTx(on)); });
 
     auto *layout = new QVBoxLayout(tab);
     layout->addLayout(columns);
@@ -165,7 +176,7 @@ QWidget *frmSetup::buildMetersTab()
     m_meterChoice = named(new QComboBox, "Combo1");
     m_meterChoice->setEditable(true);
     m_meterChoice->setInsertPolicy(QComboBox::NoInsert);  // typed text never becomes a meter
-    for (int i = 1; i <= 8; ++i)
+    for (int i = 1; i <= station::kMeterCount; ++i)
         m_meterChoice->addItem(QStringLiteral("Meter %1").arg(i));
     m_title = textBox("Text1", "Volts DC");
     QFont bold = m_title->font();
@@ -255,7 +266,7 @@ QWidget *frmSetup::buildRelaysTab()
     instruction->setWordWrap(true);
     layout->addWidget(instruction);
     auto *grid = new QGridLayout;
-    for (int n = 1; n <= 12; ++n) {
+    for (int n = 1; n <= kRelayCount; ++n) {
         const int row = (n - 1) / 4;
         const int column = (n - 1) % 4;
         QLineEdit *box = textBox(kRelayBoxNames[n - 1], {});
@@ -264,7 +275,7 @@ QWidget *frmSetup::buildRelaysTab()
         m_relayBoxes[n - 1] = box;
         // Only a real change of the text retitles the button; setting the same text is none.
         connect(box, &QLineEdit::textChanged, this, [this, box, n](const QString &text) {
-            m_monitor->panel()->setRelayCaption(n, text);
+            m_station.setRelayLabel(n, text.toStdString());
             box->setToolTip(text.size() > kRelayLabelLength ? text : QString());
         });
         grid->addWidget(box, 2 * row, column);
@@ -309,7 +320,6 @@ void frmSetup::setHoldWhileTx(bool on)
 {
     const QSignalBlocker quiet(m_holdWhileTx);
     m_holdWhileTx->setChecked(on);
-    m_monitor->setHoldWhileTx(on);
 }
 
 int frmSetup::response() const
@@ -319,25 +329,50 @@ int frmSetup::response() const
 
 void frmSetup::responseSet()
 {
-    m_monitor->setMtr_response(m_response->value());
+    m_station.setMeterResponse(m_response->value());
 }
 
-// Takes the picked port and speed into MSComm1 and stores them; the port stays closed until
-// the dialog closes and the main window's activation opens it with them.
+// The picked port and speed are stored and the port closes; it stays closed until the
+// dialog closes and the main window's activation opens it with them.
 void frmSetup::applyPort()
 {
-    CommPort *port = m_monitor->MSComm1();
-    if (port->isOpen())
-        port->close();
+    station::PortConfig port = m_station.port();
     for (int k = 0; k < kPortOptionCount; ++k) {
         if (m_options[k]->isChecked())
-            port->setPortNumber(k + 1);
+            port.number = k + 1;
     }
     for (int k = 0; k < kSpeedOptionCount; ++k) {
         if (m_options[kPortOptionCount + k]->isChecked())
-            port->setSettings(QStringLiteral("%1,N,8,1").arg(kSpeeds[k]));
+            port.settings = QStringLiteral("%1,N,8,1").arg(kSpeeds[k]).toStdString();
     }
-    m_monitor->SaveSettings();
+    m_host->perform(m_station.setPort(port.number, port.settings));
+}
+
+// What the dialog shows of the station, taken when it is made: relay labels, port, speed,
+// response and the hold.
+void frmSetup::loadStation()
+{
+    for (int n = 1; n <= kRelayCount; ++n)
+        setRelayLabel(n, QString::fromStdString(m_station.relay(n).label));
+    selectPortOption(m_station.port().number);
+    const QString settings = QString::fromStdString(m_station.port().settings);
+    selectSpeedOption(settings, QLatin1Char('N'));
+    selectSpeedOption(settings, QLatin1Char('n'));
+    if (m_station.responseLoaded())
+        setResponse(m_station.meterResponse());
+    setHoldWhileTx(m_station.holdWhileTx());
+}
+
+// Another view (the network) may change what the dialog shows while it is open.
+void frmSetup::stationChanged(station::StationChange change, int index)
+{
+    using station::StationChange;
+    if (change == StationChange::Relay && relayLabelBox(index)->text().toStdString() != m_station.relay(index).label)
+        setRelayLabel(index, QString::fromStdString(m_station.relay(index).label));
+    if (change == StationChange::Hold)
+        setHoldWhileTx(m_station.holdWhileTx());
+    if (change == StationChange::Meter && index == m_meter)
+        showBandColours();
 }
 
 void frmSetup::showMessage(const QString &text)
@@ -355,7 +390,7 @@ void frmSetup::showEvent(QShowEvent *event)
 
 void frmSetup::closeEvent(QCloseEvent *event)
 {
-    m_monitor->SaveSettings();
+    m_host->save();
     event->accept();
     deleteLater();
     m_monitor->setupClosed(this);

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// The setup dialog: tabs "Com Port", "Meters" and "Relays" over the main window's live
-// state; it keeps no copy of it. The main window creates it hidden and loads its relay
-// label boxes, port and speed options, transmit hold box and response slider. Each showing loads meter 1 into
-// the "Meters" tab; every edit goes straight to the gauge or the main window, the multiplier
-// straight to the store. A box that holds no number is refused with a message and changes
+// The setup dialog: tabs "Com Port", "Meters" and "Relays", a view of the station and the
+// controller of its edits; it keeps no copy of the station's state. Made when the operator
+// asks for it, it shows the relay labels, port and speed, transmit hold and response; each
+// showing loads meter 1 into the "Meters" tab. Every edit goes straight to the station
+// (which the panel shows at once), the multiplier also straight to the store; the port is
+// the station's to close. A box that holds no number is refused with a message and changes
 // nothing. Closing the dialog saves every setting, gives the main window back and destroys it.
 #pragma once
+
+#include "StationObserver.h"
 
 #include <QColor>
 #include <QWidget>
@@ -25,16 +28,21 @@ class QTabWidget;
 
 namespace tovana {
 
-class AGauge;
+class StationHost;
 class frmMonitor;
 
-class frmSetup : public QWidget {
+namespace station {
+class Station;
+}
+
+class frmSetup : public QWidget, public station::StationObserver {
     Q_OBJECT
 public:
     static constexpr int kPortOptionCount = 10;   // Option1_0..9: "Com 1".."Com 10"
     static constexpr int kSpeedOptionCount = 5;   // Option1_10..14: "1200".."19200"
 
     explicit frmSetup(frmMonitor *monitor);
+    ~frmSetup() override;
 
     // Relay n (1..12): its label box; a real change of the text retitles the relay button.
     // Typing stops at kRelayLabelLength characters; a longer label set here stays whole.
@@ -48,16 +56,18 @@ public:
     void selectSpeedOption(const QString &settings, QChar parity);
 
     // Moves the response slider (clamped to its range) and, even when it does not move,
-    // hands its position to the main window's mtr_response.
+    // hands its position to the station.
     void setResponse(int value);
     int response() const;
 
-    // Ticks or clears "Hold band relays while transmitting" and, even when it does not
-    // change, hands the state to the main window; the box then works at once.
+    // Ticks or clears "Hold band relays while transmitting" as the station has it; a click
+    // on the box works at once.
     void setHoldWhileTx(bool on);
 
     // The meter (0..7) that the "Meters" tab addresses.
     int currentMeter() const { return m_meter; }
+
+    void stationChanged(station::StationChange change, int index) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -72,9 +82,9 @@ private:
     void connectMeterActions();
     void responseSet();
     void applyPort();
+    void loadStation();
 
     // The "Meters" tab's actions.
-    AGauge *gauge() const;
     void loadMeter(int meter, Loading how);
     void loadMultiplier();
     void pickMeter();
@@ -91,6 +101,8 @@ private:
     void showMessage(const QString &text);
 
     frmMonitor *m_monitor;
+    StationHost *m_host;
+    station::Station &m_station;
     QTabWidget *m_tabs;
     std::array<QRadioButton *, kPortOptionCount + kSpeedOptionCount> m_options{};
     std::array<QLineEdit *, 12> m_relayBoxes{};

@@ -5,6 +5,8 @@
 // sections and keys. Texts are UTF-8. Adapters: an INI file through QSettings on Linux, the
 // registry under HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Tovana2 on Windows,
 // a map in memory for tests. Neither call may throw; a refused save says why in error().
+// A store that collects saves (the INI file, replaced as a whole) writes them in commit();
+// one that writes each save at once (the registry) needs no commit.
 #pragma once
 
 #include <optional>
@@ -22,6 +24,8 @@ public:
     virtual bool save(const std::string &section, const std::string &key, const std::string &value) = 0;
     // Why the store cannot be read or the last save was refused; empty when all is well.
     virtual std::string error() const = 0;
+    // Makes every save so far durable, at once; false when the store refused it.
+    virtual bool commit() { return error().empty(); }
 };
 
 } // namespace tovana::station

@@ -87,10 +87,10 @@ void BandFixture::TearDown()
 void BandFixture::start()
 {
     window = std::make_unique<tovana::frmMonitor>(bus.address());
-    monitorName = window->link()->uniqueName();
-    reads = std::make_unique<QSignalSpy>(window->bandSwitch(), &tovana::BandSwitch::bandRead);
-    announcements = std::make_unique<QSignalSpy>(window->bandSwitch(), &tovana::BandSwitch::bandAnnounced);
-    links = std::make_unique<QSignalSpy>(window->link(), &tovana::LinkClient::connected);
+    monitorName = window->link()->client()->uniqueName();
+    reads = std::make_unique<QSignalSpy>(window->link(), &tovana::LinkFollower::bandRead);
+    announcements = std::make_unique<QSignalSpy>(window->link(), &tovana::LinkFollower::bandAnnounced);
+    links = std::make_unique<QSignalSpy>(window->link()->client(), &tethra::client::LinkClient::connected);
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return links->count() == 1; }, kWaitMs)) << "the window links to the server";
     ASSERT_TRUE(window->MSComm1()->isOpen()) << qPrintable(window->MSComm1()->errorString());
@@ -132,7 +132,7 @@ void BandFixture::reactivate()
 
 ::testing::AssertionResult BandFixture::waitForHold(bool held)
 {
-    if (QTest::qWaitFor([&] { return window->txInterlock()->holds() == held; }, kWaitMs))
+    if (QTest::qWaitFor([&] { return window->station().holds() == held; }, kWaitMs))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the relays were never " << (held ? "held" : "let go");
 }

@@ -5,13 +5,13 @@
 // client of the link server on its own connection that publishes the band and PTT.
 #pragma once
 
-#include "BandSwitch.h"
+#include "LinkFollower.h"
+#include "Station.h"
 #include "CommPort.h"
 #include "LinkClient.h"
 #include "PrivateBus.h"
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
-#include "TxInterlock.h"
 #include "frmMonitor.h"
 
 #include <QApplication>

@@ -79,12 +79,12 @@ TEST_F(LinkLifetime, NewConnectorIsInHandBeforeTheOldOneIsReleased)
     const uint server = radio.serverPid();
     ASSERT_NE(server, 0u);
 
-    QStringList connectors{window->link()->connectorPath()};
-    QStringList objects{window->link()->objectPath()};
+    QStringList connectors{window->link()->client()->connectorPath()};
+    QStringList objects{window->link()->client()->objectPath()};
     for (int i = 0; i < 3; ++i) {
         reactivate();
-        connectors << window->link()->connectorPath();
-        objects << window->link()->objectPath();
+        connectors << window->link()->client()->connectorPath();
+        objects << window->link()->client()->objectPath();
         EXPECT_EQ(radio.serverPid(), server) << "the server never ended between two activations";
     }
     EXPECT_EQ(connectors.removeDuplicates(), 0) << "every activation creates a fresh connector";
@@ -124,7 +124,7 @@ TEST_F(LinkLifetime, KilledServerIsTakenUpAgainAndFollowingGoesOn)
     ASSERT_TRUE(radio.setBand(3));
     ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20 + k40; }, kWaitMs)) << bandBytes().toHex().constData();
     EXPECT_EQ(window->Label2()->text(), "1100");
-    EXPECT_TRUE(window->bandFollowing());
+    EXPECT_TRUE(window->station().following());
     EXPECT_FALSE(window->panel()->followOnIndicator()->isWaiting());
     EXPECT_EQ(visibleMessageBoxes(), 0);
 }
@@ -146,7 +146,7 @@ TEST_F(LinkLifetime, MissingServerIsShownQuietlyAndToldWhenFollowingIsTurnedOn)
     QMessageBox *box = messageBox();
     EXPECT_TRUE(box->text().startsWith("Band following cannot reach the link server")) << qPrintable(box->text());
     EXPECT_FALSE(box->text().contains("D-Bus")) << "in an operator's words";
-    EXPECT_TRUE(window->bandFollowing());
+    EXPECT_TRUE(window->station().following());
     EXPECT_TRUE(window->panel()->followOnIndicator()->isWaiting()) << "on, but not lit as if working";
     box->button(QMessageBox::Ok)->click();
     ASSERT_TRUE(QTest::qWaitFor([] { return messageBox() == nullptr; }, kWaitMs));

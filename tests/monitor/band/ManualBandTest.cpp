@@ -32,7 +32,7 @@ TEST_F(ManualBand, TwentyButtonSendsItsCodeSavesAndStopsFollowing)
     ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20; }, kWaitMs)) << bandBytes().toHex().constData();
     EXPECT_EQ(window->Label2()->text(), "1010");
     EXPECT_EQ(visibleIndicators(), QList<int>{5});
-    EXPECT_FALSE(window->bandFollowing());
+    EXPECT_FALSE(window->station().following());
     EXPECT_FALSE(window->Timer1()->isActive());
     EXPECT_TRUE(window->findChild<QPushButton *>("Command34")->isHidden());
     EXPECT_FALSE(window->findChild<QPushButton *>("Command33")->isHidden());

@@ -40,7 +40,7 @@ TEST_F(TxHold, BandWantedUnderTransmitGoesOutOnceWhenThePttReturnsToReceive)
     EXPECT_EQ(window->Label2()->text(), "0100") << "Label2 shows the code the relays have";
 
     QString codeOnReceive;
-    QObject::connect(window->txInterlock(), &tovana::TxInterlock::pttSeen, window.get(), [&](qint32 ptt) {
+    QObject::connect(window->link(), &tovana::LinkFollower::pttSeen, window.get(), [&](qint32 ptt) {
         if (ptt == 0 && codeOnReceive.isNull())
             codeOnReceive = window->Label2()->text();
     });
@@ -67,7 +67,7 @@ TEST_F(TxHold, BandButtonUnderTransmitIsRefusedAndChangesNothing)
     EXPECT_EQ(box->windowTitle(), "Tovana");
     EXPECT_EQ(box->text(), "The band relays are held while the radio transmits.");
     EXPECT_EQ(visibleIndicators(), QList<int>{});
-    EXPECT_TRUE(window->bandFollowing()) << "band following stays as it was";
+    EXPECT_TRUE(window->station().following()) << "band following stays as it was";
     EXPECT_EQ(home.storeStamp(), stored) << "nothing is saved";
     box->button(QMessageBox::Ok)->click();
 

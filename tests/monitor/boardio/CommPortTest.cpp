@@ -4,7 +4,6 @@
 // what a bad settings string or a missing device says, and what a vanished board does.
 #include "CommPort.h"
 #include "Eventually.h"
-#include "PortSettings.h"
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
 
@@ -15,47 +14,10 @@
 #include <gtest/gtest.h>
 
 using tovana::CommPort;
-using tovana::PortSettings;
 
 namespace {
 
 constexpr int kTimeoutMs = 10000;
-
-TEST(PortSettingsText, TakesTheParityLetterInEitherCase)
-{
-    QString error;
-    const auto lower = PortSettings::parse("19200,n,8,1", &error);
-    ASSERT_TRUE(lower);
-    EXPECT_EQ(lower->baudRate, 19200);
-    EXPECT_EQ(lower->parity, QSerialPort::NoParity);
-    EXPECT_EQ(lower->dataBits, QSerialPort::Data8);
-    EXPECT_EQ(lower->stopBits, QSerialPort::OneStop);
-
-    const auto upper = PortSettings::parse("9600,E,7,2", &error);
-    ASSERT_TRUE(upper);
-    EXPECT_EQ(upper->baudRate, 9600);
-    EXPECT_EQ(upper->parity, QSerialPort::EvenParity);
-    EXPECT_EQ(upper->dataBits, QSerialPort::Data7);
-    EXPECT_EQ(upper->stopBits, QSerialPort::TwoStop);
-
-    const QList<std::pair<QString, QSerialPort::Parity>> letters = {
-        {"o", QSerialPort::OddParity}, {"M", QSerialPort::MarkParity}, {"s", QSerialPort::SpaceParity}};
-    for (const auto &[letter, parity] : letters) {
-        const auto parsed = PortSettings::parse("1200," + letter + ",8,1", &error);
-        ASSERT_TRUE(parsed) << letter.toStdString();
-        EXPECT_EQ(parsed->parity, parity);
-    }
-}
-
-TEST(PortSettingsText, RefusesGarbageNamingTheText)
-{
-    for (const QString text : {"", "fast", "19200,n,8", "19200,x,8,1", "19200,n,9,1", "-5,n,8,1", "19200,n,8,3",
-                               "19200,nn,8,1", "19200,n,8,1,0"}) {
-        QString error;
-        EXPECT_FALSE(PortSettings::parse(text, &error)) << text.toStdString();
-        EXPECT_TRUE(error.contains("\"" + text + "\"")) << error.toStdString();
-    }
-}
 
 class CommPortTest : public ::testing::Test {
 protected:

@@ -6,7 +6,6 @@
 #include "Eventually.h"
 #include "BoardSimProcess.h"
 #include "MessageBoxes.h"
-#include "MeterAcquisition.h"
 #include "MonitorFixture.h"
 #include "MonitorPanel.h"
 
@@ -86,7 +85,7 @@ TEST_F(Acquisition, GaugesAndLampsChangeOnlyAfterACompleteReadPhase)
     EXPECT_TRUE(lampB());
     EXPECT_FALSE(lampA());
     EXPECT_EQ(needles(), QList<double>(8, 1));
-    EXPECT_TRUE(window->acquisition()->isRunning()) << "a silent board does not end the cycle";
+    EXPECT_TRUE(window->station().protocol().isRunning()) << "a silent board does not end the cycle";
 }
 
 TEST_F(Acquisition, LampsKeepAlternatingWhileTheWindowIsHidden)
@@ -133,21 +132,21 @@ TEST_F(Acquisition, ResponseSettingReachesTheRunningCycle)
 {
     writeStore({{"Meter Response", "150"}});
     frmMonitor &w = start();
-    EXPECT_EQ(w.acquisition()->settleDelay(), 150) << "the stored response";
+    EXPECT_EQ(w.station().protocol().settleDelay(), 150) << "the stored response";
     ASSERT_TRUE(script.answer(1, "\x10"));
 
     w.setupForm()->setResponse(0);  // the setup dialog's slider
-    EXPECT_EQ(w.mtr_response(), 0);
-    EXPECT_EQ(w.acquisition()->settleDelay(), 0);
-    EXPECT_TRUE(w.acquisition()->isRunning()) << "the cycle goes on with the new delay";
+    EXPECT_EQ(w.station().meterResponse(), 0);
+    EXPECT_EQ(w.station().protocol().settleDelay(), 0);
+    EXPECT_TRUE(w.station().protocol().isRunning()) << "the cycle goes on with the new delay";
     for (int channel = 2; channel <= 8; ++channel)
         ASSERT_TRUE(script.answer(channel % 8, "\x10"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
 
     w.setupForm()->setResponse(32767);
-    EXPECT_EQ(w.acquisition()->settleDelay(), 32767);
+    EXPECT_EQ(w.station().protocol().settleDelay(), 32767);
     w.relayButton(1)->click();  // a restart keeps the setting
-    EXPECT_EQ(w.acquisition()->settleDelay(), 32767);
+    EXPECT_EQ(w.station().protocol().settleDelay(), 32767);
 }
 
 TEST_F(Acquisition, ShowingTheWindowAgainReplacesTheRunningCycle)
@@ -179,7 +178,7 @@ TEST_F(Acquisition, BoardPulledAwayIsToldAndItsLastReadingsNoLongerLookLive)
 
     board.hangUp();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.MSComm1()->isOpen(); }, kTimeoutMs));
-    EXPECT_FALSE(w.acquisition()->isRunning());
+    EXPECT_FALSE(w.station().protocol().isRunning());
     EXPECT_EQ(MessageBoxes::mentioning("COM"), 0) << "no box: the panel says it";
     const QLabel *notice = find<QLabel>("Label3");
     EXPECT_TRUE(notice->isVisible());

@@ -233,7 +233,7 @@ TEST_F(MainWindow, BandFollowingSwitchShowsItsStateAndRunsTheTimer)
     frmMonitor &w = start();
     auto *timer = find<QTimer>("Timer1");
     EXPECT_FALSE(timer->isActive()) << "band following starts off";
-    EXPECT_FALSE(w.bandFollowing());
+    EXPECT_FALSE(w.station().following());
 
     find<QPushButton>("Command32")->click();
     EXPECT_TRUE(timer->isActive());
@@ -246,13 +246,3 @@ TEST_F(MainWindow, BandFollowingSwitchShowsItsStateAndRunsTheTimer)
     EXPECT_FALSE(find("Command33")->isHidden());
 }
 
-TEST_F(MainWindow, BandResetHidesEveryIndicatorButKeepsTheBandCode)
-{
-    writeStore({{"BandStatus3", "True"}, {"BandStatus9", "True"}, {"BandStatus10", "True"}});
-    frmMonitor &w = start();
-    w.Label2()->setText("1100");
-    w.BandReset();
-    for (int band = 1; band <= 9; ++band)
-        EXPECT_TRUE(w.bandIndicator(band)->isHidden()) << band;
-    EXPECT_EQ(w.Label2()->text(), "1100");
-}

@@ -8,6 +8,7 @@
 
 #include "AGauge.h"
 #include "PanelStartState.h"
+#include "Station.h"
 #include "CommPort.h"
 #include "PrivateBus.h"
 #include "PtyBoard.h"

@@ -3,7 +3,6 @@
 // Relay buttons Command2..Command13: the byte each click sends, the lamp, the full save,
 // the restart of the acquisition cycle, and a click that finds the port closed.
 #include "BoardScript.h"
-#include "MeterAcquisition.h"
 #include "MessageBoxes.h"
 #include "MonitorFixture.h"
 #include "MonitorPanel.h"
@@ -160,7 +159,7 @@ TEST_F(Relays, ClickOnAClosedPortTellsTheUserAndChangesNothing)
     frmMonitor &w = startWith({{"RelayStatus5", "True"}});
     ASSERT_TRUE(script.expect(0x01));
     w.MSComm1()->close();  // as the setup dialog's "Apply" does
-    ASSERT_FALSE(w.acquisition()->isRunning());
+    ASSERT_FALSE(w.station().protocol().isRunning());
     const QByteArray sentBefore = board.received();
     const TempConfigHome::Stamp storeBefore = home.storeStamp();
 
@@ -178,7 +177,7 @@ TEST_F(Relays, ClickOnAClosedPortTellsTheUserAndChangesNothing)
     EXPECT_EQ(board.received(), sentBefore) << "nothing was sent";
     EXPECT_EQ(home.storeStamp(), storeBefore) << "nothing changed, nothing saved";
     EXPECT_FALSE(w.MSComm1()->isOpen());
-    EXPECT_FALSE(w.acquisition()->isRunning()) << "no cycle on a closed port";
+    EXPECT_FALSE(w.station().protocol().isRunning()) << "no cycle on a closed port";
 }
 
 TEST_F(Relays, ClickAfterTheActivationCouldNotOpenThePortTellsTheUser)

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// Closing the window saves the state the widgets hold; the menus hand the window over to
+// Closing the window saves the station's state; the menus hand the window over to
 // the setup dialog, the about box and the help file, and get it back.
 #include "Eventually.h"
 #include "MonitorFixture.h"
+#include "MonitorPanel.h"
 #include "frmAbout.h"
 
 #include <QAction>
@@ -22,22 +23,18 @@ using namespace tovana;
 
 using ShutdownAndMenus = MonitorFixture;
 
-TEST_F(ShutdownAndMenus, ClosingTheWindowSavesWhatTheWidgetsShow)
+TEST_F(ShutdownAndMenus, ClosingTheWindowSavesTheStationsState)
 {
     frmMonitor &w = start();
-    w.relayButton(2)->setText("Dummy load");
-    w.relayLamp(2)->show();
-    w.bandIndicator(9)->show();
-    w.bandIndicator(3)->show();
-    AGauge *g = w.gauge(5);
-    g->setCaption("SWR");
-    g->setScaleMin(1);
-    g->setScaleMax(3.5);
-    g->setAnnulus(3);
-    g->setAnnulusColor(0x00123456);
-    g->setTickSet(0);
-    g->setSubTickCount(7);  // tick set 1 keeps 4; the selected set is saved
-    w.setupForm()->setResponse(32000);
+    station::Station &s = w.station();
+    s.setRelayLabel(2, "Dummy load");
+    w.relayButton(2)->click();
+    w.panel()->bandButton(9)->click();
+    s.setCaption(5, "SWR");
+    s.applyScale(5, 1, 3.5);
+    s.setBandColour(5, 1, 0x00123456);  // the second band is "Annular3"
+    s.setTicks(5, 7);
+    s.setMeterResponse(32000);
     w.move(300, 200);
     find<QPushButton>("Command32")->click();
 
@@ -49,7 +46,7 @@ TEST_F(ShutdownAndMenus, ClosingTheWindowSavesWhatTheWidgetsShow)
     EXPECT_EQ(store.value("Relay2"), "Dummy load");
     EXPECT_EQ(store.value("RelayStatus2"), "True");
     EXPECT_EQ(store.value("RelayStatus1"), "False");
-    EXPECT_EQ(store.value("BandStatus3"), "True");
+    EXPECT_EQ(store.value("BandStatus3"), "False");
     EXPECT_EQ(store.value("BandStatus9"), "True");
     EXPECT_EQ(store.value("BandStatus10"), "True") << "entry 10 is read from \"10\" as well";
     EXPECT_EQ(store.value("Caption-Gauge5"), "SWR");
@@ -57,7 +54,7 @@ TEST_F(ShutdownAndMenus, ClosingTheWindowSavesWhatTheWidgetsShow)
     EXPECT_EQ(store.value("ScaleMax-Gauge5"), "3.5");
     EXPECT_EQ(store.value("Color-Annular3-Gauge5"), QString::number(0x00123456));
     EXPECT_EQ(store.value("TicSubCount-Gauge5"), "7");
-    EXPECT_EQ(store.value("Start-Annular2-Gauge5"), "0") << "band 1 was loaded from the old minimum";
+    EXPECT_EQ(store.value("Start-Annular2-Gauge5"), "1") << "the bands start at the new zero";
     EXPECT_EQ(store.value("Meter Response"), "32000");
     EXPECT_EQ(store.value("Position-Left"), "4500");
     EXPECT_EQ(store.value("Position-Top"), "3000");
@@ -85,8 +82,8 @@ TEST_F(ShutdownAndMenus, WindowLeftOutOfReachIsSavedWhereItsTitleBarCanBeReached
 TEST_F(ShutdownAndMenus, ExitSavesAndTheNextStartShowsTheSameState)
 {
     frmMonitor &w = start();
-    w.relayLamp(7)->show();
-    w.gauge(0)->setCaption("Volts 13.8");
+    w.relayButton(7)->click();
+    w.station().setCaption(0, "Volts 13.8");
     w.findChild<QAction *>("mnuExit")->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(home.readStore().value("RelayStatus7"), "True");
@@ -162,7 +159,7 @@ TEST_F(ShutdownAndMenus, StoreOfBinaryGarbageStillLetsTheWindowCloseAndSave)
     home.writeStore(garbage);
     frmMonitor &w = start();
     EXPECT_EQ(messageBox(), nullptr) << qPrintable(messageBox()->text());
-    w.relayLamp(3)->show();
+    w.relayButton(3)->click();
 
     EXPECT_TRUE(w.close()) << qPrintable(messageBox() ? messageBox()->text() : QString());
     EXPECT_EQ(home.readStore().value("RelayStatus3"), "True");
@@ -184,7 +181,7 @@ TEST_F(ShutdownAndMenus, SetupHidesTheWindowAndClosingItBringsBackAFreshActivati
 
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(home.readStore().value("Relay4"), "Preamp") << "closing the dialog saves";
-    EXPECT_TRUE(w.bandFollowing()) << "band following survives the dialog";
+    EXPECT_TRUE(w.station().following()) << "band following survives the dialog";
     EXPECT_TRUE(w.Timer1()->isActive());
     EXPECT_NE(w.setupForm(), setup) << "the next loading goes into a new dialog";
     EXPECT_EQ(w.setupForm()->relayLabelBox(4)->text(), "Preamp");
@@ -205,7 +202,7 @@ TEST_F(ShutdownAndMenus, AboutHidesTheWindowAndOkBringsItBack)
     ASSERT_NE(about, nullptr);
     about->close();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(w.bandFollowing()) << "band following survives the about box";
+    EXPECT_TRUE(w.station().following()) << "band following survives the about box";
     EXPECT_TRUE(w.Timer1()->isActive());
 }
 

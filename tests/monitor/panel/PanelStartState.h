@@ -18,9 +18,9 @@ inline QByteArray panelStartState(const tovana::frmMonitor &window)
     QByteArray bytes;
     for (int n = 1; n <= 12; ++n)
         bytes += char(!window.relayLamp(n)->isHidden() ? 0x1F + 2 * n : 0x1E + 2 * n);
-    for (const tovana::BandPosition &band : tovana::bandTable()) {
+    for (const tovana::station::BandPosition &band : tovana::station::bandTable()) {
         if (!window.bandIndicator(band.position)->isHidden())
-            bytes += band.bytes;
+            bytes += QByteArray::fromStdString(band.bytes);
     }
     return bytes;
 }

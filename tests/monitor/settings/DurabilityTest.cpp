@@ -9,6 +9,7 @@
 #include <QProcess>
 
 using namespace tovana;
+using namespace tovana::station;
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "StoreFixture.h"
 
 using namespace tovana;
+using namespace tovana::station;
 
 TEST_F(StoreTest, FreshStoreLoadsTheDefaults)
 {
@@ -18,7 +19,7 @@ TEST_F(StoreTest, FreshStoreLoadsTheDefaults)
     EXPECT_EQ(p.port.settings, "19200,n,8,1");
     EXPECT_EQ(p.meterResponse, 15000);
     for (int n = 0; n < kRelayCount; ++n) {
-        EXPECT_EQ(p.relays[n].label, QStringLiteral("Relay%1").arg(n + 1));
+        EXPECT_EQ(p.relays[n].label, "Relay" + std::to_string(n + 1));
         EXPECT_FALSE(p.relays[n].status);
     }
     for (bool shown : p.bandStatus)
@@ -131,7 +132,9 @@ TEST_F(StoreTest, CommaDecimalsLoadAsNumbers)
     EXPECT_EQ(p.meters[0].bands[0].stop, 2.25);
     EXPECT_EQ(p.position.left, 100.5);
     EXPECT_EQ(p.meters[1].scaleMin, 0);
-    const ScalingTable t = GetMultiplier(store, {{{0, 4.5}}});
+    std::array<MeterConfig, kMeterCount> meters{};
+    meters[0].scaleMax = 4.5;
+    const ScalingTable t = GetMultiplier(store, meters);
     EXPECT_EQ(t.multipliers[0], "1,5");
     EXPECT_DOUBLE_EQ(t.scaling[0].factor, 1.5 * 4.5 / 255);
 }

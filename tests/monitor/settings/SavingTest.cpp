@@ -5,6 +5,7 @@
 #include "StoreFixture.h"
 
 using namespace tovana;
+using namespace tovana::station;
 
 namespace {
 
@@ -15,9 +16,9 @@ Preferences busyStation()
     p.size = {6960, 14580.5};
     p.interlock.holdWhileTx = true;
     for (int n = 0; n < kRelayCount; ++n)
-        p.relays[n] = {QStringLiteral("Relay%1").arg(n + 1), n % 3 == 0};
+        p.relays[n] = {"Relay" + std::to_string(n + 1), n % 3 == 0};
     p.relays[1].label = " Beam, \"long\" \\ 20 m ";
-    p.relays[2].label = QString::fromUtf8("Ωmega @ antenna");
+    p.relays[2].label = "Ωmega @ antenna";
     p.relays[3].label = "@Variant(x)";
     p.bandStatus[4] = true;
     p.bandStatus[8] = p.bandStatus[9] = true;  // both read from the "10" indicator
@@ -25,7 +26,7 @@ Preferences busyStation()
     p.meterResponse = 32767;
     for (int i = 0; i < kMeterCount; ++i) {
         MeterConfig &m = p.meters[i];
-        m.caption = QStringLiteral("Meter %1; 100%").arg(i);
+        m.caption = "Meter " + std::to_string(i) + "; 100%";
         m.scaleMin = -10.5 + i;
         m.scaleMax = 20.25;
         m.ticSubCount = 9;

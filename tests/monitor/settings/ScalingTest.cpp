@@ -7,6 +7,22 @@
 #include <cmath>
 
 using namespace tovana;
+using namespace tovana::station;
+
+namespace {
+
+// Every meter on this scale.
+std::array<MeterConfig, kMeterCount> metersOn(double min, double max)
+{
+    std::array<MeterConfig, kMeterCount> meters;
+    for (MeterConfig &meter : meters) {
+        meter.scaleMin = min;
+        meter.scaleMax = max;
+    }
+    return meters;
+}
+
+} // namespace
 
 TEST_F(StoreTest, ReadingsSpanTheScaleTimesTheMultiplier)
 {
@@ -14,9 +30,9 @@ TEST_F(StoreTest, ReadingsSpanTheScaleTimesTheMultiplier)
     SettingsStore store;
     ASSERT_TRUE(SaveMultiplier(store, 4, 2));
 
-    std::array<Scale, kMeterCount> scales;
-    scales.fill({0, 5});
-    scales[4] = {-10, 10};
+    std::array<MeterConfig, kMeterCount> scales = metersOn(0, 5);
+    scales[4].scaleMin = -10;
+    scales[4].scaleMax = 10;
     const ScalingTable t = GetMultiplier(store, scales);
 
     EXPECT_EQ(t.multipliers[4], "2");
@@ -41,9 +57,8 @@ TEST_F(StoreTest, MetersThatCannotScaleShowTheirMinimumWithoutDividingByZero)
     keys["Multiplier3"] = "";
     handEdit(keys);
 
-    std::array<Scale, kMeterCount> scales;
-    scales.fill({1, 5});
-    scales[0] = {3, 3};  // zero span
+    std::array<MeterConfig, kMeterCount> scales = metersOn(1, 5);
+    scales[0].scaleMin = scales[0].scaleMax = 3;  // zero span
     const SettingsStore store;
     const ScalingTable t = GetMultiplier(store, scales);
 
@@ -51,8 +66,8 @@ TEST_F(StoreTest, MetersThatCannotScaleShowTheirMinimumWithoutDividingByZero)
         const MeterScaling &m = t.scaling[k];
         EXPECT_FALSE(m.valid) << k;
         EXPECT_TRUE(std::isfinite(m.factor) && std::isfinite(m.offset)) << k;
-        EXPECT_EQ(m.value(0), scales[k].min) << k;
-        EXPECT_EQ(m.value(200), scales[k].min) << k;
+        EXPECT_EQ(m.value(0), scales[k].scaleMin) << k;
+        EXPECT_EQ(m.value(200), scales[k].scaleMin) << k;
     }
     EXPECT_EQ(t.multipliers[2], "abc");
     EXPECT_TRUE(t.scaling[4].valid);

@@ -5,6 +5,7 @@
 #include "StoreFixture.h"
 
 using namespace tovana;
+using namespace tovana::station;
 
 TEST_F(StoreTest, FirstRunFillsAnEmptyStoreWithEveryDefault)
 {
@@ -51,7 +52,7 @@ TEST_F(StoreTest, SeedingRefillsEmptyValuesAndKeepsAnyText)
 
     SettingsStore store;
     SeedValues seed = firstRunSeed();
-    seed.relayCaptions[3] = "Linear";  // what button 4 shows at this moment
+    seed.relayLabels[3] = "Linear";  // what button 4 shows at this moment
     seed.position = {300, 400};
     ASSERT_TRUE(RegInit(store, seed));
 
@@ -96,7 +97,7 @@ TEST_F(StoreTest, SeedingACompleteStoreDoesNotRewriteTheFile)
 
     SettingsStore store;
     SeedValues other = firstRunSeed();
-    other.relayCaptions[0] = "Changed";
+    other.relayLabels[0] = "Changed";
     other.position = {1, 2};
     EXPECT_TRUE(RegInit(store, other));
 

@@ -3,11 +3,11 @@
 #include "StoreFixture.h"
 #include "SettingsStore.h"
 
-tovana::SeedValues StoreTest::firstRunSeed()
+tovana::station::SeedValues StoreTest::firstRunSeed()
 {
-    tovana::SeedValues seed;
-    for (int n = 0; n < tovana::kRelayCount; ++n)
-        seed.relayCaptions[n] = QStringLiteral("Relay%1").arg(n + 1);
+    tovana::station::SeedValues seed;
+    for (int n = 0; n < tovana::station::kRelayCount; ++n)
+        seed.relayLabels[n] = "Relay" + std::to_string(n + 1);
     seed.position = {1200, 900};
     return seed;
 }
@@ -15,7 +15,7 @@ tovana::SeedValues StoreTest::firstRunSeed()
 void StoreTest::seed()
 {
     tovana::SettingsStore store;
-    ASSERT_TRUE(tovana::RegInit(store, firstRunSeed())) << store.errorString().toStdString();
+    ASSERT_TRUE(tovana::station::RegInit(store, firstRunSeed())) << store.errorString().toStdString();
 }
 
 void StoreTest::handEdit(const QMap<QString, QString> &keys)

@@ -4,7 +4,7 @@
 // the first run (relay captions "Relay1".."Relay12").
 #pragma once
 
-#include "Preferences.h"
+#include "Settings.h"
 #include "TempConfigHome.h"
 
 #include <QMap>
@@ -12,7 +12,7 @@
 
 class StoreTest : public ::testing::Test {
 protected:
-    static tovana::SeedValues firstRunSeed();
+    static tovana::station::SeedValues firstRunSeed();
     // The store after the first seeding.
     void seed();
     // Rewrites the file from these keys as a text editor would: "key=value" lines, no quoting.

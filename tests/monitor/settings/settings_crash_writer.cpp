@@ -4,7 +4,7 @@
 // with no destructor or exit handler run.
 //   save-then-die <caption>  seeds, saves a state whose gauges all read <caption>, dies
 //   die-mid-save <caption>   writes <caption> into every gauge caption, dies before commit
-#include "Preferences.h"
+#include "Settings.h"
 #include "SettingsStore.h"
 
 #include <csignal>
@@ -20,18 +20,18 @@ int main(int argc, char **argv)
     const QString caption = QString::fromLocal8Bit(argv[2]);
     tovana::SettingsStore store;
     if (std::strcmp(argv[1], "save-then-die") == 0) {
-        tovana::SeedValues seed;
-        for (int n = 0; n < tovana::kRelayCount; ++n)
-            seed.relayCaptions[n] = QStringLiteral("Relay%1").arg(n + 1);
-        tovana::Preferences state = tovana::GetPreferences(store, seed.position);
-        for (tovana::MeterConfig &meter : state.meters)
-            meter.caption = caption;
-        if (!tovana::RegInit(store, seed) || !tovana::SaveSettings(store, state)) {
+        tovana::station::SeedValues seed;
+        for (int n = 0; n < tovana::station::kRelayCount; ++n)
+            seed.relayLabels[n] = "Relay" + std::to_string(n + 1);
+        tovana::station::Preferences state = tovana::station::GetPreferences(store, seed.position);
+        for (tovana::station::MeterConfig &meter : state.meters)
+            meter.caption = caption.toStdString();
+        if (!tovana::station::RegInit(store, seed) || !tovana::station::SaveSettings(store, state)) {
             std::fprintf(stderr, "%s\n", qPrintable(store.errorString()));
             return 2;
         }
     } else if (std::strcmp(argv[1], "die-mid-save") == 0) {
-        for (int i = 0; i < tovana::kMeterCount; ++i)
+        for (int i = 0; i < tovana::station::kMeterCount; ++i)
             store.SaveSetting(QStringLiteral("Caption-Gauge%1").arg(i), caption);
     } else {
         return 1;

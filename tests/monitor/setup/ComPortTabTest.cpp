@@ -107,7 +107,7 @@ TEST_F(ComPortTab, HoldWhileTransmittingIsStoredInItsOwnSectionAndStartUpIsUncha
     closeSetup();
     const QMap<QString, QString> startUp = home.readStore();
     EXPECT_EQ(home.readStore("Interlock"), (QMap<QString, QString>{{"HoldWhileTx", "False"}}));
-    EXPECT_FALSE(window->holdWhileTx()) << "off by default";
+    EXPECT_FALSE(window->station().holdWhileTx()) << "off by default";
 
     openSetup();
     auto *hold = control<QCheckBox>("Check1");
@@ -115,16 +115,16 @@ TEST_F(ComPortTab, HoldWhileTransmittingIsStoredInItsOwnSectionAndStartUpIsUncha
     EXPECT_EQ(hold->text(), "Hold band relays while transmitting");
     EXPECT_FALSE(hold->isChecked());
     hold->click();
-    EXPECT_TRUE(window->holdWhileTx()) << "at once, not only after closing";
+    EXPECT_TRUE(window->station().holdWhileTx()) << "at once, not only after closing";
     closeSetup();
     EXPECT_EQ(home.readStore("Interlock"), (QMap<QString, QString>{{"HoldWhileTx", "True"}}));
     EXPECT_EQ(home.readStore(), startUp);
-    EXPECT_TRUE(window->holdWhileTx()) << "loaded back by the activation";
+    EXPECT_TRUE(window->station().holdWhileTx()) << "loaded back by the activation";
 
     openSetup();
     EXPECT_TRUE(control<QCheckBox>("Check1")->isChecked()) << "the fresh dialog is preset from the store";
     control<QCheckBox>("Check1")->click();
-    EXPECT_FALSE(window->holdWhileTx());
+    EXPECT_FALSE(window->station().holdWhileTx());
     closeSetup();
     EXPECT_EQ(home.readStore("Interlock"), (QMap<QString, QString>{{"HoldWhileTx", "False"}}));
     EXPECT_EQ(home.readStore(), startUp);

@@ -42,7 +42,7 @@ TEST_F(MetersTab, OpeningShowsMeterOneAsTheGaugeAndTheStoreHoldIt)
     EXPECT_EQ(text("Text7"), "2.5");
     EXPECT_EQ(control<QScrollBar>("HScroll2")->value(), 7);
     EXPECT_EQ(control<QScrollBar>("HScroll3")->value(), 15000);
-    EXPECT_EQ(window->mtr_response(), 15000);
+    EXPECT_EQ(window->station().meterResponse(), 15000);
     EXPECT_EQ(control<QLabel>("Label8")->text(), "1.0") << "the seeded multiplier as held";
     EXPECT_EQ(control<QScrollBar>("HScroll4")->value(), 100);
     EXPECT_EQ(home.readStore().value("Multiplier0"), "1.0") << "a slider that did not move stores nothing";
@@ -91,7 +91,7 @@ TEST_F(MetersTab, ScaleApplyPutsTheBandsAtSixtyAndEightyPercentOfTheSpan)
         EXPECT_EQ(store.value("ScaleMax-Gauge0"), c.full);
         EXPECT_EQ(store.value("Stop-Annular2-Gauge0"), c.band1);
         EXPECT_EQ(store.value("Start-Annular4-Gauge0"), c.band2);
-        EXPECT_DOUBLE_EQ(window->scalingTable().scaling[0].factor, (f - z) / 255) << "scaling follows the new scale";
+        EXPECT_DOUBLE_EQ(window->station().scaling(0).factor, (f - z) / 255) << "scaling follows the new scale";
     }
 }
 
@@ -150,7 +150,7 @@ TEST_F(MetersTab, PickedMeterIsTheOneTitleAndMultiplierChange)
     const auto store = home.readStore();
     EXPECT_EQ(store.value("Multiplier2"), "2.6");
     EXPECT_EQ(store.value("Multiplier0"), "1.0");
-    EXPECT_EQ(window->scalingTable().multipliers[2], "2.6") << "the scaling is reloaded at once";
+    EXPECT_EQ(window->station().multiplier(2), "2.6") << "the scaling is reloaded at once";
 }
 
 TEST_F(MetersTab, ReopenedDialogShowsAndAddressesMeterOneAgain)
@@ -215,7 +215,7 @@ TEST_F(MetersTab, MultiplierSliderShowsAndStoresHundredths)
         slider->setValue(position);
         EXPECT_EQ(label->text(), shown);
         EXPECT_EQ(home.readStore().value("Multiplier0"), shown) << "stored at once";
-        EXPECT_DOUBLE_EQ(window->scalingTable().scaling[0].factor, position / 100.0 * 5 / 255);
+        EXPECT_DOUBLE_EQ(window->station().scaling(0).factor, position / 100.0 * 5 / 255);
     }
 }
 
@@ -251,17 +251,17 @@ TEST_F(MetersTab, StoredMultiplierIsRoundedOntoTheSliderHalvesToEven)
 TEST_F(MetersTab, ResponseSurvivesOpeningAndClosing)
 {
     openSetup();
-    EXPECT_EQ(window->mtr_response(), 15000);
+    EXPECT_EQ(window->station().meterResponse(), 15000);
     closeSetup();
     EXPECT_EQ(home.readStore().value("Meter Response"), "15000");
-    EXPECT_EQ(window->mtr_response(), 15000);
+    EXPECT_EQ(window->station().meterResponse(), 15000);
 
     openSetup();
     control<QScrollBar>("HScroll3")->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(window->mtr_response(), 20000);
+    EXPECT_EQ(window->station().meterResponse(), 20000);
     closeSetup();
     EXPECT_EQ(home.readStore().value("Meter Response"), "20000");
-    EXPECT_EQ(window->mtr_response(), 20000);
+    EXPECT_EQ(window->station().meterResponse(), 20000);
 }
 
 TEST_F(MetersTab, StoredValuesBeyondTheSlidersAreClampedOnThemAndKeptInTheStore)
@@ -271,10 +271,10 @@ TEST_F(MetersTab, StoredValuesBeyondTheSlidersAreClampedOnThemAndKeptInTheStore)
     openSetup();
     EXPECT_EQ(control<QScrollBar>("HScroll2")->value(), 9);
     EXPECT_EQ(control<QScrollBar>("HScroll3")->value(), 0);
-    EXPECT_EQ(window->mtr_response(), 0);
+    EXPECT_EQ(window->station().meterResponse(), 0);
     EXPECT_EQ(control<QScrollBar>("HScroll4")->value(), 1000);
     EXPECT_EQ(control<QLabel>("Label8")->text(), "20") << "the multiplier in force is still shown";
-    EXPECT_EQ(window->scalingTable().multipliers[0], "20");
+    EXPECT_EQ(window->station().multiplier(0), "20");
 
     QTest::keyClick(control<QComboBox>("Combo1"), Qt::Key_Down);
     EXPECT_EQ(control<QScrollBar>("HScroll4")->value(), 1);

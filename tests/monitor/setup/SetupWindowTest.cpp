@@ -110,15 +110,15 @@ TEST_F(SetupDialog, MetersTabHoldsItsControlsWithTheirDesignContents)
         EXPECT_TRUE(labels.contains(text)) << text;
 }
 
-TEST_F(SetupDialog, ComPortTabOffersTwoIndependentGroupsNoneSelectedAtFirst)
+TEST_F(SetupDialog, ComPortTabOffersTwoIndependentGroupsShowingTheStationsPort)
 {
-    frmMonitor w;  // never shown: its dialog is fresh, not loaded
+    frmMonitor w;  // never shown: the station holds the default port
     frmSetup *setup = w.setupForm();
 
     for (int k = 0; k < 15; ++k) {
         auto *option = control<QRadioButton>(setup, QString("Option1_%1").arg(k));
         ASSERT_TRUE(option);
-        EXPECT_FALSE(option->isChecked()) << k;
+        EXPECT_EQ(option->isChecked(), k == 0 || k == 14) << k;
         const QString expected = k < 10 ? QString("Com %1").arg(k + 1)
                                         : QStringList{"1200", "2400", "4800", "9600", "19200"}[k - 10];
         EXPECT_EQ(option->text(), expected);
@@ -205,18 +205,18 @@ TEST_F(SetupDialog, ResponseSliderHandsEverySettingToTheWindow)
     frmMonitor &w = start();
     frmSetup *setup = w.setupForm();
 
-    w.setMtr_response(1);
+    w.station().setMeterResponse(1);
     setup->setResponse(15000);  // where the slider already stands
-    EXPECT_EQ(w.mtr_response(), 15000);
+    EXPECT_EQ(w.station().meterResponse(), 15000);
 
     setup->setResponse(20000);
-    EXPECT_EQ(w.mtr_response(), 20000);
+    EXPECT_EQ(w.station().meterResponse(), 20000);
 
     setup->setResponse(40000);  // beyond the slider's reach: the slider's end counts
     EXPECT_EQ(setup->response(), 32767);
-    EXPECT_EQ(w.mtr_response(), 32767);
+    EXPECT_EQ(w.station().meterResponse(), 32767);
 
     auto *slider = control<QScrollBar>(setup, "HScroll3");
     slider->triggerAction(QAbstractSlider::SliderPageStepSub);
-    EXPECT_EQ(w.mtr_response(), 27767) << "the user's move reaches the window too";
+    EXPECT_EQ(w.station().meterResponse(), 27767) << "the user's move reaches the window too";
 }

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "KeyCatalogue.h"
-#include "Preferences.h"
 
-#include <QHash>
+#include "TextForms.h"
 
 #include <cmath>
 #include <iterator>
+#include <unordered_map>
 
-namespace tovana {
+namespace tovana::station {
 namespace {
 
 constexpr unsigned kAll = Seeded | Loaded | Saved;
@@ -73,33 +73,16 @@ int elementCount(KeyScope scope)
 }
 
 // Meters are numbered from 0 in key names, relays and bands from 1.
-QString keyName(const CatalogueRow &row, int element)
+std::string keyName(const CatalogueRow &row, int element)
 {
-    const QString base = QString::fromLatin1(row.base);
+    const std::string base = row.base;
     switch (row.scope) {
     case KeyScope::Single: return base;
-    case KeyScope::PerMeter: return base + QString::number(element);
+    case KeyScope::PerMeter: return base + std::to_string(element);
     case KeyScope::PerRelay:
-    case KeyScope::PerBand: return base + QString::number(element + 1);
+    case KeyScope::PerBand: return base + std::to_string(element + 1);
     }
     return base;
-}
-
-// A whole number, or a real rounded half to even as the platform's integer conversion does.
-bool parseInteger(const QString &text, qint64 min, qint64 max, qint64 *value)
-{
-    bool ok = false;
-    qint64 v = text.trimmed().toLongLong(&ok);
-    if (!ok) {
-        double real = 0;
-        if (!parseReal(text, &real) || real < double(min) - 0.5 || real > double(max) + 0.5)
-            return false;
-        v = static_cast<qint64>(std::nearbyint(real));
-    }
-    if (v < min || v > max)
-        return false;
-    *value = v;
-    return true;
 }
 
 } // namespace
@@ -121,91 +104,94 @@ void forEachKey(KeyUse use, const std::function<void(const CatalogueKey &)> &vis
     }
 }
 
-QString multiplierKey(int meter)
+std::string multiplierKey(int meter)
 {
-    return QStringLiteral("Multiplier") + QString::number(meter);
+    return "Multiplier" + std::to_string(meter);
 }
 
-QString formatField(TextForm form, FieldRef field)
+std::string formatField(TextForm form, FieldRef field, char separator)
 {
     switch (form) {
-    case TextForm::Text: return *std::get<QString *>(field);
-    case TextForm::Integer16: return QString::number(*std::get<int *>(field));
-    case TextForm::Double: return formatReal(*std::get<double *>(field));
-    case TextForm::Single: return formatReal(static_cast<float>(*std::get<double *>(field)), 7);
-    case TextForm::Colour: return QString::number(*std::get<std::uint32_t *>(field));
+    case TextForm::Text: return *std::get<std::string *>(field);
+    case TextForm::Integer16: return std::to_string(*std::get<int *>(field));
+    case TextForm::Double: return formatReal(*std::get<double *>(field), 15, separator);
+    case TextForm::Single: return formatReal(static_cast<float>(*std::get<double *>(field)), 7, separator);
+    case TextForm::Colour: return std::to_string(*std::get<std::uint32_t *>(field));
     case TextForm::Boolean: return formatBool(*std::get<bool *>(field));
     }
     return {};
 }
 
-bool parseField(TextForm form, const QString &text, FieldRef field)
+bool parseField(TextForm form, const std::string &text, FieldRef field)
 {
-    qint64 integer = 0;
-    double real = 0;
     switch (form) {
     case TextForm::Text:
         // An empty text is an absent key, never a value.
-        if (text.isEmpty())
+        if (text.empty())
             return false;
-        *std::get<QString *>(field) = text;
+        *std::get<std::string *>(field) = text;
         return true;
     case TextForm::Integer16:
-        if (!parseInteger(text, -32768, 32767, &integer))
-            return false;
-        *std::get<int *>(field) = static_cast<int>(integer);
-        return true;
+        if (const auto value = parseInteger(text, -32768, 32767)) {
+            *std::get<int *>(field) = static_cast<int>(*value);
+            return true;
+        }
+        return false;
     case TextForm::Double:
-        if (!parseReal(text, &real))
-            return false;
-        *std::get<double *>(field) = real;
-        return true;
+        if (const auto value = parseReal(text)) {
+            *std::get<double *>(field) = *value;
+            return true;
+        }
+        return false;
     case TextForm::Single: {
-        if (!parseReal(text, &real))
+        const auto value = parseReal(text);
+        if (!value || !std::isfinite(static_cast<float>(*value)))
             return false;
-        const float single = static_cast<float>(real);
-        if (!std::isfinite(single))
-            return false;
-        *std::get<double *>(field) = single;
+        *std::get<double *>(field) = static_cast<float>(*value);
         return true;
     }
     case TextForm::Colour:
         // 0x00BBGGRR: anything with a high byte is not a colour the gauges can draw.
-        if (!parseInteger(text, 0, 0xFFFFFF, &integer))
-            return false;
-        *std::get<std::uint32_t *>(field) = static_cast<std::uint32_t>(integer);
-        return true;
+        if (const auto value = parseInteger(text, 0, 0xFFFFFF)) {
+            *std::get<std::uint32_t *>(field) = static_cast<std::uint32_t>(*value);
+            return true;
+        }
+        return false;
     case TextForm::Boolean:
-        return parseBool(text, std::get<bool *>(field));
+        if (const auto value = parseBool(text)) {
+            *std::get<bool *>(field) = *value;
+            return true;
+        }
+        return false;
     }
     return false;
 }
 
-bool storedTextConverts(const QString &key, const QString &text)
+bool storedTextConverts(const std::string &key, const std::string &text)
 {
-    static const QHash<QString, TextForm> forms = [] {
-        QHash<QString, TextForm> byName;
+    static const std::unordered_map<std::string, TextForm> forms = [] {
+        std::unordered_map<std::string, TextForm> byName;
         for (KeyUse use : {Seeded, Loaded, Saved})
-            forEachKey(use, [&](const CatalogueKey &k) { byName.insert(k.name, k.row.form); });
+            forEachKey(use, [&](const CatalogueKey &k) { byName.emplace(k.name, k.row.form); });
         return byName;
     }();
     const auto form = forms.find(key);
     if (form == forms.end())
-        return !text.isEmpty();
-    QString textField;
+        return !text.empty();
+    std::string textField;
     int integer = 0;
     double real = 0;
     std::uint32_t colour = 0;
     bool boolean = false;
-    switch (*form) {
-    case TextForm::Text: return parseField(*form, text, &textField);
-    case TextForm::Integer16: return parseField(*form, text, &integer);
+    switch (form->second) {
+    case TextForm::Text: return parseField(form->second, text, &textField);
+    case TextForm::Integer16: return parseField(form->second, text, &integer);
     case TextForm::Double:
-    case TextForm::Single: return parseField(*form, text, &real);
-    case TextForm::Colour: return parseField(*form, text, &colour);
-    case TextForm::Boolean: return parseField(*form, text, &boolean);
+    case TextForm::Single: return parseField(form->second, text, &real);
+    case TextForm::Colour: return parseField(form->second, text, &colour);
+    case TextForm::Boolean: return parseField(form->second, text, &boolean);
     }
     return false;
 }
 
-} // namespace tovana
+} // namespace tovana::station

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// The one-byte wire format shared by the ADC board and the relay board. Every message is
-// a single byte: a channel query (the board answers it with one reading byte) or a relay
+// The one-byte wire format shared by the ADC board and the relay board. Every message is a
+// single byte: a channel query (the board answers it with one reading byte) or a relay
 // command (no answer). Relays are numbered 1..16, channels 1..8.
 #pragma once
 
-#include <QtGlobal>
-
-namespace tovana {
+namespace tovana::station {
 
 constexpr int kChannelCount = 8;
 constexpr int kBoardRelayCount = 16;
@@ -15,19 +13,16 @@ constexpr int kBoardRelayCount = 16;
 // Channel 8 is queried with 0, the others with their own number.
 constexpr char queryByte(int channel)
 {
-    Q_ASSERT(channel >= 1 && channel <= kChannelCount);
     return static_cast<char>(channel % kChannelCount);
 }
 
 constexpr char relayOnByte(int relay)
 {
-    Q_ASSERT(relay >= 1 && relay <= kBoardRelayCount);
     return static_cast<char>(0x1F + 2 * relay);
 }
 
 constexpr char relayOffByte(int relay)
 {
-    Q_ASSERT(relay >= 1 && relay <= kBoardRelayCount);
     return static_cast<char>(0x1E + 2 * relay);
 }
 
@@ -36,4 +31,4 @@ constexpr char relayByte(int relay, bool on)
     return on ? relayOnByte(relay) : relayOffByte(relay);
 }
 
-} // namespace tovana
+} // namespace tovana::station

@@ -1,21 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// The setting records that travel between the store, the main window and the setup
-// dialog. Plain values: the widgets hold the live state, these carry it to and from disk.
+// The station's settings as plain values: what the store holds, what loading hands to the
+// station and what a save takes from it. Texts are UTF-8.
 #pragma once
 
-#include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 
-namespace tovana {
+namespace tovana::station {
 
 constexpr int kMeterCount = 8;
 constexpr int kRelayCount = 12;
-constexpr int kBandStatusCount = 10;
-// Characters a relay label is made for: the setup dialog takes no more when typing, and
-// a relay button holds that many of the widest letters. Longer stored labels stay whole.
+constexpr int kBandCount = 9;          // band positions "160" .. "10"
+constexpr int kBandStatusCount = 10;   // stored band flags; the tenth mirrors the ninth
+// Characters a relay label is made for: the setup dialog takes no more when typing, and a
+// relay button holds that many of the widest letters. Longer stored labels stay whole.
 constexpr int kRelayLabelLength = 8;
+constexpr int kTwipsPerPixel = 15;
 
 // One colour band of a gauge ring; colour laid out 0x00BBGGRR (red in the low byte).
 struct Annulus {
@@ -26,7 +28,7 @@ struct Annulus {
 
 // Meter i (0..7). bands[0..2] are the gauge's annuli 2, 3 and 4.
 struct MeterConfig {
-    QString caption = QStringLiteral("Volts DC");
+    std::string caption = "Volts DC";
     double scaleMin = 0;
     double scaleMax = 5;
     int ticSubCount = 4;
@@ -35,16 +37,16 @@ struct MeterConfig {
 
 // Relay n (1..12) is element n-1.
 struct RelayConfig {
-    QString label;
+    std::string label;
     bool status = false;
 };
 
 struct PortConfig {
     int number = 1;
-    QString settings = QStringLiteral("19200,n,8,1");
+    std::string settings = "19200,n,8,1";
 };
 
-// Left and top of the main window, in twips.
+// Left and top of the main window's frame, in twips.
 struct WindowPosition {
     double left = 0;
     double top = 0;
@@ -58,12 +60,12 @@ struct WindowSize {
     bool isValid() const { return width > 0 && height > 0; }
 };
 
-// The transmit interlock, kept in the store's [Interlock] section; off unless stored on.
+// The transmit hold, kept in the store's [Interlock] section; off unless stored on.
 struct InterlockConfig {
     bool holdWhileTx = false;
 };
 
-// Everything the loader hands to the windows and the save takes back from them.
+// Everything loading hands to the station and a save takes back from it.
 struct Preferences {
     WindowPosition position;
     WindowSize size;
@@ -75,15 +77,15 @@ struct Preferences {
     std::array<MeterConfig, kMeterCount> meters;
 };
 
-// Per-meter scaling: a raw reading r stands for (r + offset) * factor. When the scale
-// span or the multiplier is zero or not a number, `valid` is false and every reading
-// shows the scale minimum instead.
+// Per-meter scaling: a raw reading r stands for (r + offset) * factor. When the scale span
+// or the multiplier is zero or not a number, `valid` is false and every reading shows the
+// scale minimum instead.
 struct MeterScaling {
     double factor = 0;
     double offset = 0;
     double scaleMin = 0;
     bool valid = false;
-    double value(int raw) const;
+    double value(int raw) const { return valid ? (raw + offset) * factor : scaleMin; }
 };
 
-} // namespace tovana
+} // namespace tovana::station
