@@ -33,7 +33,11 @@ StationHost::StationHost(const QString &linkBusAddress, QObject *parent)
     connect(&m_reopen, &QTimer::timeout, this, &StationHost::tryReopen);
 }
 
-StationHost::~StationHost() = default;
+StationHost::~StationHost()
+{
+    // The link follower watches the station, a member, which would go before the children.
+    delete m_link;
+}
 
 void StationHost::activate()
 {
