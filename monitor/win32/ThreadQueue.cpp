@@ -51,6 +51,15 @@ void ThreadQueue::post(std::function<void()> function)
     PostMessageW(m_window, kRunPosted, 0, 0);
 }
 
+void ThreadQueue::postAfter(UINT ms, std::function<void()> function)
+{
+    const UINT_PTR id = m_nextTimer++;
+    if (SetTimer(m_window, id, ms, nullptr))
+        m_timers.emplace(id, std::move(function));
+    else
+        post(std::move(function)); // early rather than never
+}
+
 LRESULT CALLBACK ThreadQueue::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto *queue = reinterpret_cast<ThreadQueue *>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -58,7 +67,22 @@ LRESULT CALLBACK ThreadQueue::windowProcedure(HWND window, UINT message, WPARAM 
         queue->runPosted();
         return 0;
     }
+    if (queue && message == WM_TIMER) {
+        queue->runTimer(wParam);
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void ThreadQueue::runTimer(UINT_PTR id)
+{
+    KillTimer(m_window, id);
+    auto it = m_timers.find(id);
+    if (it == m_timers.end())
+        return;
+    const std::function<void()> function = std::move(it->second);
+    m_timers.erase(it);
+    function(); // may destroy this queue: nothing of it is touched after
 }
 
 void ThreadQueue::runPosted()
