@@ -49,9 +49,11 @@ ComVarnex *ComVarnex::forObject(const std::shared_ptr<Varnex> &varnex)
 
 ComVarnex::ComVarnex(std::shared_ptr<Varnex> varnex) : m_varnex(std::move(varnex))
 {
-    const auto ids = catalogue::eventInterfaceIds();
-    for (std::size_t i = 0; i < m_points.size() && i < ids.size(); ++i)
-        m_points[i] = std::make_unique<ConnectionPoint>(*this, *m_varnex, guidFromText(ids[i]));
+    for (std::string_view id : catalogue::eventInterfaceIds())
+        m_points.push_back(std::make_unique<ConnectionPoint>(*this, *m_varnex, guidFromText(id)));
+    // The standard change notification, as property-bound clients expect it; the published
+    // library's coclass still names only the event interface as its source.
+    m_points.push_back(std::make_unique<ConnectionPoint>(*this, *m_varnex, IID_IPropertyNotifySink));
     liveObjects().push_back(this);
     lifetime::hold();
 }

@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The COM face of the shared link state object: `_Varnex` (vtable and IDispatch through the
-// published type library) and its event source. One ComVarnex per core Varnex at a time, so
-// every connector hands out the same object; it answers QueryInterface for all four
-// identifiers of `_Varnex` and accepts sinks for all four event identifiers. Holds the
-// server process while alive. Single-threaded apartment.
+// published type library), its event source and its property change notifications. One
+// ComVarnex per core Varnex at a time, so every connector hands out the same object; it
+// answers QueryInterface for all four identifiers of `_Varnex` and accepts sinks for all four
+// event identifiers and for IPropertyNotifySink. Holds the server process while alive.
+// Single-threaded apartment.
 #pragma once
 
 #include "ConnectionPoint.h"
 #include "Tethra_h.h"
 #include "Varnex.h"
 
-#include <array>
 #include <memory>
+#include <vector>
 
 namespace tethra::com {
 
@@ -134,7 +135,7 @@ private:
 
     ULONG m_references = 1;
     std::shared_ptr<Varnex> m_varnex;
-    std::array<std::unique_ptr<ConnectionPoint>, 4> m_points;
+    std::vector<std::unique_ptr<ConnectionPoint>> m_points; // the event identifiers, then IPropertyNotifySink
 };
 
 } // namespace tethra::com

@@ -26,6 +26,26 @@ private:
     ComPtr<IDispatch> m_target;
 };
 
+// A connected IPropertyNotifySink: told of changes, deaf to events.
+class ConnectionPoint::PropertyNotifySink : public EventSink, public std::enable_shared_from_this<PropertyNotifySink>
+{
+public:
+    explicit PropertyNotifySink(ComPtr<IPropertyNotifySink> target) : m_target(std::move(target)) {}
+
+    std::int32_t raise(const catalogue::Event &) override { return S_OK; }
+
+    void changed(const Varnex &, std::span<const std::string_view> fields) override
+    {
+        const auto keep = shared_from_this();
+        const ComPtr<IPropertyNotifySink> target = m_target;
+        for (std::string_view field : fields)
+            target->OnChanged(static_cast<DISPID>(catalogue::findVarnexMember(field)->dispid));
+    }
+
+private:
+    ComPtr<IPropertyNotifySink> m_target;
+};
+
 ConnectionPoint::ConnectionPoint(IConnectionPointContainer &container, Varnex &varnex, const IID &iid)
     : m_container(container), m_varnex(varnex), m_iid(iid)
 {
@@ -82,10 +102,18 @@ HRESULT STDMETHODCALLTYPE ConnectionPoint::Advise(IUnknown *sink, DWORD *cookie)
     if (!sink || !cookie)
         return E_POINTER;
     *cookie = 0;
-    ComPtr<IDispatch> target;
-    if (FAILED(sink->QueryInterface(m_iid, reinterpret_cast<void **>(target.GetAddressOf()))) || !target)
-        return CONNECT_E_CANNOTCONNECT;
-    auto entry = std::make_shared<DispatchSink>(std::move(target));
+    std::shared_ptr<EventSink> entry;
+    if (m_iid == IID_IPropertyNotifySink) {
+        ComPtr<IPropertyNotifySink> target;
+        if (FAILED(sink->QueryInterface(IID_PPV_ARGS(&target))) || !target)
+            return CONNECT_E_CANNOTCONNECT;
+        entry = std::make_shared<PropertyNotifySink>(std::move(target));
+    } else {
+        ComPtr<IDispatch> target;
+        if (FAILED(sink->QueryInterface(m_iid, reinterpret_cast<void **>(target.GetAddressOf()))) || !target)
+            return CONNECT_E_CANNOTCONNECT;
+        entry = std::make_shared<DispatchSink>(std::move(target));
+    }
     const DWORD connection = m_varnex.connect(entry.get());
     m_sinks.emplace(connection, std::move(entry));
     *cookie = connection;

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// One connection point of the shared object's event source, for one event-interface
-// identifier (the current one or an earlier one). A sink that answers to that identifier is
-// connected to the core Varnex, which raises each event through the sink's IDispatch::Invoke
-// with the event's DISPID; the sink's failure comes back to the command's caller.
+// One connection point of the shared object, for one identifier: an event interface (the
+// current one or an earlier one), whose sinks hear each event through IDispatch::Invoke with
+// its DISPID and whose failure comes back to the command's caller; or IPropertyNotifySink,
+// whose sinks hear OnChanged with the DISPID of each property whose stored value really
+// changed, before the event of the command that stored it; their answers are ignored.
 // Lives inside its container: AddRef and Release are the container's.
 #pragma once
 
@@ -40,11 +41,12 @@ public:
 
 private:
     class DispatchSink;
+    class PropertyNotifySink;
 
     IConnectionPointContainer &m_container;
     Varnex &m_varnex;
     IID m_iid;
-    std::map<DWORD, std::shared_ptr<DispatchSink>> m_sinks;
+    std::map<DWORD, std::shared_ptr<EventSink>> m_sinks;
 };
 
 } // namespace tethra::com

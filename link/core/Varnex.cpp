@@ -5,6 +5,7 @@
 #include "Status.h"
 
 #include <algorithm>
+#include <bit>
 #include <unordered_map>
 
 namespace tethra {
@@ -32,6 +33,16 @@ const FieldInfo *findField(std::string_view name)
     const auto &index = fieldIndex();
     auto it = index.find(name);
     return it == index.end() ? nullptr : &it->second;
+}
+
+// Doubles compare by their bits: writing NaN again is no change, 0 after -0 is one.
+bool same(const Value &a, const Value &b)
+{
+    const auto *x = std::get_if<double>(&a);
+    const auto *y = std::get_if<double>(&b);
+    if (x && y)
+        return std::bit_cast<std::uint64_t>(*x) == std::bit_cast<std::uint64_t>(*y);
+    return a == b;
 }
 
 bool holds(const Value &value, catalogue::Type type)
@@ -86,17 +97,24 @@ std::int32_t Varnex::set(std::string_view field, const Value &value)
         return status::unknownName;
     if (!holds(value, info->member->type))
         return status::typeMismatch;
-    store(info->index, value);
+    if (store(info->index, value)) {
+        // A sink may drop the last owning reference while the change is reported.
+        const auto keepAlive = weak_from_this().lock();
+        reportChanges({&info->member->name, 1});
+    }
     return status::ok;
 }
 
-void Varnex::store(std::size_t field, const Value &value)
+bool Varnex::store(std::size_t field, const Value &value)
 {
     const auto *member = catalogue::findVarnexMember(catalogue::fieldOrder()[field]);
-    if (member->textWidth > 0)
-        m_fields[field] = fixedWidth(std::get<std::u16string>(value), static_cast<std::size_t>(member->textWidth));
-    else
-        m_fields[field] = value;
+    Value stored = member->textWidth > 0
+        ? Value(fixedWidth(std::get<std::u16string>(value), static_cast<std::size_t>(member->textWidth)))
+        : value;
+    if (same(stored, m_fields[field]))
+        return false;
+    m_fields[field] = std::move(stored);
+    return true;
 }
 
 std::int32_t Varnex::call(std::string_view command, std::span<const Value> arguments)
@@ -112,8 +130,14 @@ std::int32_t Varnex::call(std::string_view command, std::span<const Value> argum
 
     // A sink may drop the last owning reference while the event is delivered.
     const auto keepAlive = weak_from_this().lock();
-    for (std::size_t i = 0; i < arguments.size(); ++i)
-        store(findField(member->arguments[i].field)->index, arguments[i]);
+    std::vector<std::string_view> changed;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view field = member->arguments[i].field;
+        if (store(findField(field)->index, arguments[i]))
+            changed.push_back(field);
+    }
+    if (!changed.empty())
+        reportChanges(changed);
     return raise(*catalogue::findEvent(member->event));
 }
 
@@ -140,19 +164,30 @@ bool Varnex::isConnected(std::uint32_t cookie) const
     return std::any_of(m_sinks.begin(), m_sinks.end(), [cookie](const Connection &c) { return c.cookie == cookie; });
 }
 
+void Varnex::deliver(const std::function<void(EventSink &)> &action)
+{
+    // Over a snapshot: sinks connected meanwhile wait for the next delivery, sinks
+    // disconnected meanwhile are skipped.
+    const std::vector<Connection> snapshot = m_sinks;
+    for (const Connection &connection : snapshot)
+        if (isConnected(connection.cookie))
+            action(*connection.sink);
+}
+
+void Varnex::reportChanges(std::span<const std::string_view> fields)
+{
+    deliver([&](EventSink &sink) { sink.changed(*this, fields); });
+}
+
 std::int32_t Varnex::raise(const catalogue::Event &event)
 {
-    // Deliver over a snapshot: sinks connected meanwhile wait for the next event, sinks
-    // disconnected meanwhile are skipped. A failing sink does not stop the others.
-    const std::vector<Connection> snapshot = m_sinks;
+    // A failing sink does not stop the others; the first failure is the command's result.
     std::int32_t result = status::ok;
-    for (const Connection &connection : snapshot) {
-        if (!isConnected(connection.cookie))
-            continue;
-        const std::int32_t delivered = connection.sink->raise(event);
+    deliver([&](EventSink &sink) {
+        const std::int32_t delivered = sink.raise(event);
         if (delivered != status::ok && result == status::ok)
             result = delivered;
-    }
+    });
     return result;
 }
 

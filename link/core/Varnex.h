@@ -2,16 +2,18 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // Varnex, the shared link state object: the fields of one transceiver's state, read and
 // written by name, and the commands that store their arguments into request fields and then
-// raise their event to every connected sink, synchronously, one after the other.
+// raise their event to every connected sink, synchronously, one after the other. Every
+// stored change is reported to the sinks first: the fields whose values really changed.
 // A sink may call back into the object during delivery (read, write, call, connect or
-// disconnect sinks, even drop the last owning reference): a command keeps the object alive
-// and delivers to the sinks connected when it started that are still connected.
+// disconnect sinks, even drop the last owning reference): a write or command keeps the
+// object alive and delivers to the sinks connected when it started that are still connected.
 // Single-threaded: no locks; the server serves one call at a time.
 #pragma once
 
 #include "MemberCatalogue.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -20,6 +22,8 @@
 #include <vector>
 
 namespace tethra {
+
+class Varnex;
 
 // Long, Double or String (UTF-16, as an automation string).
 using Value = std::variant<std::int32_t, double, std::u16string>;
@@ -30,6 +34,13 @@ public:
     virtual ~EventSink() = default;
     // Returns 0, or the failure status of this delivery.
     virtual std::int32_t raise(const catalogue::Event &event) = 0;
+    // The fields of object whose stored values a write or a command has just changed, in the
+    // order stored; a command reports before it raises its event. Most sinks need events only.
+    virtual void changed(const Varnex &object, std::span<const std::string_view> fields)
+    {
+        (void)object;
+        (void)fields;
+    }
 };
 
 class Varnex : public std::enable_shared_from_this<Varnex>
@@ -57,8 +68,12 @@ private:
         EventSink *sink;
     };
 
-    void store(std::size_t field, const Value &value);
+    // Stores the value; false when the field held that value already.
+    bool store(std::size_t field, const Value &value);
     bool isConnected(std::uint32_t cookie) const;
+    // Calls action on every sink connected now that is still connected when its turn comes.
+    void deliver(const std::function<void(EventSink &)> &action);
+    void reportChanges(std::span<const std::string_view> fields);
     std::int32_t raise(const catalogue::Event &event);
 
     std::vector<Value> m_fields; // in catalogue::fieldOrder()

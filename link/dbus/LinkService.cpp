@@ -266,9 +266,8 @@ LinkService::Answer LinkService::callObject(const BusCall &call, int id)
     const std::shared_ptr<Varnex> object = it == m_objects.end() ? nullptr : it->second.object.lock();
     if (!object)
         return failure(status::objectNotConnected, call.path);
-    SignalSink &sink = *it->second.sink;
     if (call.interface == propertiesInterface)
-        return objectProperties(call, *object, sink);
+        return objectProperties(call, *object);
     if (!isOwnInterface(call, varnexInterface))
         return failure(status::memberNotFound, call.interface);
     if (call.member == QLatin1String("Release")) {
@@ -278,10 +277,10 @@ LinkService::Answer LinkService::callObject(const BusCall &call, int id)
             it->second.heldByClients.reset();
         return answer();
     }
-    return command(call, *object, sink);
+    return command(call, *object);
 }
 
-LinkService::Answer LinkService::objectProperties(const BusCall &call, Varnex &object, SignalSink &sink)
+LinkService::Answer LinkService::objectProperties(const BusCall &call, Varnex &object)
 {
     const QVariantList args = call.arguments;
     const QString interface = args.value(0).toString();
@@ -311,12 +310,8 @@ LinkService::Answer LinkService::objectProperties(const BusCall &call, Varnex &o
             return failure(status::unknownName, name);
         Value value;
         std::int32_t result = fromDBus(args.at(2), member->type, value);
-        if (result == status::ok) {
-            const std::string_view field = member->name;
-            sink.noteFields(object, {&field, 1});
+        if (result == status::ok)
             result = object.set(key, value);
-            sink.flushChanges();
-        }
         if (result != status::ok)
             return refusedValue(result, name);
         return answer();
@@ -324,7 +319,7 @@ LinkService::Answer LinkService::objectProperties(const BusCall &call, Varnex &o
     return failure(status::memberNotFound, call.member);
 }
 
-LinkService::Answer LinkService::command(const BusCall &call, Varnex &object, SignalSink &sink)
+LinkService::Answer LinkService::command(const BusCall &call, Varnex &object)
 {
     const catalogue::Member *member = catalogue::findVarnexMember(call.member.toStdString());
     if (!member || member->kind != catalogue::Kind::Method)
@@ -338,14 +333,9 @@ LinkService::Answer LinkService::command(const BusCall &call, Varnex &object, Si
         if (converted != status::ok)
             return refusedValue(converted, latin1(member->arguments[i].name));
     }
-    // The changes and the event go out from inside the call, in that order, so both
-    // precede the reply on the bus.
-    std::vector<std::string_view> stored;
-    for (const catalogue::Argument &argument : member->arguments)
-        stored.push_back(argument.field);
-    sink.noteFields(object, stored);
+    // The changes and the event go out from inside the call (SignalSink), in that order, so
+    // both precede the reply on the bus.
     const std::int32_t result = object.call(member->name, values);
-    sink.flushChanges();
     if (result != status::ok)
         return failure(result, call.member);
     return answer();

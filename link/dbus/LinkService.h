@@ -82,8 +82,8 @@ private:
     Answer callConnector(const BusCall &call, std::map<int, ConnectorEntry>::iterator it);
     Answer callObject(const BusCall &call, int id);
     Answer readVarnex(const BusCall &call, const ConnectorEntry &connector);
-    Answer objectProperties(const BusCall &call, Varnex &object, SignalSink &sink);
-    Answer command(const BusCall &call, Varnex &object, SignalSink &sink);
+    Answer objectProperties(const BusCall &call, Varnex &object);
+    Answer command(const BusCall &call, Varnex &object);
 
     int exportObject(const std::shared_ptr<Varnex> &object);
     QString objectPath(int id) const;

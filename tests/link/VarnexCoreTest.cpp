@@ -25,6 +25,15 @@ struct RecordingSink : EventSink {
     }
 };
 
+// Hears changes too: "changed:Field" for each, in the order reported.
+struct ChangeRecordingSink : RecordingSink {
+    void changed(const Varnex &, std::span<const std::string_view> fields) override
+    {
+        for (std::string_view field : fields)
+            received.push_back("changed:" + std::string(field));
+    }
+};
+
 Value read(const Varnex &v, std::string_view field)
 {
     Value out;
@@ -158,6 +167,20 @@ TEST(EventDelivery, SinkCanCallBackIntoTheObjectDuringDelivery)
     EXPECT_EQ(v->call("SetFreq", freq), status::ok);
     EXPECT_EQ(reader.received.size(), 1u);
     EXPECT_EQ(late.received.size(), 1u);
+}
+
+TEST(EventDelivery, OnlyRealChangesAreReportedAndACommandsComeBeforeItsEvent)
+{
+    Varnex v;
+    ChangeRecordingSink sink;
+    v.connect(&sink);
+    EXPECT_EQ(v.set("Band", Value(std::int32_t{5})), status::ok);
+    EXPECT_EQ(v.set("Band", Value(std::int32_t{5})), status::ok);
+    EXPECT_EQ(v.set("CallSign", Value(std::u16string(12, u' '))), status::ok) << "the default, as stored";
+    EXPECT_EQ(v.set("Freq", Value(-0.0)), status::ok) << "-0 differs from 0 in its bits";
+    const Value spot[] = {0.0, std::u16string(u"G4ABC"), std::u16string(u"")};
+    EXPECT_EQ(v.call("SetSpot", spot), status::ok) << "NewFreq stays 0, the comment stays blank";
+    EXPECT_EQ(sink.received, (std::vector<std::string>{"changed:Band", "changed:Freq", "changed:NewCallSign", "RaiseSpot"}));
 }
 
 TEST(EventDelivery, FirstFailureIsReturnedAndOtherSinksStillHearTheEvent)

@@ -5,6 +5,7 @@
 #include "ComText.h"
 #include "Guid.h"
 #include "MemberCatalogue.h"
+#include "RecordingPropertySink.h"
 #include "RecordingSink.h"
 #include "TethraClient.h"
 
@@ -311,6 +312,36 @@ void checkEvents(Checks &checks)
     checks.check(FAILED(container->FindConnectionPoint(IID_IDispatch, &unknown)), "no connection point for other identifiers");
 }
 
+void checkPropertyNotifications(Checks &checks, const std::wstring &self)
+{
+    Link link;
+    if (!connect(checks, link))
+        return;
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
+    RecordingPropertySink sink;
+    DWORD cookie = 0;
+    if (!checks.check(SUCCEEDED(link.varnex.As(&container)) &&
+                          SUCCEEDED(container->FindConnectionPoint(IID_IPropertyNotifySink, &point)) &&
+                          SUCCEEDED(point->Advise(&sink, &cookie)),
+                      "an IPropertyNotifySink connects"))
+        return;
+    checks.equal(runAndWait(self, L"--write-band 6"), 0, "another client writes Band 6");
+    checks.check(sink.received() == std::vector<DISPID>{dispid("Band")}, "OnChanged with Band's DISPID");
+    checks.equal(runAndWait(self, L"--write-band 6"), 0, "another client writes Band 6 again");
+    checks.equal(sink.received().size(), 1, "the same value again changes nothing");
+
+    Bstr call("JA1XYZ"), comment("");
+    checks.check(SUCCEEDED(link.varnex->SetSpot(0.0, call.get(), comment.get())), "SetSpot succeeds");
+    checks.check(sink.received() == std::vector<DISPID>{dispid("Band"), dispid("NewCallSign")},
+                 "a command reports only the request fields it really changed");
+
+    checks.check(SUCCEEDED(point->Unadvise(cookie)), "the sink disconnects");
+    checks.equal(runAndWait(self, L"--write-band 8"), 0, "another client writes Band 8");
+    checks.equal(sink.received().size(), 2, "a disconnected sink hears nothing more");
+    checks.equal(sink.references(), 1, "the server released the sink");
+}
+
 void checkInterfaceIds(Checks &checks)
 {
     Link link;
@@ -379,6 +410,8 @@ void checkServer(Checks &checks, const std::wstring &serverPath, const std::wstr
                  [&](Checks &c) { checkSharedBand(c, selfPath); });
     checks.group("text fields of fixed width through the interface", checkText);
     checks.group("events reach sinks of all four event identifiers; first failure returned", checkEvents);
+    checks.group("IPropertyNotifySink: OnChanged with the DISPID of each value that really changed",
+                 [&](Checks &c) { checkPropertyNotifications(c, selfPath); });
     checks.group("QueryInterface answers all four identifiers of _Varnex", checkInterfaceIds);
     checks.group("lifetime: shared, orphaned, and the server ending after the last release", checkLifetime);
     checks.group("no server left behind", [](Checks &c) { c.check(serversEnd(), "every server process ended"); });

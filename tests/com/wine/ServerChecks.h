@@ -2,7 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // End-to-end checks of Tethra.exe under Wine: registration, out-of-process activation, two
 // client processes sharing Band, text fields, events to sinks of every event identifier,
-// the four identifiers of `_Varnex`, the lifetime rules and the server's end.
+// property change notifications, the four identifiers of `_Varnex`, the lifetime rules and
+// the server's end.
 #pragma once
 
 #include "Checks.h"
