@@ -104,11 +104,6 @@ PendingCall::PendingCall() : m_state(std::make_shared<State>())
     m_state->reply.errorMessage = QStringLiteral("no call was made");
 }
 
-bool PendingCall::isFinished() const
-{
-    return m_state->finished;
-}
-
 BusReply PendingCall::wait()
 {
     if (!m_state->finished && m_state->call) {

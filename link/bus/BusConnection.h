@@ -60,7 +60,6 @@ class PendingCall
 {
 public:
     PendingCall();
-    bool isFinished() const;
     // Blocks until the answer is in; the event loop does not run meanwhile.
     BusReply wait();
     // Runs done once with the answer, from the event loop (also when the answer is in

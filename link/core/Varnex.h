@@ -60,7 +60,6 @@ public:
     // Sinks are not owned. The cookie (never 0) disconnects the sink again.
     std::uint32_t connect(EventSink *sink);
     bool disconnect(std::uint32_t cookie);
-    std::size_t sinkCount() const { return m_sinks.size(); }
 
 private:
     struct Connection {

@@ -51,7 +51,6 @@ public:
     TxIndicator *txIndicator() const { return m_txIndicator; }                 // Command35 "TX"
     QWidget *activityLampA() const { return m_picture3; }                       // lit red
     QWidget *activityLampB() const { return m_picture5; }                       // lit green
-    QLabel *noReplyNotice() const { return m_label3; }                          // Label3
 
     // A relay button's caption; one longer than a label is made for also shows in its tooltip.
     void setRelayCaption(int relay, const QString &caption);

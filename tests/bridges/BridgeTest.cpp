@@ -13,6 +13,8 @@
 #include <csignal>
 #include <sys/types.h>
 
+using namespace tethra::rigctl;
+
 namespace {
 
 constexpr int kTimeout = 10000;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tethra::rigctl;
+
 TEST(RigBandTable, FrequenciesInsideEachBandGiveItsNumber)
 {
     const struct { qint64 hz; int band; } cases[] = {

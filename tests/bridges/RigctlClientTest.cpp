@@ -14,6 +14,8 @@
 
 #include <optional>
 
+using namespace tethra::rigctl;
+
 namespace {
 
 class RigctlClientTest : public ::testing::Test

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+namespace tethra::rigctl {
+
 namespace {
 
 // Edges are the widest IARU allocations; tuning frequencies are the usual FT8 dial
@@ -48,3 +50,5 @@ std::optional<Band> band(int number)
 }
 
 } // namespace BandTable
+
+} // namespace tethra::rigctl

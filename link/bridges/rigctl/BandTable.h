@@ -9,6 +9,8 @@
 #include <optional>
 #include <span>
 
+namespace tethra::rigctl {
+
 struct Band
 {
     int number;           // as published in the link server's Band field
@@ -25,3 +27,5 @@ int bandOf(qint64 hz);
 // The band with this number, if there is one.
 std::optional<Band> band(int number);
 }
+
+} // namespace tethra::rigctl

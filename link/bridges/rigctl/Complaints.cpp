@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace tethra::rigctl {
+
 void Complaints::raise(const QString &key, const QString &message)
 {
     if (m_active.contains(key))
@@ -22,3 +24,5 @@ bool Complaints::isRaised(const QString &key) const
 {
     return m_active.contains(key);
 }
+
+} // namespace tethra::rigctl

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QString>
 
+namespace tethra::rigctl {
+
 class Complaints
 {
 public:
@@ -17,3 +19,5 @@ public:
 private:
     QSet<QString> m_active;
 };
+
+} // namespace tethra::rigctl

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+namespace tethra::rigctl {
+
 namespace {
 
 struct ModeRow
@@ -51,3 +53,5 @@ std::optional<QString> modeFor(int code)
 }
 
 } // namespace ModeTable
+
+} // namespace tethra::rigctl

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace tethra::rigctl {
+
 namespace {
 
 const QString kRefresh = QStringLiteral("RaiseRefresh");
@@ -419,3 +421,5 @@ void RigBridge::setSplit(const QVariant &split)
                                       : (onB ? QStringLiteral("VFOB") : QStringLiteral("VFOA"));
     command(QStringLiteral("S %1 %2").arg(*value).arg(txVfo), what);
 }
+
+} // namespace tethra::rigctl

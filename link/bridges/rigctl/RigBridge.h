@@ -21,7 +21,10 @@
 namespace tethra::client {
 class LinkClient;
 }
-using tethra::client::LinkClient;
+
+namespace tethra::rigctl {
+
+using client::LinkClient;
 class RigctlClient;
 struct RigctlReply;
 
@@ -99,3 +102,5 @@ private:
     QString m_transceiver;
     QHash<QString, QVariant> m_written;  // cleared for a new shared object and by Refresh
 };
+
+} // namespace tethra::rigctl

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tethra::rigctl {
+
 namespace {
 constexpr int kFirstBackoffMs = 250;
 constexpr int kMaxBackoffMs = 4000;
@@ -131,3 +133,5 @@ void RigctlClient::scheduleReconnect()
     m_reconnectTimer.start(m_backoffMs);
     m_backoffMs = std::min(m_backoffMs * 2, kMaxBackoffMs);
 }
+
+} // namespace tethra::rigctl

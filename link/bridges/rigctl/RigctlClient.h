@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <functional>
 
+namespace tethra::rigctl {
+
 class RigctlClient : public QObject
 {
     Q_OBJECT
@@ -65,3 +67,5 @@ private:
     QQueue<Request> m_queue;
     RigctlReplyReader m_reader;
 };
+
+} // namespace tethra::rigctl

@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace tethra::rigctl {
+
 namespace {
 
 // Hamlib's error texts, indexed by the negated status code.
@@ -78,3 +80,5 @@ RigctlReply RigctlReply::unanswered()
 {
     return {};
 }
+
+} // namespace tethra::rigctl

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tethra::rigctl {
+
 struct RigctlReply
 {
     bool answered = false;
@@ -26,3 +28,5 @@ struct RigctlReply
     static RigctlReply parse(const QStringList &lines);
     static RigctlReply unanswered();
 };
+
+} // namespace tethra::rigctl

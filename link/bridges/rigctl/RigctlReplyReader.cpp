@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "RigctlReplyReader.h"
 
+namespace tethra::rigctl {
+
 bool RigctlReplyReader::feed(QByteArrayView bytes, QList<RigctlReply> *replies)
 {
     while (!bytes.isEmpty()) {
@@ -42,3 +44,5 @@ void RigctlReplyReader::clear()
     m_lines = QStringList();
     m_bytes = 0;
 }
+
+} // namespace tethra::rigctl

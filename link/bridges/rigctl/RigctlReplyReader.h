@@ -13,6 +13,8 @@
 #include <QList>
 #include <QStringList>
 
+namespace tethra::rigctl {
+
 class RigctlReplyReader
 {
 public:
@@ -32,3 +34,5 @@ private:
     QStringList m_lines;  // the unfinished answer
     qsizetype m_bytes = 0; // held by the unfinished answer, its partial line included
 };
+
+} // namespace tethra::rigctl

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+namespace tethra::rigctl {
+
 namespace {
 
 struct VfoRow
@@ -46,3 +48,5 @@ std::optional<QString> vfoFor(int code)
 }
 
 } // namespace VfoTable
+
+} // namespace tethra::rigctl

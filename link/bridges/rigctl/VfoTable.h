@@ -7,7 +7,11 @@
 #include <QString>
 #include <optional>
 
+namespace tethra::rigctl {
+
 namespace VfoTable {
 std::optional<int> codeOf(const QString &hamlibVfo);
 std::optional<QString> vfoFor(int code);
 }
+
+} // namespace tethra::rigctl

@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+using namespace tethra::rigctl;
+
 namespace {
 
 int fail(const QString &message)
