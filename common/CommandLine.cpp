@@ -63,7 +63,8 @@ std::optional<int> answer(QCommandLineParser &parser, const QStringList &argumen
         return 0;
     }
     if (!takesArguments && !parser.positionalArguments().isEmpty())
-        return usageError(parser, QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+        return usageError(parser,
+                          QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
     return std::nullopt;
 }
 

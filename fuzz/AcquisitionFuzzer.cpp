@@ -31,12 +31,12 @@ int channelOf(unsigned char query)
 
 // The line as the serial adapter keeps it: which timers run, what was sent.
 struct Line {
-    std::bitset<256> sent;  // bytes the board has sent
+    std::bitset<256> sent; // bytes the board has sent
     bool settleTimer = false;
     bool replyTimer = false;
     int lastChannel = 0;
     long queries = 0;
-    long allowance = 0;  // replies sent plus cycle starts
+    long allowance = 0; // replies sent plus cycle starts
 
     void carryOut(const BoardProtocol::Result &result)
     {
@@ -92,9 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     };
     for (int step = 0; i < size && step < 256; ++step) {
         switch (next() % 6) {
-        case 0: boardSends(next() % 4); break;        // a reply of 0 to 3 bytes
-        case 1: boardSends(4 + next() % 29); break;   // stray bytes, a burst at once
-        case 2:                                       // a relay click or a band change
+        case 0: boardSends(next() % 4); break;      // a reply of 0 to 3 bytes
+        case 1: boardSends(4 + next() % 29); break; // stray bytes, a burst at once
+        case 2:                                     // a relay click or a band change
             ++line.allowance;
             line.lastChannel = 0;
             line.carryOut(protocol.restart());

@@ -89,7 +89,8 @@ Value asCarried(Value value)
     if (auto *text = std::get_if<std::u16string>(&value)) {
         for (std::size_t i = 0; i < text->size(); ++i) {
             const char16_t unit = (*text)[i];
-            const bool paired = QChar::isHighSurrogate(unit) && i + 1 < text->size() && QChar::isLowSurrogate((*text)[i + 1]);
+            const bool paired =
+                QChar::isHighSurrogate(unit) && i + 1 < text->size() && QChar::isLowSurrogate((*text)[i + 1]);
             if (paired)
                 ++i;
             else if (QChar::isSurrogate(unit))
@@ -105,7 +106,7 @@ void checkCrossesTheWire(const Value &stored, catalogue::Type type)
     DBusMessage *out = dbus_message_new_method_call("org.tethra.Tethra", "/", "org.freedesktop.DBus.Properties", "Set");
     if (!tethra::dbus::appendArguments(out, {QVariant::fromValue(QDBusVariant(tethra::dbus::toDBus(stored)))}))
         fail("a stored value could not be written to a message");
-    dbus_message_set_serial(out, 1);  // as sending it would
+    dbus_message_set_serial(out, 1); // as sending it would
     char *wire = nullptr;
     int length = 0;
     if (!dbus_message_marshal(out, &wire, &length))
@@ -134,7 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const catalogue::Member &member = members[data[0] % members.size()];
     const std::size_t signatureLength = std::min<std::size_t>(data[1], size - 2);
     const QByteArrayView signature(reinterpret_cast<const char *>(data + 2), qsizetype(signatureLength));
-    const QByteArrayView body(reinterpret_cast<const char *>(data + 2 + signatureLength), qsizetype(size - 2 - signatureLength));
+    const QByteArrayView body(reinterpret_cast<const char *>(data + 2 + signatureLength),
+                              qsizetype(size - 2 - signatureLength));
     const QByteArray wire = methodCall(signature, body);
 
     DBusError error;
@@ -181,9 +183,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const catalogue::Member *target = catalogue::findVarnexMember(field);
         Value stored;
         object->get(field, stored);
-        const Value expected = target->textWidth > 0
-                                   ? Value(fixedWidth(std::get<std::u16string>(values[i]), std::size_t(target->textWidth)))
-                                   : values[i];
+        const Value expected =
+            target->textWidth > 0
+                ? Value(fixedWidth(std::get<std::u16string>(values[i]), std::size_t(target->textWidth)))
+                : values[i];
         if (!sameValue(stored, expected))
             fail("a command's argument does not read back from its field");
         checkCrossesTheWire(stored, target->type);

@@ -27,7 +27,7 @@ using namespace tovana::station;
 
 namespace {
 
-QString g_home;  // the fuzzer's own config home
+QString g_home; // the fuzzer's own config home
 
 void fail(const char *what, const std::string &detail = {})
 {
@@ -66,9 +66,9 @@ void checkTextForms(const std::string &text)
             fail("a text form does not survive being written and read again:", text);
     }
     if (const std::optional<bool> boolean = parseBool(text);
-        boolean && QString::fromStdString(std::string(trimmed(text)))
-                           .compare(*boolean ? QLatin1String("True") : QLatin1String("False"), Qt::CaseInsensitive)
-                       != 0)
+        boolean &&
+        QString::fromStdString(std::string(trimmed(text)))
+                .compare(*boolean ? QLatin1String("True") : QLatin1String("False"), Qt::CaseInsensitive) != 0)
         fail("a text reads as the wrong Boolean:", text);
 }
 
@@ -84,7 +84,9 @@ QMap<std::string, std::string> loadAndSave()
     GetMultiplier(store, prefs.meters);
     SaveSettings(store, prefs);
     QMap<std::string, std::string> saved;
-    forEachKey(Saved, [&](const CatalogueKey &key) { saved.insert(key.name, store.get(kStartUpSection, key.name).value_or("")); });
+    forEachKey(Saved, [&](const CatalogueKey &key) {
+        saved.insert(key.name, store.get(kStartUpSection, key.name).value_or(""));
+    });
     return saved;
 }
 
@@ -111,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The store reads its file afresh when it opens (QSettings keeps a parsed copy by name).
     QFile file(g_home + QStringLiteral("/Tovana2/Tovana2.conf"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes.data(), bytes.size()) != bytes.size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes.data(), bytes.size()) != bytes.size())
         fail("cannot write", file.fileName().toStdString());
     file.close();
 

@@ -52,10 +52,10 @@ void scheduleClick(tovana::frmMonitor *window)
 
 void describeCommandLine(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Station monitor and control panel: eight gauges fed by the ADC board, twelve relay\n"
-        "buttons and a band switch, on the serial port chosen in the setup dialog.\n"
-        "Settings: $XDG_CONFIG_HOME/Tovana2/Tovana2.conf (default ~/.config/Tovana2/Tovana2.conf)."));
+    parser.setApplicationDescription(
+        QStringLiteral("Station monitor and control panel: eight gauges fed by the ADC board, twelve relay\n"
+                       "buttons and a band switch, on the serial port chosen in the setup dialog.\n"
+                       "Settings: $XDG_CONFIG_HOME/Tovana2/Tovana2.conf (default ~/.config/Tovana2/Tovana2.conf)."));
     cli::addStandardOptions(parser);
     // As Qt reads its own options: -platform, -style, ... are words after one dash.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -64,19 +64,23 @@ void describeCommandLine(QCommandLineParser &parser)
 // The options QApplication takes for itself.
 QStringList qtOwnOptions()
 {
-    return {QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-            QStringLiteral("plugin"), QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
-            QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("reverse"),
-            QStringLiteral("session"), QStringLiteral("display"), QStringLiteral("geometry"), QStringLiteral("style"),
-            QStringLiteral("stylesheet"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
-            QStringLiteral("dograb"), QStringLiteral("sync")};
+    return {QStringLiteral("platform"),      QStringLiteral("platformpluginpath"),
+            QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+            QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
+            QStringLiteral("qwindowicon"),   QStringLiteral("qwindowtitle"),
+            QStringLiteral("reverse"),       QStringLiteral("session"),
+            QStringLiteral("display"),       QStringLiteral("geometry"),
+            QStringLiteral("style"),         QStringLiteral("stylesheet"),
+            QStringLiteral("widgetcount"),   QStringLiteral("nograb"),
+            QStringLiteral("dograb"),        QStringLiteral("sync")};
 }
 
 // Without one, Qt would end the program by abort with a message about its platform plugin.
 bool hasDisplay(const QCommandLineParser &parser)
 {
     return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
-           qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || parser.unknownOptionNames().contains(QStringLiteral("platform"));
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           parser.unknownOptionNames().contains(QStringLiteral("platform"));
 }
 
 } // namespace

@@ -87,7 +87,8 @@ double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double cpuShareOver(int ms)
@@ -158,7 +159,9 @@ bool open(Station &station, PrivateBus::Changes changes)
 void report(const char *what, std::vector<double> latencies)
 {
     std::sort(latencies.begin(), latencies.end());
-    const auto at = [&](double q) { return latencies[std::min(latencies.size() - 1, size_t(q * double(latencies.size())))]; };
+    const auto at = [&](double q) {
+        return latencies[std::min(latencies.size() - 1, size_t(q * double(latencies.size())))];
+    };
     std::printf("%s, %zu changes:\n", what, latencies.size());
     std::printf("  median %.1f ms, p99 %.1f ms, max %.1f ms, min %.1f ms\n", at(0.5), at(0.99), latencies.back(),
                 latencies.front());

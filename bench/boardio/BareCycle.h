@@ -18,9 +18,8 @@ public:
         m_port.setPortNumber(portNumber);
         m_port.setInputLength(1);
         m_protocol.setSettleDelay(settleMicros);
-        QObject::connect(&m_line, &tovana::SerialLine::bytesReceived, [this](const std::string &bytes) {
-            take(m_protocol.bytesReceived(bytes));
-        });
+        QObject::connect(&m_line, &tovana::SerialLine::bytesReceived,
+                         [this](const std::string &bytes) { take(m_protocol.bytesReceived(bytes)); });
         QObject::connect(&m_line, &tovana::SerialLine::settleElapsed, [this] { take(m_protocol.settleElapsed()); });
     }
 

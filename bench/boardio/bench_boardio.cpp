@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <sys/resource.h>
 
-
 namespace {
 
 constexpr int kBaud = 19200;
@@ -26,8 +25,8 @@ double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 void runFor(int milliseconds)
@@ -67,7 +66,7 @@ Figures measure(const QStringList &simulatorOptions, int milliseconds)
     int cycles = 0;
     cycle.readings = [&cycles](const auto &) { ++cycles; };
     cycle.restart();
-    runFor(500);  // let the line settle into its pace
+    runFor(500); // let the line settle into its pace
     cycles = 0;
     const double cpuBefore = cpuSeconds();
     QElapsedTimer clock;
@@ -92,9 +91,9 @@ int main(int argc, char **argv)
 
     const QStringList paced{"--baud", QString::number(kBaud)};
     const Figures acquiring = measure(paced, 5000);
-    std::printf("acquiring at %d baud, settle 0: %.1f cycles/s = %.3f of the line limit (%.0f/s); CPU %.2f %% of a core\n",
-                kBaud, acquiring.cyclesPerSecond, acquiring.cyclesPerSecond / kLineLimit, kLineLimit,
-                100 * acquiring.cpuShare);
+    std::printf(
+        "acquiring at %d baud, settle 0: %.1f cycles/s = %.3f of the line limit (%.0f/s); CPU %.2f %% of a core\n",
+        kBaud, acquiring.cyclesPerSecond, acquiring.cyclesPerSecond / kLineLimit, kLineLimit, 100 * acquiring.cpuShare);
     // With no line pacing the board answers at once: what is left per query is the cost of
     // the round trip through the pseudo-terminal and the two processes' wake-ups.
     const Figures unpaced = measure({}, 5000);

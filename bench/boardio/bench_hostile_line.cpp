@@ -46,8 +46,7 @@ void startSimulator(QProcess *sim, const QStringList &options)
 // port is opened again at once, so one soak counts every closure.
 class Line {
 public:
-    explicit Line(int settleMicros = 0)
-        : m_cycle(1, settleMicros)
+    explicit Line(int settleMicros = 0) : m_cycle(1, settleMicros)
     {
         m_cycle.readings = [this](const auto &readings) {
             ++cycles;
@@ -81,7 +80,7 @@ public:
     }
 
     long long cycles = 0;
-    long long wrongCycles = 0;  // cycles with a reading that is not the board's
+    long long wrongCycles = 0; // cycles with a reading that is not the board's
     int closures = 0;
 
 private:

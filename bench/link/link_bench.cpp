@@ -54,20 +54,23 @@ QDBusMessage message(const QString &destination, const QString &path, const QStr
 }
 
 struct Shared {
-    QString server;  // the tethra process's unique name
+    QString server; // the tethra process's unique name
     QString object;
 };
 
 Shared connectShared(QDBusConnection &c)
 {
-    const QDBusMessage created = c.call(message(service, QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
-                                                QStringLiteral("CreateObject"), {QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}")}),
-                                        QDBus::Block, 30000);
+    const QDBusMessage created =
+        c.call(message(service, QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
+                       QStringLiteral("CreateObject"), {QStringLiteral("{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}")}),
+               QDBus::Block, 30000);
     const QString connector = created.arguments().value(0).value<QDBusObjectPath>().path();
-    const QDBusMessage object = c.call(message(created.service(), connector, props, QStringLiteral("Get"),
-                                               {QStringLiteral("org.tethra.Tethra._VarnexConnector"), QStringLiteral("Varnex")}),
-                                       QDBus::Block, 30000);
-    return {created.service(), object.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path()};
+    const QDBusMessage object =
+        c.call(message(created.service(), connector, props, QStringLiteral("Get"),
+                       {QStringLiteral("org.tethra.Tethra._VarnexConnector"), QStringLiteral("Varnex")}),
+               QDBus::Block, 30000);
+    return {created.service(),
+            object.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path()};
 }
 
 double percentile(std::vector<double> v, double p)
@@ -110,9 +113,12 @@ void readRate()
     PrivateBus bus;
     QDBusConnection c = bus.connect(QStringLiteral("reader"));
     const Shared shared = connectShared(c);
-    const QDBusMessage get = message(shared.server, shared.object, props, QStringLiteral("Get"), {varnexInterface, QStringLiteral("Band")});
-    const QDBusMessage getAll = message(shared.server, shared.object, props, QStringLiteral("GetAll"), {varnexInterface});
-    const QDBusMessage ping = message(shared.server, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    const QDBusMessage get =
+        message(shared.server, shared.object, props, QStringLiteral("Get"), {varnexInterface, QStringLiteral("Band")});
+    const QDBusMessage getAll =
+        message(shared.server, shared.object, props, QStringLiteral("GetAll"), {varnexInterface});
+    const QDBusMessage ping = message(shared.server, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Peer"),
+                                      QStringLiteral("Ping"));
     for (int window : {1, 16}) {
         std::vector<double> reads, pings, alls;
         for (int batch = 0; batch < 15; ++batch) {
@@ -157,7 +163,7 @@ void changeLatency(int watchers)
     const Shared shared = connectShared(writer);
     std::vector<std::unique_ptr<QProcess>> processes;
     QHash<QProcess *, QByteArray> pending;
-    QHash<int, std::vector<qint64>> arrivals;  // round -> stamps
+    QHash<int, std::vector<qint64>> arrivals; // round -> stamps
     int ready = 0;
     for (int i = 0; i < watchers; ++i) {
         auto process = std::make_unique<QProcess>();
@@ -185,8 +191,9 @@ void changeLatency(int watchers)
     std::vector<double> samples;
     constexpr int rounds = 200;
     for (int r = 1; r <= rounds; ++r) {
-        const QDBusMessage set = message(shared.server, shared.object, props, QStringLiteral("Set"),
-                                         {varnexInterface, QStringLiteral("Freq"), QVariant::fromValue(QDBusVariant(double(r)))});
+        const QDBusMessage set =
+            message(shared.server, shared.object, props, QStringLiteral("Set"),
+                    {varnexInterface, QStringLiteral("Freq"), QVariant::fromValue(QDBusVariant(double(r)))});
         const qint64 sentAt = monotonicNs();
         writer.asyncCall(set);
         const QDeadlineTimer deadline(10000);
@@ -223,9 +230,10 @@ void peakMemory()
         shared = connectShared(clients.back());
     }
     for (int i = 0; i < 100; ++i)
-        clients[std::size_t(i % 32)].call(message(shared.server, shared.object, varnexInterface, QStringLiteral("SetSpot"),
-                                                  {7.0, QStringLiteral("CALL%1").arg(i), QString(1000, QLatin1Char('c'))}),
-                                          QDBus::Block, 30000);
+        clients[std::size_t(i % 32)].call(
+            message(shared.server, shared.object, varnexInterface, QStringLiteral("SetSpot"),
+                    {7.0, QStringLiteral("CALL%1").arg(i), QString(1000, QLatin1Char('c'))}),
+            QDBus::Block, 30000);
     const uint pid = clients[0].interface()->servicePid(service).value();
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     status.open(QIODevice::ReadOnly);

@@ -76,7 +76,8 @@ private:
     // Keeps a few chunks queued, so the stream runs as fast as the bridge reads.
     void feed(QTcpSocket *socket)
     {
-        while (!m_healed && socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 4 * m_chunk.size())
+        while (!m_healed && socket->state() == QAbstractSocket::ConnectedState &&
+               socket->bytesToWrite() < 4 * m_chunk.size())
             socket->write(m_chunk);
     }
 
@@ -119,7 +120,8 @@ void measure(const char *label, const QByteArray &chunk, const PrivateBus &bus)
     loop.exec();
     const qint64 afterKiB = statusKiB(pid, "VmRSS");
     const QList<QByteArray> lines = bridge.readAllStandardError().split('\n');
-    const auto complaints = std::count_if(lines.begin(), lines.end(), [](const QByteArray &l) { return l.contains("rigctld"); });
+    const auto complaints =
+        std::count_if(lines.begin(), lines.end(), [](const QByteArray &l) { return l.contains("rigctld"); });
     std::printf("%s for %.1f s: bridge peak RSS %.1f MiB%s; %.1f MiB %d s after healing; "
                 "%d connections, %lld stderr lines about rigctld\n",
                 label, streamed, double(peakKiB) / 1024, peakKiB >= kStopAtKiB ? " (stream stopped at 2 GiB)" : "",

@@ -35,8 +35,8 @@ QString sharedObject(const QDBusConnection &link)
     const QDBusReply<QDBusObjectPath> connector = link.call(create, QDBus::Block, 30000);
     if (!connector.isValid())
         return {};
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, connector.value().path(),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kService, connector.value().path(), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QStringLiteral("org.tethra.Tethra._VarnexConnector") << QStringLiteral("Varnex");
     const QDBusReply<QDBusVariant> object = link.call(get, QDBus::Block, 30000);
     return object.isValid() ? object.value().variant().value<QDBusObjectPath>().path() : QString();
@@ -95,10 +95,10 @@ int main(int argc, char **argv)
     QProcess bridge;
     bridge.setProcessEnvironment(bus.environment());
     bridge.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    bridge.start(QStringLiteral(TETHRA_RIGCTL),
-                 {QStringLiteral("--host"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QString::number(rig.port())});
-    if (path.isEmpty() || !bridge.waitForStarted(10000) || !rig.set(QStringLiteral("F 7074000"))
-        || !waitForBand(link, path, 3, 30000)) {
+    bridge.start(QStringLiteral(TETHRA_RIGCTL), {QStringLiteral("--host"), QStringLiteral("127.0.0.1"),
+                                                 QStringLiteral("--port"), QString::number(rig.port())});
+    if (path.isEmpty() || !bridge.waitForStarted(10000) || !rig.set(QStringLiteral("F 7074000")) ||
+        !waitForBand(link, path, 3, 30000)) {
         std::fprintf(stderr, "bench-rigctl: the bridge did not come up\n");
         return 1;
     }
@@ -110,15 +110,17 @@ int main(int argc, char **argv)
         QThread::msleep(QRandomGenerator::global()->bounded(250));
         QElapsedTimer timer;
         timer.start();
-        if (!rig.set(to20m ? QStringLiteral("F 14074000") : QStringLiteral("F 7074000"))
-            || !waitForBand(link, path, to20m ? 5 : 3, 10000)) {
+        if (!rig.set(to20m ? QStringLiteral("F 14074000") : QStringLiteral("F 7074000")) ||
+            !waitForBand(link, path, to20m ? 5 : 3, 10000)) {
             std::fprintf(stderr, "bench-rigctl: change %d never reached the link server\n", i);
             return 1;
         }
         latenciesMs.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     std::sort(latenciesMs.begin(), latenciesMs.end());
-    const auto at = [&](double q) { return latenciesMs[std::min(latenciesMs.size() - 1, size_t(q * double(latenciesMs.size())))]; };
+    const auto at = [&](double q) {
+        return latenciesMs[std::min(latenciesMs.size() - 1, size_t(q * double(latenciesMs.size())))];
+    };
     std::printf("band change on the radio -> Band in the link server, %d changes, 200 ms polling:\n", kChanges);
     std::printf("  min %.1f ms, median %.1f ms, p99 %.1f ms, max %.1f ms\n", latenciesMs.front(), at(0.5), at(0.99),
                 latenciesMs.back());

@@ -114,9 +114,11 @@ QVariant asValue(const QVariant &value)
 // to let go of is taken from release() (empty when there is none).
 QDBusMessage mixedCall(quint64 i, const QString &object, const std::function<QString()> &release)
 {
-    static const QString longs[] = {QStringLiteral("Band"), QStringLiteral("Mode"), QStringLiteral("NewStep"), QStringLiteral("lData1")};
+    static const QString longs[] = {QStringLiteral("Band"), QStringLiteral("Mode"), QStringLiteral("NewStep"),
+                                    QStringLiteral("lData1")};
     static const QString doubles[] = {QStringLiteral("Freq"), QStringLiteral("NewTXFreq"), QStringLiteral("dData")};
-    static const QString strings[] = {QStringLiteral("sData"), QStringLiteral("CallSign"), QStringLiteral("NewComment"), QStringLiteral("Transceiver")};
+    static const QString strings[] = {QStringLiteral("sData"), QStringLiteral("CallSign"), QStringLiteral("NewComment"),
+                                      QStringLiteral("Transceiver")};
     const int n = int(i % 100);
     const QString text = QStringLiteral(u"\uFEFFDX%1 \u00e9\U0001F4FB").arg(i % 1000);
     if (n < 40) {
@@ -125,9 +127,11 @@ QDBusMessage mixedCall(quint64 i, const QString &object, const std::function<QSt
     }
     if (n < 65) {
         if (n % 3 == 0)
-            return callOf(object, kProperties, QStringLiteral("Set"), {kVarnex, longs[i % 4], asValue(int(i % 100000))});
+            return callOf(object, kProperties, QStringLiteral("Set"),
+                          {kVarnex, longs[i % 4], asValue(int(i % 100000))});
         if (n % 3 == 1)
-            return callOf(object, kProperties, QStringLiteral("Set"), {kVarnex, doubles[i % 3], asValue(double(i) / 7.0)});
+            return callOf(object, kProperties, QStringLiteral("Set"),
+                          {kVarnex, doubles[i % 3], asValue(double(i) / 7.0)});
         return callOf(object, kProperties, QStringLiteral("Set"), {kVarnex, strings[i % 4], asValue(text)});
     }
     if (n < 85) {
@@ -143,7 +147,8 @@ QDBusMessage mixedCall(quint64 i, const QString &object, const std::function<QSt
     if (n < 95)
         return callOf(object, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"), {});
     if (n < 97)
-        return callOf(QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"), QStringLiteral("CreateObject"), {kClsid});
+        return callOf(QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
+                      QStringLiteral("CreateObject"), {kClsid});
     const QString connector = release();
     if (connector.isEmpty())
         return callOf(object, kProperties, QStringLiteral("Get"), {kVarnex, QStringLiteral("Freq")});
@@ -151,21 +156,25 @@ QDBusMessage mixedCall(quint64 i, const QString &object, const std::function<QSt
 }
 
 // A client that keeps calls in flight, each next one sent when one comes back (after pauseMs).
-class Client : public QObject
-{
+class Client : public QObject {
 public:
     Client(QDBusConnection bus, int inFlight, int pauseMs, quint64 seed)
-        : m_bus(std::move(bus)), m_inFlight(inFlight), m_pauseMs(pauseMs), m_next(seed)
-    {
-    }
+        : m_bus(std::move(bus))
+        , m_inFlight(inFlight)
+        , m_pauseMs(pauseMs)
+        , m_next(seed)
+    {}
 
     bool attach()
     {
-        const QDBusMessage made = m_bus.call(callOf(QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
-                                                    QStringLiteral("CreateObject"), {kClsid}), QDBus::Block, 30000);
+        const QDBusMessage made =
+            m_bus.call(callOf(QStringLiteral("/org/tethra/Tethra"), QStringLiteral("org.tethra.Tethra.ClassFactory"),
+                              QStringLiteral("CreateObject"), {kClsid}),
+                       QDBus::Block, 30000);
         m_connector = made.arguments().value(0).value<QDBusObjectPath>().path();
-        const QDBusMessage read = m_bus.call(callOf(m_connector, kProperties, QStringLiteral("Get"), {kConnector, QStringLiteral("Varnex")}),
-                                             QDBus::Block, 30000);
+        const QDBusMessage read =
+            m_bus.call(callOf(m_connector, kProperties, QStringLiteral("Get"), {kConnector, QStringLiteral("Varnex")}),
+                       QDBus::Block, 30000);
         m_object = read.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
         return !m_object.isEmpty();
     }
@@ -187,7 +196,9 @@ public:
 
     void setBand(int band)
     {
-        watch(m_bus.asyncCall(callOf(m_object, kProperties, QStringLiteral("Set"), {kVarnex, QStringLiteral("Band"), asValue(band)})), false);
+        watch(m_bus.asyncCall(callOf(m_object, kProperties, QStringLiteral("Set"),
+                                     {kVarnex, QStringLiteral("Band"), asValue(band)})),
+              false);
     }
 
     QDBusConnection bus() const { return m_bus; }
@@ -204,8 +215,10 @@ private:
                 return;
             --*m_budget;
         }
-        const quint64 i = m_next++ * 7919;  // spreads the mix over every client
-        watch(m_bus.asyncCall(mixedCall(i, m_object, [this] { return m_made.isEmpty() ? QString() : m_made.takeLast(); })), true);
+        const quint64 i = m_next++ * 7919; // spreads the mix over every client
+        watch(m_bus.asyncCall(
+                  mixedCall(i, m_object, [this] { return m_made.isEmpty() ? QString() : m_made.takeLast(); })),
+              true);
     }
 
     void watch(const QDBusPendingCall &pending, bool continues)
@@ -241,7 +254,8 @@ private:
     QStringList m_made;
 };
 
-std::vector<std::unique_ptr<Client>> makeClients(const std::function<QDBusConnection(int)> &connect, int count, int inFlight, int pauseMs)
+std::vector<std::unique_ptr<Client>> makeClients(const std::function<QDBusConnection(int)> &connect, int count,
+                                                 int inFlight, int pauseMs)
 {
     std::vector<std::unique_ptr<Client>> clients;
     for (int k = 0; k < count; ++k) {
@@ -254,8 +268,7 @@ std::vector<std::unique_ptr<Client>> makeClients(const std::function<QDBusConnec
 
 // ---- the clients' process of the soak --------------------------------------------------
 
-class ChangeCounter : public QObject
-{
+class ChangeCounter : public QObject {
     Q_OBJECT
 public:
     quint64 count = 0;
@@ -265,8 +278,9 @@ public slots:
 
 int clientLoad(const QString &address, int count)
 {
-    std::vector<std::unique_ptr<Client>> clients = makeClients(
-        [&](int k) { return QDBusConnection::connectToBus(address, QStringLiteral("client%1").arg(k)); }, count, 1, 100);
+    std::vector<std::unique_ptr<Client>> clients =
+        makeClients([&](int k) { return QDBusConnection::connectToBus(address, QStringLiteral("client%1").arg(k)); },
+                    count, 1, 100);
     if (clients.empty()) {
         std::fprintf(stderr, "bench_soak: the clients could not attach\n");
         return 1;
@@ -275,7 +289,8 @@ int clientLoad(const QString &address, int count)
     ChangeCounter changes;
     for (int k = 1; k < std::min(count, 5); ++k)
         clients[std::size_t(k)]->bus().connect(kService, clients[std::size_t(k)]->object(), kProperties,
-                                               QStringLiteral("PropertiesChanged"), &changes, SLOT(changed(QDBusMessage)));
+                                               QStringLiteral("PropertiesChanged"), &changes,
+                                               SLOT(changed(QDBusMessage)));
     Client &radio = *clients.front();
     for (std::size_t k = 1; k < clients.size(); ++k)
         clients[k]->start(nullptr);
@@ -295,7 +310,8 @@ int clientLoad(const QString &address, int count)
                 last = client->lastError;
         }
         std::printf("calls %llu errors %llu changes-seen %llu %s\n", static_cast<unsigned long long>(calls),
-                    static_cast<unsigned long long>(errors), static_cast<unsigned long long>(changes.count), qUtf8Printable(last));
+                    static_cast<unsigned long long>(errors), static_cast<unsigned long long>(changes.count),
+                    qUtf8Printable(last));
         std::fflush(stdout);
         // One client lets go of everything it holds and takes new objects.
         clients[std::size_t(1 + minute++ % (count - 1))]->renew();
@@ -322,11 +338,12 @@ int monitorSoak(int minutes, int clientCount)
 
     QProcess board;
     board.setProcessChannelMode(QProcess::SeparateChannels);
-    board.start(QStringLiteral(TOVANA_BOARDSIM_PROGRAM), {QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--baud"), QStringLiteral("19200")});
-    if (!QTest::qWaitFor([&] { return board.canReadLine() || board.state() == QProcess::NotRunning; }, 10000)
-        || !board.readLine().startsWith("ready "))
+    board.start(QStringLiteral(TOVANA_BOARDSIM_PROGRAM),
+                {QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--baud"), QStringLiteral("19200")});
+    if (!QTest::qWaitFor([&] { return board.canReadLine() || board.state() == QProcess::NotRunning; }, 10000) ||
+        !board.readLine().startsWith("ready "))
         return fail("tovana-boardsim did not start");
-    qint64 boardLines = 0;  // relay and band switches the board reports
+    qint64 boardLines = 0; // relay and band switches the board reports
     QObject::connect(&board, &QProcess::readyReadStandardOutput, [&] {
         while (board.canReadLine()) {
             board.readLine();
@@ -338,11 +355,12 @@ int monitorSoak(int minutes, int clientCount)
     window.show();
     if (!QTest::qWaitFor([&] { return window.link()->client()->isConnected(); }, 10000))
         return fail("the window did not link to the server");
-    window.findChild<QPushButton *>(QStringLiteral("Command32"))->click();  // band following on
+    window.findChild<QPushButton *>(QStringLiteral("Command32"))->click(); // band following on
 
     QProcess clients;
     clients.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    clients.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--client-load"), bus.address(), QString::number(clientCount)});
+    clients.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--client-load"), bus.address(), QString::number(clientCount)});
     QString clientReport = QStringLiteral("calls 0 errors 0");
     quint64 clientErrors = 0;
     QObject::connect(&clients, &QProcess::readyReadStandardOutput, [&] {
@@ -361,7 +379,8 @@ int monitorSoak(int minutes, int clientCount)
         for (QWidget *widget : QApplication::topLevelWidgets())
             if (widget != &window && widget->isVisible() && widget->inherits("QMessageBox")) {
                 ++messageBoxes;
-                std::fprintf(stderr, "bench_soak: a message box: %s\n", qUtf8Printable(widget->property("text").toString()));
+                std::fprintf(stderr, "bench_soak: a message box: %s\n",
+                             qUtf8Printable(widget->property("text").toString()));
                 widget->close();
             }
     });
@@ -373,8 +392,10 @@ int monitorSoak(int minutes, int clientCount)
         qint64 pid;
         Usage first{}, last{}, atMinuteOne{};
     };
-    std::vector<Watched> watched{{"monitor", QCoreApplication::applicationPid()}, {"tethra", server},
-                                 {"tovana-boardsim", board.processId()}, {"clients", clients.processId()}};
+    std::vector<Watched> watched{{"monitor", QCoreApplication::applicationPid()},
+                                 {"tethra", server},
+                                 {"tovana-boardsim", board.processId()},
+                                 {"clients", clients.processId()}};
     for (Watched &w : watched)
         w.first = w.last = usageOf(w.pid);
     auto rchar = [&] {
@@ -386,8 +407,8 @@ int monitorSoak(int minutes, int clientCount)
         return 0LL;
     };
     qint64 readBefore = rchar();
-    std::printf("minute  %-26s %-26s %-26s %-26s  cycles/s  board switches  %s\n", "monitor RSS MiB / CPU %", "tethra", "tovana-boardsim",
-                "clients", "clients' calls");
+    std::printf("minute  %-26s %-26s %-26s %-26s  cycles/s  board switches  %s\n", "monitor RSS MiB / CPU %", "tethra",
+                "tovana-boardsim", "clients", "clients' calls");
     for (int minute = 1; minute <= minutes; ++minute) {
         runUntil([] { return false; }, 60000);
         std::printf("%6d ", minute);
@@ -399,15 +420,18 @@ int monitorSoak(int minutes, int clientCount)
                 w.atMinuteOne = now;
         }
         const qint64 readNow = rchar();
-        std::printf(" %8.1f  %14lld  %s\n", double(readNow - readBefore) / 8.0 / 60.0, static_cast<long long>(boardLines), qUtf8Printable(clientReport));
+        std::printf(" %8.1f  %14lld  %s\n", double(readNow - readBefore) / 8.0 / 60.0,
+                    static_cast<long long>(boardLines), qUtf8Printable(clientReport));
         std::fflush(stdout);
         readBefore = readNow;
     }
     std::printf("RSS growth after the first minute, over %d minutes:\n", minutes - 1);
     for (const Watched &w : watched)
-        std::printf("  %-16s %+8.3f MiB (%.2f -> %.2f)\n", w.name, w.last.rssMiB - w.atMinuteOne.rssMiB, w.atMinuteOne.rssMiB, w.last.rssMiB);
+        std::printf("  %-16s %+8.3f MiB (%.2f -> %.2f)\n", w.name, w.last.rssMiB - w.atMinuteOne.rssMiB,
+                    w.atMinuteOne.rssMiB, w.last.rssMiB);
     std::printf("errors: %llu in the clients' calls, %d message boxes, server %s, board %s\n",
-                static_cast<unsigned long long>(clientErrors), messageBoxes, serverPid(bus.connect(QStringLiteral("observer2"))) == server ? "the same process" : "GONE",
+                static_cast<unsigned long long>(clientErrors), messageBoxes,
+                serverPid(bus.connect(QStringLiteral("observer2"))) == server ? "the same process" : "GONE",
                 board.state() == QProcess::Running ? "running" : "GONE");
     clients.kill();
     clients.waitForFinished();
@@ -466,11 +490,12 @@ int serverCalls(quint64 total, int clientCount)
         if (!client->lastError.isEmpty())
             last = client->lastError;
     }
-    std::printf("%llu mixed calls from %d clients in %.1f s (%.0f /s); tethra RSS %.2f MiB at start, %.2f MiB peak, %.2f MiB at the end; "
+    std::printf("%llu mixed calls from %d clients in %.1f s (%.0f /s); tethra RSS %.2f MiB at start, %.2f MiB peak, "
+                "%.2f MiB at the end; "
                 "tethra CPU %.1f s; errors %llu %s\n",
                 static_cast<unsigned long long>(total), clientCount, double(clock.nsecsElapsed()) / 1e9,
-                double(total) / (double(clock.nsecsElapsed()) / 1e9), start.rssMiB, peak, end.rssMiB, end.cpuSeconds - start.cpuSeconds,
-                static_cast<unsigned long long>(errors), qUtf8Printable(last));
+                double(total) / (double(clock.nsecsElapsed()) / 1e9), start.rssMiB, peak, end.rssMiB,
+                end.cpuSeconds - start.cpuSeconds, static_cast<unsigned long long>(errors), qUtf8Printable(last));
     return errors == 0 ? 0 : 1;
 }
 

@@ -70,7 +70,7 @@ struct PendingCall::State {
             dbus_pending_call_unref(call);
             call = nullptr;
         }
-        std::shared_ptr<State> keep;  // the owner's list may hold the last reference
+        std::shared_ptr<State> keep; // the owner's list may hold the last reference
         if (owner) {
             auto &list = owner->m_pending;
             const auto it = std::find_if(list.begin(), list.end(), [this](const auto &s) { return s.get() == this; });
@@ -102,6 +102,11 @@ PendingCall::PendingCall() : m_state(std::make_shared<State>())
     m_state->finished = true;
     m_state->reply.errorName = QStringLiteral(DBUS_ERROR_FAILED);
     m_state->reply.errorMessage = QStringLiteral("no call was made");
+}
+
+bool PendingCall::isFinished() const
+{
+    return m_state->finished;
 }
 
 BusReply PendingCall::wait()
@@ -248,8 +253,8 @@ struct BusConnection::Callbacks {
             return DBUS_HANDLER_RESULT_HANDLED;
         }
         case DBUS_MESSAGE_TYPE_SIGNAL:
-            if (dbus_message_is_signal(message, DBUS_INTERFACE_DBUS, "NameOwnerChanged")
-                && qstrcmp(dbus_message_get_sender(message), DBUS_SERVICE_DBUS) == 0) {
+            if (dbus_message_is_signal(message, DBUS_INTERFACE_DBUS, "NameOwnerChanged") &&
+                qstrcmp(dbus_message_get_sender(message), DBUS_SERVICE_DBUS) == 0) {
                 const char *name = nullptr, *before = nullptr, *after = nullptr;
                 if (dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &before,
                                           DBUS_TYPE_STRING, &after, DBUS_TYPE_INVALID))
@@ -260,13 +265,13 @@ struct BusConnection::Callbacks {
                     emit self->disconnected();
                 }
             } else {
-                emit self->signalReceived({textOf(dbus_message_get_sender(message)), textOf(dbus_message_get_path(message)),
+                emit self->signalReceived({textOf(dbus_message_get_sender(message)),
+                                           textOf(dbus_message_get_path(message)),
                                            textOf(dbus_message_get_interface(message)),
                                            textOf(dbus_message_get_member(message)), readArguments(message)});
             }
             break;
-        default:
-            break;
+        default: break;
         }
         return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
     }
@@ -275,8 +280,8 @@ struct BusConnection::Callbacks {
 std::unique_ptr<BusConnection> BusConnection::toSessionBus(QString *why)
 {
     // As the bus that activated us names itself; a client's own session otherwise.
-    const bool started = qEnvironmentVariable("DBUS_STARTER_BUS_TYPE") == QLatin1String("session")
-                         && !qEnvironmentVariableIsEmpty("DBUS_STARTER_ADDRESS");
+    const bool started = qEnvironmentVariable("DBUS_STARTER_BUS_TYPE") == QLatin1String("session") &&
+                         !qEnvironmentVariableIsEmpty("DBUS_STARTER_ADDRESS");
     QString address = qEnvironmentVariable(started ? "DBUS_STARTER_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS");
     if (!address.isEmpty())
         return toAddress(address, why);
@@ -314,8 +319,8 @@ BusConnection::BusConnection(DBusConnection *connection) : m_connection(connecti
     // A lost bus is told by disconnected(); the process decides what to do.
     dbus_connection_set_exit_on_disconnect(m_connection, FALSE);
     dbus_connection_add_filter(m_connection, Callbacks::filter, this, nullptr);
-    dbus_connection_set_watch_functions(m_connection, Callbacks::addWatch, Callbacks::removeWatch, Callbacks::toggleWatch,
-                                        this, nullptr);
+    dbus_connection_set_watch_functions(m_connection, Callbacks::addWatch, Callbacks::removeWatch,
+                                        Callbacks::toggleWatch, this, nullptr);
     dbus_connection_set_timeout_functions(m_connection, Callbacks::addTimeout, Callbacks::removeTimeout,
                                           Callbacks::toggleTimeout, this, nullptr);
     dbus_connection_set_dispatch_status_function(m_connection, Callbacks::dispatchStatus, this, nullptr);
@@ -385,10 +390,11 @@ bool BusConnection::error(const BusCall &call, const QString &name, const QStrin
     return send(dbus_message_new_error(call.message.get(), name.toUtf8().constData(), toWire(text).constData()));
 }
 
-bool BusConnection::signal(const QString &path, const QString &interface, const QString &member, const QVariantList &arguments)
+bool BusConnection::signal(const QString &path, const QString &interface, const QString &member,
+                           const QVariantList &arguments)
 {
-    DBusMessage *message = dbus_message_new_signal(path.toUtf8().constData(), interface.toUtf8().constData(),
-                                                   member.toUtf8().constData());
+    DBusMessage *message =
+        dbus_message_new_signal(path.toUtf8().constData(), interface.toUtf8().constData(), member.toUtf8().constData());
     if (message && !appendArguments(message, arguments)) {
         dbus_message_unref(message);
         return false;
@@ -426,7 +432,8 @@ PendingCall BusConnection::call(const QString &service, const QString &path, con
     if (!pending) {
         state->finished = true;
         state->reply.errorName = QString::fromLatin1(written ? DBUS_ERROR_DISCONNECTED : DBUS_ERROR_INVALID_ARGS);
-        state->reply.errorMessage = written ? QStringLiteral("not connected to the bus") : QStringLiteral("the call could not be written");
+        state->reply.errorMessage =
+            written ? QStringLiteral("not connected to the bus") : QStringLiteral("the call could not be written");
         return PendingCall(state);
     }
     state->call = pending;

@@ -35,12 +35,12 @@ struct BusCall {
     QString signature;
     QVariantList arguments;
     bool wantsReply = true;
-    std::shared_ptr<DBusMessage> message;  // what the reply answers
+    std::shared_ptr<DBusMessage> message; // what the reply answers
 };
 
 // A signal that reached the connection.
 struct BusSignal {
-    QString sender;  // the unique name of the connection that sent it
+    QString sender; // the unique name of the connection that sent it
     QString path;
     QString interface;
     QString member;
@@ -49,17 +49,17 @@ struct BusSignal {
 
 // The answer to a call made on the connection.
 struct BusReply {
-    QString sender;  // the unique name of the connection that answered
+    QString sender; // the unique name of the connection that answered
     QVariantList arguments;
-    QString errorName;  // empty on success
+    QString errorName; // empty on success
     QString errorMessage;
     bool isError() const { return !errorName.isEmpty(); }
 };
 
-class PendingCall
-{
+class PendingCall {
 public:
     PendingCall();
+    bool isFinished() const;
     // Blocks until the answer is in; the event loop does not run meanwhile.
     BusReply wait();
     // Runs done once with the answer, from the event loop (also when the answer is in
@@ -73,8 +73,7 @@ private:
     std::shared_ptr<State> m_state;
 };
 
-class BusConnection : public QObject
-{
+class BusConnection : public QObject {
     Q_OBJECT
 public:
     // The session bus that started the process, or else the one the environment names;
@@ -90,7 +89,8 @@ public:
 
     bool reply(const BusCall &call, const QVariantList &arguments = {});
     bool error(const BusCall &call, const QString &name, const QString &message);
-    bool signal(const QString &path, const QString &interface, const QString &member, const QVariantList &arguments = {});
+    bool signal(const QString &path, const QString &interface, const QString &member,
+                const QVariantList &arguments = {});
     // timeoutMs -1: libdbus's default (25 s). A well-known name may be started by the bus
     // (activation); a unique name never is.
     PendingCall call(const QString &service, const QString &path, const QString &interface, const QString &member,
@@ -109,20 +109,20 @@ signals:
     void disconnected();
 
 private:
-    struct Callbacks;  // libdbus's hooks into the event loop and the message filter
+    struct Callbacks; // libdbus's hooks into the event loop and the message filter
     friend struct Callbacks;
     friend struct PendingCall::State;
 
     explicit BusConnection(DBusConnection *connection);
     bool send(DBusMessage *message);
-    DBusMessage *methodCall(const QString &service, const QString &path, const QString &interface, const QString &member,
-                            const QVariantList &arguments);
+    DBusMessage *methodCall(const QString &service, const QString &path, const QString &interface,
+                            const QString &member, const QVariantList &arguments);
     void scheduleDispatch();
     void dispatch();
 
     DBusConnection *m_connection;
     std::function<void(const BusCall &)> m_handler;
-    std::vector<std::shared_ptr<PendingCall::State>> m_pending;  // calls out, not answered yet
+    std::vector<std::shared_ptr<PendingCall::State>> m_pending; // calls out, not answered yet
     bool m_dispatchQueued = false;
     bool m_disconnected = false;
 };

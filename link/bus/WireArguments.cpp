@@ -17,7 +17,7 @@
 namespace tethra::dbus {
 namespace {
 
-template<typename Wire, typename Qt>
+template <typename Wire, typename Qt>
 QVariant basic(DBusMessageIter *it)
 {
     Wire value{};
@@ -88,8 +88,7 @@ QVariant readOne(DBusMessageIter *it)
         dbus_message_iter_recurse(it, &content);
         return QVariant::fromValue(QDBusVariant(readOne(&content)));
     }
-    case DBUS_TYPE_ARRAY:
-        return readArray(it);
+    case DBUS_TYPE_ARRAY: return readArray(it);
     case DBUS_TYPE_UNIX_FD: {
         // Reading one hands out a duplicate of the descriptor; nothing here uses it.
         int fd = -1;
@@ -98,8 +97,7 @@ QVariant readOne(DBusMessageIter *it)
             ::close(fd);
         return {};
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -130,7 +128,7 @@ QByteArray signatureOf(const QVariant &value)
     return {};
 }
 
-template<typename Wire>
+template <typename Wire>
 bool appendBasic(DBusMessageIter *it, int type, Wire value)
 {
     return dbus_message_iter_append_basic(it, type, &value);
@@ -144,7 +142,8 @@ bool appendText(DBusMessageIter *it, int type, const QByteArray &text)
 
 bool appendOne(DBusMessageIter *it, const QVariant &value);
 
-bool appendContainer(DBusMessageIter *it, int type, const char *signature, const std::function<bool(DBusMessageIter *)> &fill)
+bool appendContainer(DBusMessageIter *it, int type, const char *signature,
+                     const std::function<bool(DBusMessageIter *)> &fill)
 {
     DBusMessageIter sub;
     if (!dbus_message_iter_open_container(it, type, signature, &sub))
@@ -180,17 +179,17 @@ bool appendOne(DBusMessageIter *it, const QVariant &value)
         return appendContainer(it, DBUS_TYPE_ARRAY, "{sv}", [&](DBusMessageIter *entries) {
             const QVariantMap map = value.toMap();
             for (auto entry = map.cbegin(); entry != map.cend(); ++entry) {
-                const bool written = appendContainer(entries, DBUS_TYPE_DICT_ENTRY, nullptr, [&](DBusMessageIter *pair) {
-                    return appendText(pair, DBUS_TYPE_STRING, toWire(entry.key()))
-                           && appendOne(pair, QVariant::fromValue(QDBusVariant(entry.value())));
-                });
+                const bool written =
+                    appendContainer(entries, DBUS_TYPE_DICT_ENTRY, nullptr, [&](DBusMessageIter *pair) {
+                        return appendText(pair, DBUS_TYPE_STRING, toWire(entry.key())) &&
+                               appendOne(pair, QVariant::fromValue(QDBusVariant(entry.value())));
+                    });
                 if (!written)
                     return false;
             }
             return true;
         });
-    default:
-        break;
+    default: break;
     }
     if (value.metaType() == QMetaType::fromType<QDBusObjectPath>())
         return appendText(it, DBUS_TYPE_OBJECT_PATH, value.value<QDBusObjectPath>().path().toLatin1());
@@ -234,7 +233,8 @@ bool appendArguments(DBusMessage *message, const QVariantList &arguments)
 QString fromWire(const char *utf8)
 {
     // Qt's own fromUtf8() takes a leading U+FEFF for a byte-order mark and drops it.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
     return decoder(QByteArrayView(utf8));
 }
 
@@ -282,11 +282,12 @@ qsizetype wireLength(QStringView text)
             bytes += 1;
         } else if (unit < 0x800) {
             bytes += 2;
-        } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+                   QChar::isLowSurrogate(text[i + 1].unicode())) {
             bytes += 4;
             ++i;
         } else {
-            bytes += 3;  // the unit itself, or the U+FFFD that stands for a lone surrogate
+            bytes += 3; // the unit itself, or the U+FFFD that stands for a lone surrogate
         }
     }
     return bytes;

@@ -65,8 +65,8 @@ QString noSuchMember(const QString &typed, Kind kind)
     QString text = QStringLiteral("no %1 '%2'").arg(what, typed);
     const Kind other = kind == Kind::Property ? Kind::Method : Kind::Property;
     if (member(typed, other))
-        return text + QStringLiteral(" (%1 is a %2)").arg(typed, other == Kind::Property ? QStringLiteral("property")
-                                                                                           : QStringLiteral("command"));
+        return text + QStringLiteral(" (%1 is a %2)")
+                          .arg(typed, other == Kind::Property ? QStringLiteral("property") : QStringLiteral("command"));
     const QString near = nearestName(typed, kind);
     return near.isEmpty() ? text : text + QStringLiteral(" (did you mean %1?)").arg(near);
 }

@@ -61,12 +61,11 @@ QString plain(const QVariant &value)
     case QMetaType::Double: {
         const double d = value.toDouble();
         // Qt writes the negative zero as "0".
-        return d == 0 && std::signbit(d) ? QStringLiteral("-0") : QString::number(d, 'g', QLocale::FloatingPointShortest);
+        return d == 0 && std::signbit(d) ? QStringLiteral("-0")
+                                         : QString::number(d, 'g', QLocale::FloatingPointShortest);
     }
-    case QMetaType::QString:
-        return escaped(value.toString(), false);
-    default:
-        return value.toString();
+    case QMetaType::QString: return escaped(value.toString(), false);
+    default: return value.toString();
     }
 }
 
@@ -83,12 +82,9 @@ QString quotedPlain(const QVariant &value)
 QString json(const QVariant &value)
 {
     switch (value.metaType().id()) {
-    case QMetaType::Double:
-        return std::isfinite(value.toDouble()) ? plain(value) : QStringLiteral("null");
-    case QMetaType::QString:
-        return jsonString(value.toString());
-    default:
-        return value.isValid() ? plain(value) : QStringLiteral("null");
+    case QMetaType::Double: return std::isfinite(value.toDouble()) ? plain(value) : QStringLiteral("null");
+    case QMetaType::QString: return jsonString(value.toString());
+    default: return value.isValid() ? plain(value) : QStringLiteral("null");
     }
 }
 
@@ -110,8 +106,8 @@ void print(const QString &line)
 
 QString record(const QString &type, const Values &values, const QList<QPair<QString, QString>> &extra)
 {
-    QString line = QStringLiteral("{\"time\":%1,\"type\":%2").arg(jsonString(isoTime(QDateTime::currentDateTime())),
-                                                                  jsonString(type));
+    QString line = QStringLiteral("{\"time\":%1,\"type\":%2")
+                       .arg(jsonString(isoTime(QDateTime::currentDateTime())), jsonString(type));
     for (const auto &[key, text] : extra)
         line += QLatin1Char(',') + jsonString(key) + QLatin1Char(':') + text;
     QStringList members;
@@ -140,7 +136,8 @@ Parsed parse(const QString &text, Type type)
             return {QVariant(n), 0, {}};
         static const QRegularExpression integer(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
         if (integer.match(text).hasMatch())
-            return {std::nullopt, tethra::status::overflow, QStringLiteral("%1 does not fit a 32-bit integer").arg(text)};
+            return {std::nullopt, tethra::status::overflow,
+                    QStringLiteral("%1 does not fit a 32-bit integer").arg(text)};
         return {std::nullopt, tethra::status::typeMismatch, QStringLiteral("not '%1'").arg(text)};
     }
     case Type::Double: {
@@ -149,8 +146,7 @@ Parsed parse(const QString &text, Type type)
             return {QVariant(d), 0, {}};
         return {std::nullopt, tethra::status::typeMismatch, QStringLiteral("not '%1'").arg(text)};
     }
-    default:
-        return {QVariant(text), 0, {}};
+    default: return {QVariant(text), 0, {}};
     }
 }
 

@@ -50,7 +50,7 @@ QStringList exactArguments(int argc, const char *const *argv);
 
 struct Parsed {
     std::optional<QVariant> value;
-    std::int32_t status = 0;  // why not, as the link server would have answered
+    std::int32_t status = 0; // why not, as the link server would have answered
     QString why;
 };
 // An argument of the command line as a value of the given type.

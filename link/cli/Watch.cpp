@@ -32,8 +32,7 @@ QString assignments(const Values &values)
 
 } // namespace
 
-Watch::Watch(tethra::client::LinkClient &link, bool json, QObject *parent)
-    : QObject(parent), m_link(link), m_json(json)
+Watch::Watch(tethra::client::LinkClient &link, bool json, QObject *parent) : QObject(parent), m_link(link), m_json(json)
 {
     using tethra::client::LinkClient;
     connect(&m_link, &LinkClient::subscribed, this, &Watch::takeSnapshot);
@@ -104,7 +103,8 @@ void Watch::onEvent(const QString &name)
     if (m_json)
         print(record(QStringLiteral("event"), stored, {{QStringLiteral("event"), jsonString(name)}}));
     else
-        print(QStringLiteral("%1 %2 %3").arg(isoTime(QDateTime::currentDateTime()), name, assignments(stored)).trimmed());
+        print(
+            QStringLiteral("%1 %2 %3").arg(isoTime(QDateTime::currentDateTime()), name, assignments(stored)).trimmed());
 }
 
 } // namespace tethracli

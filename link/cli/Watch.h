@@ -18,8 +18,7 @@ class LinkClient;
 
 namespace tethracli {
 
-class Watch : public QObject
-{
+class Watch : public QObject {
     Q_OBJECT
 public:
     Watch(tethra::client::LinkClient &link, bool json, QObject *parent = nullptr);
@@ -32,7 +31,7 @@ private:
     tethra::client::LinkClient &m_link;
     bool m_json;
     bool m_ready = false;
-    quint64 m_snapshot = 0;  // bumped for every snapshot asked for; older answers are stale
+    quint64 m_snapshot = 0; // bumped for every snapshot asked for; older answers are stale
     QHash<QString, QVariant> m_values;
 };
 

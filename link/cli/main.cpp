@@ -29,28 +29,27 @@ using namespace tethracli;
 constexpr int kRefused = 1;
 constexpr int kCallTimeoutMs = 10000;
 
-const char synopsis[] =
-    "usage: tethra-cli [--json] get NAME\n"
-    "       tethra-cli [--json] dump\n"
-    "       tethra-cli [--json] watch\n"
-    "       tethra-cli set NAME VALUE\n"
-    "       tethra-cli call COMMAND [ARGUMENT...]\n"
-    "       tethra-cli list\n";
+const char synopsis[] = "usage: tethra-cli [--json] get NAME\n"
+                        "       tethra-cli [--json] dump\n"
+                        "       tethra-cli [--json] watch\n"
+                        "       tethra-cli set NAME VALUE\n"
+                        "       tethra-cli call COMMAND [ARGUMENT...]\n"
+                        "       tethra-cli list\n";
 
-const char verbsHelp[] =
-    "Verbs:\n"
-    "  get NAME             print the value of a property\n"
-    "  set NAME VALUE       write a property\n"
-    "  call COMMAND [ARG..] call a command (it stores its arguments and raises its event)\n"
-    "  dump                 print every property, texts quoted with JSON's escapes\n"
-    "  watch                print every change and every event as it happens\n"
-    "  list                 list the properties and the commands\n"
-    "With --json, get, dump and watch print one JSON object per line.\n"
-    "Options go before the verb. Exit status: 0 success, 1 the call was refused, 2 usage error.";
+const char verbsHelp[] = "Verbs:\n"
+                         "  get NAME             print the value of a property\n"
+                         "  set NAME VALUE       write a property\n"
+                         "  call COMMAND [ARG..] call a command (it stores its arguments and raises its event)\n"
+                         "  dump                 print every property, texts quoted with JSON's escapes\n"
+                         "  watch                print every change and every event as it happens\n"
+                         "  list                 list the properties and the commands\n"
+                         "With --json, get, dump and watch print one JSON object per line.\n"
+                         "Options go before the verb. Exit status: 0 success, 1 the call was refused, 2 usage error.";
 
 QString code(std::int32_t status)
 {
-    return QStringLiteral("0x") + QString::number(static_cast<std::uint32_t>(status), 16).toUpper().rightJustified(8, QLatin1Char('0'));
+    return QStringLiteral("0x") +
+           QString::number(static_cast<std::uint32_t>(status), 16).toUpper().rightJustified(8, QLatin1Char('0'));
 }
 
 void say(const QString &line)
@@ -72,7 +71,7 @@ int refused(const QString &what, const Reply &reply)
     QString tag = reply.errorName;
     if (reply.status) {
         tag = code(std::int32_t(*reply.status));
-        reason = reason.mid(11);  // past "0x800A0006 "
+        reason = reason.mid(11); // past "0x800A0006 "
     }
     say(QStringLiteral("%1: %2 [%3]").arg(what, reason, tag));
     return kRefused;
@@ -80,8 +79,8 @@ int refused(const QString &what, const Reply &reply)
 
 int usage(const QString &message)
 {
-    std::fprintf(stderr, "tethra-cli: %s\n%sTry 'tethra-cli --help' for more information.\n", message.toUtf8().constData(),
-                 synopsis);
+    std::fprintf(stderr, "tethra-cli: %s\n%sTry 'tethra-cli --help' for more information.\n",
+                 message.toUtf8().constData(), synopsis);
     return cli::kUsageError;
 }
 
@@ -152,7 +151,8 @@ std::optional<int> prepare(const QString &verb, const QStringList &args, bool js
             return refused(noSuchMember(name, Kind::Property), tethra::status::unknownName);
         const Parsed value = parse(args.value(1), property->type);
         if (!value.value)
-            return refused(QStringLiteral("%1 takes a %2, %3").arg(name, typeName(property->type), value.why), value.status);
+            return refused(QStringLiteral("%1 takes a %2, %3").arg(name, typeName(property->type), value.why),
+                           value.status);
         job.run = [name, v = *value.value](LinkClient &link, std::function<void(int)> done) {
             link.write(name, v, nullptr, [name, done](const Reply &reply) {
                 done(reply.ok() ? 0 : refused(QStringLiteral("cannot set %1").arg(name), reply));
@@ -170,12 +170,13 @@ std::optional<int> prepare(const QString &verb, const QStringList &args, bool js
             QStringList names;
             for (const auto &a : command->arguments)
                 names << latin1(a.name);
-            return refused(QStringLiteral("%1 takes %2 argument(s)%3, not %4")
-                               .arg(name)
-                               .arg(names.size())
-                               .arg(names.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(names.join(QLatin1Char(' '))))
-                               .arg(given.size()),
-                           tethra::status::badParamCount);
+            return refused(
+                QStringLiteral("%1 takes %2 argument(s)%3, not %4")
+                    .arg(name)
+                    .arg(names.size())
+                    .arg(names.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(names.join(QLatin1Char(' '))))
+                    .arg(given.size()),
+                tethra::status::badParamCount);
         }
         QVariantList values;
         for (qsizetype i = 0; i < given.size(); ++i) {
@@ -227,12 +228,14 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(TOVANA_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Reads, writes, calls and watches the link server's shared object.\n\n")
-                                     + QLatin1String(verbsHelp));
+    parser.setApplicationDescription(
+        QStringLiteral("Reads, writes, calls and watches the link server's shared object.\n\n") +
+        QLatin1String(verbsHelp));
     // Options go before the verb, so negative numbers after it stay arguments.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     cli::addStandardOptions(parser);
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("One JSON object per line (get, dump, watch)."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("One JSON object per line (get, dump, watch)."));
     parser.addOption(json);
     parser.addPositionalArgument(QStringLiteral("verb"), QStringLiteral("get, set, call, dump, watch or list"),
                                  QStringLiteral("VERB [ARGUMENT...]"));

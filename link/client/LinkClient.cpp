@@ -50,7 +50,8 @@ Reply replyOf(const BusReply &answer)
     Reply reply;
     if (!answer.isError()) {
         const QVariant first = answer.arguments.value(0);
-        reply.value = first.metaType() == QMetaType::fromType<QDBusVariant>() ? first.value<QDBusVariant>().variant() : first;
+        reply.value =
+            first.metaType() == QMetaType::fromType<QDBusVariant>() ? first.value<QDBusVariant>().variant() : first;
         return reply;
     }
     reply.errorName = answer.errorName;
@@ -63,8 +64,8 @@ Reply replyOf(const BusReply &answer)
 // The call went to a server that is no longer on the bus.
 bool serverGone(const Reply &reply)
 {
-    return reply.errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
-           || reply.errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+    return reply.errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+           reply.errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
 }
 
 QString signalRule(const QString &sender, const QString &path, const QString &interface, const QString &member,
@@ -95,18 +96,20 @@ QString leavingRule(const QString &server)
 
 } // namespace
 
-LinkClient::LinkClient(const QString &busAddress, QObject *parent)
-    : QObject(parent), m_backoffMs(kFirstBackoffMs)
+LinkClient::LinkClient(const QString &busAddress, QObject *parent) : QObject(parent), m_backoffMs(kFirstBackoffMs)
 {
-    m_bus = busAddress.isEmpty() ? BusConnection::toSessionBus(&m_busError) : BusConnection::toAddress(busAddress, &m_busError);
+    m_bus = busAddress.isEmpty() ? BusConnection::toSessionBus(&m_busError)
+                                 : BusConnection::toAddress(busAddress, &m_busError);
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &LinkClient::connectToServer);
     if (!m_bus)
         return;
     connect(m_bus.get(), &BusConnection::signalReceived, this, &LinkClient::onSignal);
-    connect(m_bus.get(), &BusConnection::nameOwnerChanged, this,
-            [this](const QString &name, const QString &, const QString &newOwner) { onNameOwnerChanged(name, newOwner); });
-    connect(m_bus.get(), &BusConnection::disconnected, this, [this] { lose(QStringLiteral("the connection to the bus was lost")); });
+    connect(
+        m_bus.get(), &BusConnection::nameOwnerChanged, this,
+        [this](const QString &name, const QString &, const QString &newOwner) { onNameOwnerChanged(name, newOwner); });
+    connect(m_bus.get(), &BusConnection::disconnected, this,
+            [this] { lose(QStringLiteral("the connection to the bus was lost")); });
 }
 
 LinkClient::~LinkClient()
@@ -167,7 +170,8 @@ void LinkClient::connectToServer()
     const QString noBus = busError();
     if (!noBus.isEmpty()) {
         // Told later, as any other failure is, so the caller's own step runs on first.
-        QMetaObject::invokeMethod(this, [this, attempt, noBus] { fail(attempt, noBus); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, attempt, noBus] { fail(attempt, noBus); }, Qt::QueuedConnection);
         return;
     }
     createConnector(attempt, kStoppingRetries);
@@ -175,7 +179,9 @@ void LinkClient::connectToServer()
 
 void LinkClient::createConnector(quint64 attempt, int retries)
 {
-    m_bus->call(kService, kFactoryPath, kFactoryInterface, QStringLiteral("CreateObject"), {kConnectorClsid}, m_connectTimeoutMs)
+    m_bus
+        ->call(kService, kFactoryPath, kFactoryInterface, QStringLiteral("CreateObject"), {kConnectorClsid},
+               m_connectTimeoutMs)
         .then(this, [this, attempt, retries](const BusReply &reply) { onConnectorCreated(reply, attempt, retries); });
 }
 
@@ -194,8 +200,9 @@ void LinkClient::onConnectorCreated(const BusReply &reply, quint64 attempt, int 
         return;
     }
     // Reading the connector's Varnex is what makes this client a holder of the object.
-    m_bus->call(fresh.server, fresh.connector, kProperties, QStringLiteral("Get"), {kConnectorInterface, QStringLiteral("Varnex")},
-                m_connectTimeoutMs)
+    m_bus
+        ->call(fresh.server, fresh.connector, kProperties, QStringLiteral("Get"),
+               {kConnectorInterface, QStringLiteral("Varnex")}, m_connectTimeoutMs)
         .then(this, [this, attempt, fresh](const BusReply &read) { onObjectRead(read, attempt, fresh); });
 }
 
@@ -210,7 +217,8 @@ void LinkClient::onObjectRead(const BusReply &reply, quint64 attempt, const Held
     }
     if (reply.isError() || obtained.object.isEmpty() || obtained.object == u"/") {
         release(obtained);
-        fail(attempt, reply.isError() ? reply.errorMessage : QStringLiteral("the connector handed out no shared object"));
+        fail(attempt,
+             reply.isError() ? reply.errorMessage : QStringLiteral("the connector handed out no shared object"));
         return;
     }
     Held previous = m_held;
@@ -356,8 +364,8 @@ void LinkClient::onSignal(const BusSignal &signal)
     }
 }
 
-void LinkClient::send(const QString &path, const QString &interface, const QString &member, const QVariantList &arguments,
-                      const QObject *context, Done done)
+void LinkClient::send(const QString &path, const QString &interface, const QString &member,
+                      const QVariantList &arguments, const QObject *context, Done done)
 {
     if (!context)
         context = this;
@@ -401,8 +409,8 @@ void LinkClient::readAll(const QObject *context, Done done)
 
 void LinkClient::write(const QString &field, const QVariant &value, const QObject *context, Done done)
 {
-    send(m_held.object, kProperties, QStringLiteral("Set"), {kVarnexInterface, field, QVariant::fromValue(QDBusVariant(value))},
-         context, std::move(done));
+    send(m_held.object, kProperties, QStringLiteral("Set"),
+         {kVarnexInterface, field, QVariant::fromValue(QDBusVariant(value))}, context, std::move(done));
 }
 
 void LinkClient::call(const QString &command, const QVariantList &arguments, const QObject *context, Done done)

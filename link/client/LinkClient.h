@@ -35,7 +35,7 @@ namespace tethra::dbus {
 class BusConnection;
 struct BusReply;
 struct BusSignal;
-}
+} // namespace tethra::dbus
 
 namespace tethra::client {
 
@@ -45,14 +45,13 @@ struct Reply {
     QVariant value;
     // Empty on success; else the server's message, the bus's, or why nothing was sent.
     QString error;
-    QString errorName;              // the D-Bus error name, when there was one
-    std::optional<quint32> status;  // the link status, when the server refused the call
+    QString errorName;             // the D-Bus error name, when there was one
+    std::optional<quint32> status; // the link status, when the server refused the call
     bool timedOut = false;
     bool ok() const { return error.isEmpty(); }
 };
 
-class LinkClient : public QObject
-{
+class LinkClient : public QObject {
     Q_OBJECT
 public:
     using Done = std::function<void(const Reply &)>;
@@ -115,7 +114,7 @@ signals:
 
 private:
     struct Held {
-        QString server;     // unique bus name of the server process that handed them out
+        QString server; // unique bus name of the server process that handed them out
         QString connector;
         QString object;
     };
@@ -138,16 +137,16 @@ private:
     void onNameOwnerChanged(const QString &name, const QString &newOwner);
 
     std::unique_ptr<dbus::BusConnection> m_bus;
-    QString m_busError;     // why m_bus could not be made
+    QString m_busError; // why m_bus could not be made
     Held m_held;
-    quint64 m_attempt = 0;  // bumped by each connectToServer(); older replies are stale
+    quint64 m_attempt = 0; // bumped by each connectToServer(); older replies are stale
     bool m_connecting = false;
     int m_callTimeoutMs = kDefaultCallTimeoutMs;
     int m_connectTimeoutMs = kDefaultConnectTimeoutMs;
     bool m_reconnect = false;
     int m_backoffMs;
     QTimer m_retry;
-    QString m_watchedServer;  // the server whose leaving the bus tells this client of
+    QString m_watchedServer; // the server whose leaving the bus tells this client of
     bool m_watchEvents = false;
     QStringList m_events;
     bool m_watchChanges = false;

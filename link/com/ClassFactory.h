@@ -10,13 +10,12 @@
 
 namespace tethra::com {
 
-class ClassFactory final : public IClassFactory
-{
+class ClassFactory final : public IClassFactory {
 public:
     explicit ClassFactory(basTethra &module) : m_module(module) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // static lifetime: lives in WinMain
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; } // static lifetime: lives in WinMain
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID riid, void **object) override;
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;

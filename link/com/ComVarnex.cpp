@@ -177,7 +177,8 @@ HRESULT ComVarnex::readString(std::string_view field, BSTR *value)
     if (FAILED(hr))
         return hr;
     const auto &textValue = std::get<std::u16string>(stored);
-    *value = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(textValue.data()), static_cast<UINT>(textValue.size()));
+    *value =
+        SysAllocStringLen(reinterpret_cast<const OLECHAR *>(textValue.data()), static_cast<UINT>(textValue.size()));
     return *value ? S_OK : E_OUTOFMEMORY;
 }
 

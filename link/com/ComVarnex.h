@@ -17,8 +17,7 @@
 
 namespace tethra::com {
 
-class ComVarnex final : public _Varnex, public IConnectionPointContainer
-{
+class ComVarnex final : public _Varnex, public IConnectionPointContainer {
 public:
     // The COM object of this core object, made on first use; returned with a reference.
     static ComVarnex *forObject(const std::shared_ptr<Varnex> &varnex);
@@ -40,6 +39,8 @@ public:
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint **point) override;
 
     // _Varnex: unused slots, then every field and command of the catalogue.
+    // One line per member, as the interface lists them; the macros confuse the formatter.
+    // clang-format off
 #define UNUSED(offset) HRESULT STDMETHODCALLTYPE Unused##offset() override { return E_NOTIMPL; }
 #include "UnusedSlots.def"
 #undef UNUSED
@@ -137,5 +138,6 @@ private:
     std::shared_ptr<Varnex> m_varnex;
     std::vector<std::unique_ptr<ConnectionPoint>> m_points; // the event identifiers, then IPropertyNotifySink
 };
+// clang-format on
 
 } // namespace tethra::com

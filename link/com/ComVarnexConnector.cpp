@@ -30,8 +30,7 @@ HRESULT ComVarnexConnector::create(basTethra &module, ComVarnexConnector **out)
     return S_OK;
 }
 
-ComVarnexConnector::ComVarnexConnector(std::unique_ptr<VarnexConnector> connector)
-    : m_connector(std::move(connector))
+ComVarnexConnector::ComVarnexConnector(std::unique_ptr<VarnexConnector> connector) : m_connector(std::move(connector))
 {
     lifetime::hold();
 }

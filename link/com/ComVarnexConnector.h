@@ -13,8 +13,7 @@
 
 namespace tethra::com {
 
-class ComVarnexConnector final : public _VarnexConnector
-{
+class ComVarnexConnector final : public _VarnexConnector {
 public:
     // A new connector with one reference, or the creation's failure (overflow).
     static HRESULT create(basTethra &module, ComVarnexConnector **out);

@@ -8,8 +8,7 @@ using Microsoft::WRL::ComPtr;
 
 // A connected sink as the core sees it. Shared, so that a sink which disconnects itself
 // while its event is being delivered stays alive until that delivery returns.
-class ConnectionPoint::DispatchSink : public EventSink, public std::enable_shared_from_this<DispatchSink>
-{
+class ConnectionPoint::DispatchSink : public EventSink, public std::enable_shared_from_this<DispatchSink> {
 public:
     explicit DispatchSink(ComPtr<IDispatch> target) : m_target(std::move(target)) {}
 
@@ -18,8 +17,8 @@ public:
         const auto keep = shared_from_this();
         const ComPtr<IDispatch> target = m_target;
         DISPPARAMS none{};
-        return target->Invoke(event.dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr,
-                              nullptr, nullptr);
+        return target->Invoke(event.dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr,
+                              nullptr);
     }
 
 private:
@@ -27,8 +26,7 @@ private:
 };
 
 // A connected IPropertyNotifySink: told of changes, deaf to events.
-class ConnectionPoint::PropertyNotifySink : public EventSink, public std::enable_shared_from_this<PropertyNotifySink>
-{
+class ConnectionPoint::PropertyNotifySink : public EventSink, public std::enable_shared_from_this<PropertyNotifySink> {
 public:
     explicit PropertyNotifySink(ComPtr<IPropertyNotifySink> target) : m_target(std::move(target)) {}
 
@@ -47,9 +45,10 @@ private:
 };
 
 ConnectionPoint::ConnectionPoint(IConnectionPointContainer &container, Varnex &varnex, const IID &iid)
-    : m_container(container), m_varnex(varnex), m_iid(iid)
-{
-}
+    : m_container(container)
+    , m_varnex(varnex)
+    , m_iid(iid)
+{}
 
 ConnectionPoint::~ConnectionPoint()
 {

@@ -19,8 +19,7 @@
 
 namespace tethra::com {
 
-class ConnectionPoint : public IConnectionPoint
-{
+class ConnectionPoint : public IConnectionPoint {
 public:
     ConnectionPoint(IConnectionPointContainer &container, Varnex &varnex, const IID &iid);
     ~ConnectionPoint();

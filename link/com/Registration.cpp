@@ -25,8 +25,8 @@ const wchar_t progId[] = L"Tethra.VarnexConnector";
 HKEY classesRoot(Scope scope, HKEY *opened)
 {
     const HKEY root = scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    const LSTATUS status = RegCreateKeyExW(root, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                           opened, nullptr);
+    const LSTATUS status =
+        RegCreateKeyExW(root, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, opened, nullptr);
     return status == ERROR_SUCCESS ? *opened : nullptr;
 }
 
@@ -91,15 +91,23 @@ HRESULT registerServer(Scope scope)
     const std::wstring server(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
 
     HRESULT hr = setValue(classes, key, nullptr, L"Tethra.VarnexConnector");
-    if (SUCCEEDED(hr)) hr = setValue(classes, key + L"\\LocalServer32", nullptr, L"\"" + server + L"\"");
-    if (SUCCEEDED(hr)) hr = setValue(classes, key + L"\\ProgID", nullptr, progId);
-    if (SUCCEEDED(hr)) hr = setValue(classes, key + L"\\TypeLib", nullptr, wideText(library.guid));
-    if (SUCCEEDED(hr)) hr = setValue(classes, key + L"\\VERSION", nullptr, hexVersion(library.majorVersion, library.minorVersion));
-    if (SUCCEEDED(hr)) hr = setValue(classes, progId, nullptr, L"Tethra.VarnexConnector");
-    if (SUCCEEDED(hr)) hr = setValue(classes, std::wstring(progId) + L"\\Clsid", nullptr, clsid);
+    if (SUCCEEDED(hr))
+        hr = setValue(classes, key + L"\\LocalServer32", nullptr, L"\"" + server + L"\"");
+    if (SUCCEEDED(hr))
+        hr = setValue(classes, key + L"\\ProgID", nullptr, progId);
+    if (SUCCEEDED(hr))
+        hr = setValue(classes, key + L"\\TypeLib", nullptr, wideText(library.guid));
+    if (SUCCEEDED(hr))
+        hr = setValue(classes, key + L"\\VERSION", nullptr, hexVersion(library.majorVersion, library.minorVersion));
+    if (SUCCEEDED(hr))
+        hr = setValue(classes, progId, nullptr, L"Tethra.VarnexConnector");
+    if (SUCCEEDED(hr))
+        hr = setValue(classes, std::wstring(progId) + L"\\Clsid", nullptr, clsid);
     RegCloseKey(classes);
-    if (SUCCEEDED(hr)) hr = registerLibrary(TETHRA_TYPELIB_PUBLISHED, scope);
-    if (SUCCEEDED(hr)) hr = registerLibrary(TETHRA_TYPELIB_EARLIER, scope);
+    if (SUCCEEDED(hr))
+        hr = registerLibrary(TETHRA_TYPELIB_PUBLISHED, scope);
+    if (SUCCEEDED(hr))
+        hr = registerLibrary(TETHRA_TYPELIB_EARLIER, scope);
     return hr;
 }
 

@@ -36,9 +36,9 @@ ITypeLib *library(int resource, HRESULT *result)
 
 ITypeInfo *interfaceInfo(REFIID iid)
 {
-    static std::map<GUID, ComPtr<ITypeInfo>, decltype([](const GUID &a, const GUID &b) {
-                        return memcmp(&a, &b, sizeof a) < 0;
-                    })> cache;
+    static std::map<GUID, ComPtr<ITypeInfo>,
+                    decltype([](const GUID &a, const GUID &b) { return memcmp(&a, &b, sizeof a) < 0; })>
+        cache;
     auto &entry = cache[iid];
     if (entry)
         return entry.Get();

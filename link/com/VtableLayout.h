@@ -17,9 +17,9 @@ namespace tethra::com {
 enum class Access { Method, Let, Get, Unused };
 
 struct Slot {
-    int offset;                       // byte offset in the 32-bit function table
+    int offset; // byte offset in the 32-bit function table
     Access access;
-    const catalogue::Member *member;  // null for an unused slot
+    const catalogue::Member *member; // null for an unused slot
 };
 
 inline constexpr int firstMemberOffset = 28;

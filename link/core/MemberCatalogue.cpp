@@ -16,9 +16,8 @@ constexpr Member property(std::string_view name, std::uint32_t dispid, Type type
     return {name, Kind::Property, dispid, type, textWidth, let, get, 0, {}, {}, help};
 }
 
-constexpr Member method(std::string_view name, std::uint32_t dispid, int offset,
-                        std::span<const Argument> arguments, std::string_view event,
-                        std::string_view help)
+constexpr Member method(std::string_view name, std::uint32_t dispid, int offset, std::span<const Argument> arguments,
+                        std::string_view event, std::string_view help)
 {
     return {name, Kind::Method, dispid, Type::Long, 0, 0, 0, offset, arguments, event, help};
 }
@@ -28,15 +27,15 @@ constexpr Argument longArg(std::string_view name, std::string_view field, std::s
     return {name, Type::Long, enumName, false, field};
 }
 
-constexpr Argument setDataArgs[] = {longArg("l1", "NewlData1"), longArg("l2", "NewlData2"),
+constexpr Argument setDataArgs[] = {longArg("l1", "NewlData1"),
+                                    longArg("l2", "NewlData2"),
                                     {"d", Type::Double, {}, false, "NewdData"},
                                     {"s", Type::String, {}, false, "NewsData"}};
 constexpr Argument setScrivoWindowArgs[] = {longArg("State", "NewScrivoWindow", "tetWindowState")};
 constexpr Argument setBandArgs[] = {longArg("Band", "NewBand")};
 constexpr Argument setStepOpFreqArgs[] = {longArg("Direction", "NewStepOpFreq", "tetStepOpFreq")};
 constexpr Argument setTXFreqArgs[] = {{"MhzFreq", Type::Double, {}, false, "NewTXFreq"}};
-constexpr Argument setRPTArgs[] = {longArg("KhzShift", "NewRPTOffset"),
-                                   longArg("Direction", "NewRPT", "tetRPT")};
+constexpr Argument setRPTArgs[] = {longArg("KhzShift", "NewRPTOffset"), longArg("Direction", "NewRPT", "tetRPT")};
 constexpr Argument setTunerArgs[] = {longArg("State", "NewTuner", "tetTuner")};
 constexpr Argument setPTTArgs[] = {longArg("PTT", "NewPTT", "tetPTT")};
 constexpr Argument setClarifierArgs[] = {{"KhzOffset", Type::Double, {}, false, "NewClarOffset"},
@@ -95,7 +94,8 @@ constexpr Member varnexTable[] = {
     property("RPTOffset", 0x680300B8, Type::Long, 752, 756, "Current Repeater Offset (Khz)"),
     property("NewRPT", 0x680300B7, Type::Long, 760, 764, "New Repeater state \r\n-1 = down\r\n0 = simplex\r\n1 = up"),
     property("RPT", 0x680300B6, Type::Long, 768, 772, "Current Repeater shift\r\n-1 = down\r\n0 = simplex\r\n1 = up"),
-    method("SetTuner", 0x600300D2, 776, setTunerArgs, "RaiseTuner", "Set new Tuner state\r\n0 = OFF\r\n1 = ON\r\n2 = Start"),
+    method("SetTuner", 0x600300D2, 776, setTunerArgs, "RaiseTuner",
+           "Set new Tuner state\r\n0 = OFF\r\n1 = ON\r\n2 = Start"),
     property("NewTuner", 0x680300B5, Type::Long, 780, 784, "New Tuner state\r\n0 = OFF\r\n1 = ON\r\n2 = Start"),
     property("Tuner", 0x680300B4, Type::Long, 788, 792, "Current Tuner state\r\n0 = OFF\r\n1 = ON\r\n2 = Tuning"),
     method("SetPTT", 0x600300D3, 796, setPTTArgs, "RaisePTT", "Set new PTT state\r\n0 = RX\r\n1 = TX"),
@@ -110,23 +110,27 @@ constexpr Member varnexTable[] = {
     property("NewClarOffset", 0x680300AD, Type::Double, 852, 856, "New Clarifier Offset value (Khz)"),
     property("ClarOffset", 0x680300AC, Type::Double, 860, 864, "Clarifier Offset value (Khz)"),
     property("NewStep", 0x680300AB, Type::Long, 868, 872, "New Step for Up/Down command (KHz)"),
-    method("UpDown", 0x600300D5, 876, upDownArgs, "RaiseUpDown", "Step current display (Khz)\r\n+ Khz = Up\r\n- Khz = Down"),
+    method("UpDown", 0x600300D5, 876, upDownArgs, "RaiseUpDown",
+           "Step current display (Khz)\r\n+ Khz = Up\r\n- Khz = Down"),
     method("SetDial", 0x600300D6, 880, setDialArgs, "RaiseDial", "Set Lock/Unlock dial\r\n0 = Unlocked\r\n1 = Locked"),
     property("NewLockedDial", 0x680300AA, Type::Long, 884, 888, "New Dial Locked state\r\n0 = Unlocked\r\n1 = Locked"),
     property("LockedDial", 0x680300A9, Type::Long, 892, 896, "Dial Lock value\r\n0 = Unlocked\r\n1 = Locked"),
-    method("SetMemory", 0x600300D7, 900, setMemoryArgs, "RaiseMemory", "Set new Memory Channel (number depending on model)"),
+    method("SetMemory", 0x600300D7, 900, setMemoryArgs, "RaiseMemory",
+           "Set new Memory Channel (number depending on model)"),
     property("NewMemory", 0x680300A8, Type::Long, 904, 908, "New memory channel to select"),
     property("Memory", 0x680300A7, Type::Long, 912, 916, "Memory Channel in use (range depending on model)"),
     method("SetOK", 0x600300D8, 920, {}, "OK", "Send OK event to Scrivo"),
-    property("NewWindowState", 0x680300A6, Type::Long, 924, 928,
-             "New Window State for Varnak\r\n0 = normal\r\n1 = minimized\r\n2 = maximized\r\n3 = last value (except 1)"),
+    property(
+        "NewWindowState", 0x680300A6, Type::Long, 924, 928,
+        "New Window State for Varnak\r\n0 = normal\r\n1 = minimized\r\n2 = maximized\r\n3 = last value (except 1)"),
     property("NewAutoMode", 0x680300A5, Type::Long, 932, 936,
              "New Auto Mode state (0:LSB 1:USB 2:CWW 3:CWN 4:AMW 5:AMN 6:FMW 7:FMN 8:FSKU 9:FSKL 10:PKTL 11:PKTFM)"),
     property("AutoMode", 0x680300A4, Type::Long, 940, 944, "AutoMode state\r\n0 = OFF\r\n1 = ON"),
     method("SetWindowState", 0x600300D9, 948, setWindowStateArgs, "RaiseWindowState",
            "Set Varnak WindowState\r\n0 = reduced\r\n1 = minimized\r\n2 = maximized\r\n3 = last value (except 1)"),
     method("Refresh", 0x600300DA, 952, {}, "RaiseRefresh", "Refreshs all properties and send OK event."),
-    method("SetAutoMode", 0x600300DB, 956, setAutoModeArgs, "RaiseAutoMode", "Set new Auto mode state\r\n0 = OFF\r\n1 = ON"),
+    method("SetAutoMode", 0x600300DB, 956, setAutoModeArgs, "RaiseAutoMode",
+           "Set new Auto mode state\r\n0 = OFF\r\n1 = ON"),
     method("SetScrivo", 0x600300DC, 960, setScrivoArgs, "RaiseScrivo", "Set Scrivo indicator\r\n0 = OFF\r\n1 = ON"),
     property("Scrivo", 0x680300A3, Type::Long, 964, 968,
              "Scrivo 5 status\r\n0 = not running with Varnak\r\n1 = running with Varnak"),
@@ -137,17 +141,21 @@ constexpr Member varnexTable[] = {
     method("SetAeqB", 0x600300DE, 1000, {}, "RaiseAeqB", "Set opposite VFO = VFO in use"),
     method("SetSpot", 0x600300DF, 1004, setSpotArgs, "RaiseSpot",
            "Set new Spot\r\nFrequency (Mhz)\r\nCallsign (String)\r\nComment (String)"),
-    method("SetSplit", 0x600300E0, 1008, setSplitArgs, "RaiseSplit", "Set new Split condition\r\n0 = Split OFF\r\n1 = Split ON"),
+    method("SetSplit", 0x600300E0, 1008, setSplitArgs, "RaiseSplit",
+           "Set new Split condition\r\n0 = Split OFF\r\n1 = Split ON"),
     method("SetVFO", 0x600300E1, 1012, setVFOArgs, "RaiseVFO",
-           "Set new VFO condition\r\n0 = VFO A\r\n1 = VFO B\r\n2 = Memory channel\r\n(the Memory channel number has to to be send via SetMemory)"),
+           "Set new VFO condition\r\n0 = VFO A\r\n1 = VFO B\r\n2 = Memory channel\r\n(the Memory channel number has to "
+           "to be send via SetMemory)"),
     method("SetComment", 0x600300E2, 1016, setCommentArgs, "RaiseComment", "Set new Comment"),
     method("SetCallSign", 0x600300E3, 1020, setCallSignArgs, "RaiseCallSign", "Set new Callsign"),
-    method("SetFilter", 0x600300E4, 1024, setFilterArgs, "RaiseFilter", "Set new Filter  (0:2400 1:2000 2:500 3:250 4:6000)"),
+    method("SetFilter", 0x600300E4, 1024, setFilterArgs, "RaiseFilter",
+           "Set new Filter  (0:2400 1:2000 2:500 3:250 4:6000)"),
     method("SetMode", 0x600300E5, 1028, setModeArgs, "RaiseMode",
            "Set new Mode (0:LSB 1:USB 2:CWW 3:CWN 4:AMW 5:AMN 6:FMW 7:FMN 8:FSKU 9:FSKL 10:PKTL 11:PKTFM)"),
     method("SetFreq", 0x600300E6, 1032, setFreqArgs, "RaiseFreq", "Set new Frequency (Mhz)"),
     property("NewSplit", 0x6803009F, Type::Long, 1036, 1040, "New split condition (0:OFF 1:ON) "),
-    property("NewVFO", 0x6803009E, Type::Long, 1044, 1048, "New VFO condition to select\r\n0 = A \r\n1 = B\r\n2 = Memory"),
+    property("NewVFO", 0x6803009E, Type::Long, 1044, 1048,
+             "New VFO condition to select\r\n0 = A \r\n1 = B\r\n2 = Memory"),
     property("NewComment", 0x6803009D, Type::String, 1052, 1056, "New comment - String * 30", 30),
     property("NewCallSign", 0x6803009C, Type::String, 1060, 1064, "New callsign - String * 12", 12),
     property("NewFilter", 0x6803009B, Type::Long, 1068, 1072, "New Filter (0:2400 1:2000 2:500 3:250 4:6000)"),
@@ -155,7 +163,8 @@ constexpr Member varnexTable[] = {
              "New mode (0:LSB 1:USB 2:CWW 3:CWN 4:AMW 5:AMN 6:FMW 7:FMN 8:FSKU 9:FSKL 10:PKTL 11:PKTFM)"),
     property("NewFreq", 0x68030099, Type::Double, 1084, 1088, "New frequency (Mhz)"),
     property("Split", 0x68030098, Type::Long, 1092, 1096, "Current Split condition\r\n0 = Split OFF\r\n1 = Split ON"),
-    property("VFO", 0x68030097, Type::Long, 1100, 1104, "Current VFO condition\r\n0 = A\r\n1 = B\r\n2 = Memory Operation"),
+    property("VFO", 0x68030097, Type::Long, 1100, 1104,
+             "Current VFO condition\r\n0 = A\r\n1 = B\r\n2 = Memory Operation"),
     property("Comment", 0x68030096, Type::String, 1108, 1112, "Current comment - String * 30", 30),
     property("CallSign", 0x68030095, Type::String, 1116, 1120, "Current callsign - String * 12", 12),
     property("Filter", 0x68030094, Type::Long, 1124, 1128, "Current Filter (0:2400 1:2000 2:500 3:250 4:6000)"),
@@ -177,39 +186,64 @@ constexpr Member connectorTable[] = {
 };
 
 constexpr std::string_view fieldTable[] = {
-    "Freq", "Mode", "Filter", "CallSign", "Comment", "VFO", "Split", "CAT", "SMeter", "TXFreq",
-    "Scrivo", "AutoMode", "Memory", "LockedDial", "ClarOffset", "RXClar", "TXClar", "PTT", "Tuner",
-    "RPT", "RPTOffset", "StepOpFreq", "Band", "ScrivoWindow", "lData1", "lData2", "sData", "dData",
-    "Dual", "NewRXClar", "NewPTT", "NewTXClar", "NewClarOffset", "NewLockedDial", "NewTuner",
-    "NewWindowState", "NewMemory", "NewRPT", "NewRPTOffset", "NewTXFreq", "NewStepOpFreq", "NewBand",
-    "NewlData1", "NewlData2", "NewScrivoWindow", "NewsData", "NewFreq", "NewMode", "NewFilter",
-    "NewCallSign", "NewComment", "NewVFO", "NewSplit", "NewdData", "NewStep", "NewAutoMode",
-    "NewMonitoring", "NewDual", "Transceiver",
+    "Freq",      "Mode",        "Filter",          "CallSign",      "Comment",       "VFO",
+    "Split",     "CAT",         "SMeter",          "TXFreq",        "Scrivo",        "AutoMode",
+    "Memory",    "LockedDial",  "ClarOffset",      "RXClar",        "TXClar",        "PTT",
+    "Tuner",     "RPT",         "RPTOffset",       "StepOpFreq",    "Band",          "ScrivoWindow",
+    "lData1",    "lData2",      "sData",           "dData",         "Dual",          "NewRXClar",
+    "NewPTT",    "NewTXClar",   "NewClarOffset",   "NewLockedDial", "NewTuner",      "NewWindowState",
+    "NewMemory", "NewRPT",      "NewRPTOffset",    "NewTXFreq",     "NewStepOpFreq", "NewBand",
+    "NewlData1", "NewlData2",   "NewScrivoWindow", "NewsData",      "NewFreq",       "NewMode",
+    "NewFilter", "NewCallSign", "NewComment",      "NewVFO",        "NewSplit",      "NewdData",
+    "NewStep",   "NewAutoMode", "NewMonitoring",   "NewDual",       "Transceiver",
 };
 
 constexpr Event eventTable[] = {
-    {1, "RaiseData"},         {2, "RaiseCallSign"},  {3, "RaiseComment"},      {4, "RaiseVFO"},
-    {5, "RaiseSplit"},        {6, "RaiseSpot"},      {7, "RaiseAeqB"},         {8, "RaiseTXFreq"},
-    {9, "RaiseStepOpFreq"},   {10, "RaiseResetSMeter"}, {11, "RaiseBand"},     {12, "RaiseUpdated"},
-    {13, "RaiseScrivoWindow"}, {14, "RaiseRPT"},     {15, "RaiseTuner"},       {16, "RaisePTT"},
-    {17, "RaiseClarifier"},   {18, "RaiseDial"},     {19, "RaiseUpDown"},      {20, "RaiseMemory"},
-    {21, "RaiseAutoMode"},    {22, "RaiseScrivo"},   {23, "RaiseRefresh"},     {24, "RaiseWindowState"},
-    {25, "OK"},               {26, "RaiseVFOM"},     {27, "RaiseFreq"},        {28, "RaiseMode"},
-    {29, "RaiseFilter"},      {30, "RaiseMonitoring"}, {31, "RaiseDual"},
+    {1, "RaiseData"},
+    {2, "RaiseCallSign"},
+    {3, "RaiseComment"},
+    {4, "RaiseVFO"},
+    {5, "RaiseSplit"},
+    {6, "RaiseSpot"},
+    {7, "RaiseAeqB"},
+    {8, "RaiseTXFreq"},
+    {9, "RaiseStepOpFreq"},
+    {10, "RaiseResetSMeter"},
+    {11, "RaiseBand"},
+    {12, "RaiseUpdated"},
+    {13, "RaiseScrivoWindow"},
+    {14, "RaiseRPT"},
+    {15, "RaiseTuner"},
+    {16, "RaisePTT"},
+    {17, "RaiseClarifier"},
+    {18, "RaiseDial"},
+    {19, "RaiseUpDown"},
+    {20, "RaiseMemory"},
+    {21, "RaiseAutoMode"},
+    {22, "RaiseScrivo"},
+    {23, "RaiseRefresh"},
+    {24, "RaiseWindowState"},
+    {25, "OK"},
+    {26, "RaiseVFOM"},
+    {27, "RaiseFreq"},
+    {28, "RaiseMode"},
+    {29, "RaiseFilter"},
+    {30, "RaiseMonitoring"},
+    {31, "RaiseDual"},
 };
 
-constexpr EnumMember tetModeMembers[] = {{"tetLSB", 0}, {"tetUSB", 1}, {"tetCWW", 2}, {"tetCWN", 3},
-                                         {"tetAMW", 4}, {"tetAMN", 5}, {"tetFMW", 6}, {"tetFMN", 7},
+constexpr EnumMember tetModeMembers[] = {{"tetLSB", 0},  {"tetUSB", 1},  {"tetCWW", 2},   {"tetCWN", 3},
+                                         {"tetAMW", 4},  {"tetAMN", 5},  {"tetFMW", 6},   {"tetFMN", 7},
                                          {"tetFSKL", 8}, {"tetFSKU", 9}, {"tetPKTL", 10}, {"tetPKTFM", 11}};
-constexpr EnumMember tetFilterMembers[] = {{"tetHz2400", 0}, {"tetHz2000", 1}, {"tetHz500", 2},
-                                           {"tetHz250", 3}, {"tetHz6000", 4}};
+constexpr EnumMember tetFilterMembers[] = {
+    {"tetHz2400", 0}, {"tetHz2000", 1}, {"tetHz500", 2}, {"tetHz250", 3}, {"tetHz6000", 4}};
 constexpr EnumMember tetSplitMembers[] = {{"tetSplitOn", 1}, {"tetSplitOff", 0}};
 constexpr EnumMember tetVFOMembers[] = {{"tetVFOA", 0}, {"tetVFOB", 1}, {"tetMemory", 2}};
 constexpr EnumMember tetCATMembers[] = {{"tetCATOff", 0}, {"trtCATOn", 1}, {"tetCATLoop", 2}};
 constexpr EnumMember tetAutoModeMembers[] = {{"tetAutoModeOff", 0}, {"tetAutoModeOn", 1}};
 constexpr EnumMember tetScrivoMembers[] = {{"tetScrivoOff", 0}, {"tetScrivoOn", 1}};
-constexpr EnumMember tetWindowStateMembers[] = {{"tetNormal", 0}, {"tetMaximized", 2},
-                                                {"tetMinimized", 1}, {"tetLastValue", 3}};
+constexpr EnumMember tetWindowStateMembers[] = {
+    {"tetNormal", 0}, {"tetMaximized", 2}, {"tetMinimized", 1}, {"tetLastValue", 3}};
 constexpr EnumMember tetRXClarMembers[] = {{"tetRXClarOff", 0}, {"tetRXClarOn", 1}};
 constexpr EnumMember tetTXClarMembers[] = {{"tetTXClarOff", 0}, {"tetTXClarOn", 1}};
 constexpr EnumMember tetTunerMembers[] = {{"tetTunerOff", 0}, {"tetTunerOn", 1}, {"tetTunerTuning", 2}};
@@ -245,7 +279,10 @@ constexpr Alias aliasTable[] = {
 };
 
 constexpr std::string_view varnexIdTable[] = {
-    varnexInterfaceId, aliasTable[0].guid, aliasTable[1].guid, aliasTable[2].guid,
+    varnexInterfaceId,
+    aliasTable[0].guid,
+    aliasTable[1].guid,
+    aliasTable[2].guid,
 };
 
 constexpr std::string_view eventIdTable[] = {
@@ -267,18 +304,54 @@ const Row *findByName(std::span<const Row> rows, std::string_view name)
 
 } // namespace
 
-std::span<const Member> varnexMembers() { return varnexTable; }
-std::span<const Member> connectorMembers() { return connectorTable; }
-std::span<const std::string_view> fieldOrder() { return fieldTable; }
-std::span<const Event> events() { return eventTable; }
-std::span<const Enumeration> enumerations() { return enumTable; }
-std::span<const Alias> varnexAliases() { return aliasTable; }
-std::span<const std::string_view> varnexInterfaceIds() { return varnexIdTable; }
-std::span<const std::string_view> eventInterfaceIds() { return eventIdTable; }
-const TypeLibrary &typeLibrary() { return library; }
+std::span<const Member> varnexMembers()
+{
+    return varnexTable;
+}
+std::span<const Member> connectorMembers()
+{
+    return connectorTable;
+}
+std::span<const std::string_view> fieldOrder()
+{
+    return fieldTable;
+}
+std::span<const Event> events()
+{
+    return eventTable;
+}
+std::span<const Enumeration> enumerations()
+{
+    return enumTable;
+}
+std::span<const Alias> varnexAliases()
+{
+    return aliasTable;
+}
+std::span<const std::string_view> varnexInterfaceIds()
+{
+    return varnexIdTable;
+}
+std::span<const std::string_view> eventInterfaceIds()
+{
+    return eventIdTable;
+}
+const TypeLibrary &typeLibrary()
+{
+    return library;
+}
 
-const Member *findVarnexMember(std::string_view name) { return findByName(varnexMembers(), name); }
-const Event *findEvent(std::string_view name) { return findByName(events(), name); }
-const Enumeration *findEnumeration(std::string_view name) { return findByName(enumerations(), name); }
+const Member *findVarnexMember(std::string_view name)
+{
+    return findByName(varnexMembers(), name);
+}
+const Event *findEvent(std::string_view name)
+{
+    return findByName(events(), name);
+}
+const Enumeration *findEnumeration(std::string_view name)
+{
+    return findByName(enumerations(), name);
+}
 
 } // namespace tethra::catalogue

@@ -23,7 +23,7 @@ struct Argument {
     Type type;
     std::string_view enumName; // empty unless the argument is declared with an enumeration
     bool byReference;
-    std::string_view field;    // the request field the command stores this argument into
+    std::string_view field; // the request field the command stores this argument into
 };
 
 struct Event {

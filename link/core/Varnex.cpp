@@ -109,8 +109,8 @@ bool Varnex::store(std::size_t field, const Value &value)
 {
     const auto *member = catalogue::findVarnexMember(catalogue::fieldOrder()[field]);
     Value stored = member->textWidth > 0
-        ? Value(fixedWidth(std::get<std::u16string>(value), static_cast<std::size_t>(member->textWidth)))
-        : value;
+                       ? Value(fixedWidth(std::get<std::u16string>(value), static_cast<std::size_t>(member->textWidth)))
+                       : value;
     if (same(stored, m_fields[field]))
         return false;
     m_fields[field] = std::move(stored);
@@ -152,7 +152,8 @@ std::uint32_t Varnex::connect(EventSink *sink)
 
 bool Varnex::disconnect(std::uint32_t cookie)
 {
-    auto it = std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const Connection &c) { return c.cookie == cookie; });
+    auto it =
+        std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const Connection &c) { return c.cookie == cookie; });
     if (it == m_sinks.end())
         return false;
     m_sinks.erase(it);

@@ -28,8 +28,7 @@ class Varnex;
 // Long, Double or String (UTF-16, as an automation string).
 using Value = std::variant<std::int32_t, double, std::u16string>;
 
-class EventSink
-{
+class EventSink {
 public:
     virtual ~EventSink() = default;
     // Returns 0, or the failure status of this delivery.
@@ -43,8 +42,7 @@ public:
     }
 };
 
-class Varnex : public std::enable_shared_from_this<Varnex>
-{
+class Varnex : public std::enable_shared_from_this<Varnex> {
 public:
     Varnex(); // Class_Initialize: the defaults of a new object
 
@@ -60,6 +58,7 @@ public:
     // Sinks are not owned. The cookie (never 0) disconnects the sink again.
     std::uint32_t connect(EventSink *sink);
     bool disconnect(std::uint32_t cookie);
+    std::size_t sinkCount() const { return m_sinks.size(); }
 
 private:
     struct Connection {

@@ -12,8 +12,7 @@
 
 namespace tethra {
 
-class VarnexConnector
-{
+class VarnexConnector {
 public:
     // Class_Initialize. On failure returns the status and leaves out empty.
     static std::int32_t create(basTethra &module, std::unique_ptr<VarnexConnector> &out);

@@ -14,8 +14,7 @@
 
 namespace tethra {
 
-class basTethra
-{
+class basTethra {
 public:
     // A connector's creation: ensures the shared object, then counts the connector.
     // status::overflow beyond 32767 connectors; the count stays, a new object stays stored.

@@ -22,10 +22,8 @@ bool isInteger(const QVariant &v)
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
+    case QMetaType::ULongLong: return true;
+    default: return false;
     }
 }
 
@@ -33,7 +31,8 @@ bool isInteger(const QVariant &v)
 
 std::int32_t fromDBus(const QVariant &raw, catalogue::Type type, Value &out)
 {
-    const QVariant in = raw.metaType() == QMetaType::fromType<QDBusVariant>() ? raw.value<QDBusVariant>().variant() : raw;
+    const QVariant in =
+        raw.metaType() == QMetaType::fromType<QDBusVariant>() ? raw.value<QDBusVariant>().variant() : raw;
     switch (type) {
     case catalogue::Type::Long: {
         if (!isInteger(in))
@@ -67,8 +66,7 @@ std::int32_t fromDBus(const QVariant &raw, catalogue::Type type, Value &out)
             return status::outOfStringSpace;
         out = in.toString().toStdU16String();
         return status::ok;
-    case catalogue::Type::Object:
-        break;
+    case catalogue::Type::Object: break;
     }
     return status::typeMismatch;
 }

@@ -54,9 +54,8 @@ QString memberAnnotations(const Member &m, const char *indent)
         offsets = QStringLiteral("get %1").arg(m.getOffset);
     else
         offsets = QStringLiteral("let %1, get %2").arg(m.letOffset).arg(m.getOffset);
-    return annotation("org.tethra.DispId", hex(m.dispid), indent)
-           + annotation("org.tethra.VtableOffset", offsets, indent)
-           + annotation("org.tethra.HelpString", m.help, indent);
+    return annotation("org.tethra.DispId", hex(m.dispid), indent) +
+           annotation("org.tethra.VtableOffset", offsets, indent) + annotation("org.tethra.HelpString", m.help, indent);
 }
 
 QString memberXml(const Member &m)
@@ -111,8 +110,10 @@ QString enumerationAnnotations()
         QStringList members;
         for (const EnumMember &m : e.members)
             members << QStringLiteral("%1=%2").arg(QLatin1String(m.name.data(), qsizetype(m.name.size()))).arg(m.value);
-        const QString name = QStringLiteral("org.tethra.Enumeration.") + QLatin1String(e.name.data(), qsizetype(e.name.size()));
-        const QString value = QLatin1String(e.guid.data(), qsizetype(e.guid.size())) + QLatin1Char(' ') + members.join(QLatin1Char(' '));
+        const QString name =
+            QStringLiteral("org.tethra.Enumeration.") + QLatin1String(e.name.data(), qsizetype(e.name.size()));
+        const QString value =
+            QLatin1String(e.guid.data(), qsizetype(e.guid.size())) + QLatin1Char(' ') + members.join(QLatin1Char(' '));
         xml += QStringLiteral("    <annotation name=\"%1\" value=\"%2\"/>\n").arg(name, value);
     }
     return xml;
@@ -126,9 +127,11 @@ QString standardInterfaces()
         "  </interface>\n"
         "  <interface name=\"org.freedesktop.DBus.Properties\">\n"
         "    <method name=\"Get\"><arg name=\"interface_name\" type=\"s\" direction=\"in\"/>"
-        "<arg name=\"property_name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" direction=\"out\"/></method>\n"
+        "<arg name=\"property_name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" "
+        "direction=\"out\"/></method>\n"
         "    <method name=\"Set\"><arg name=\"interface_name\" type=\"s\" direction=\"in\"/>"
-        "<arg name=\"property_name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" direction=\"in\"/></method>\n"
+        "<arg name=\"property_name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" "
+        "direction=\"in\"/></method>\n"
         "    <method name=\"GetAll\"><arg name=\"interface_name\" type=\"s\" direction=\"in\"/>"
         "<arg name=\"values\" type=\"a{sv}\" direction=\"out\"/></method>\n"
         "    <signal name=\"PropertiesChanged\"><arg name=\"interface_name\" type=\"s\"/>"
@@ -138,9 +141,8 @@ QString standardInterfaces()
 
 QString document(const QString &body, const QStringList &children = {})
 {
-    QString xml = QStringLiteral(
-        "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
-        " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n");
+    QString xml = QStringLiteral("<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
+                                 " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n");
     xml += body;
     for (const QString &child : children)
         xml += QStringLiteral("  <node name=\"%1\"/>\n").arg(child);
@@ -151,21 +153,21 @@ QString document(const QString &body, const QStringList &children = {})
 
 QString factoryXml(const QStringList &children)
 {
-    return document(standardInterfaces()
-                        + QStringLiteral("  <interface name=\"%1\">\n"
-                                         "    <method name=\"CreateObject\">\n"
-                                         "      <arg name=\"clsid\" type=\"s\" direction=\"in\"/>\n"
-                                         "      <arg name=\"object\" type=\"o\" direction=\"out\"/>\n"
-                                         "    </method>\n"
-                                         "  </interface>\n")
-                              .arg(QLatin1String(factoryInterface)),
+    return document(standardInterfaces() + QStringLiteral("  <interface name=\"%1\">\n"
+                                                          "    <method name=\"CreateObject\">\n"
+                                                          "      <arg name=\"clsid\" type=\"s\" direction=\"in\"/>\n"
+                                                          "      <arg name=\"object\" type=\"o\" direction=\"out\"/>\n"
+                                                          "    </method>\n"
+                                                          "  </interface>\n")
+                                               .arg(QLatin1String(factoryInterface)),
                     children);
 }
 
 QString connectorXml()
 {
     static const QString xml = [] {
-        QString body = standardInterfaces() + QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(connectorInterface));
+        QString body =
+            standardInterfaces() + QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(connectorInterface));
         body += annotation("org.tethra.InterfaceId", connectorInterfaceId, "    ");
         body += annotation("org.tethra.ClassId", connectorClassId, "    ");
         // A connector hands out the same object for as long as it lives.
@@ -182,18 +184,24 @@ QString varnexXml()
 {
     static const QString xml = [] {
         const TypeLibrary &lib = typeLibrary();
-        QString body = standardInterfaces() + QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(varnexInterface));
+        QString body =
+            standardInterfaces() + QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(varnexInterface));
         body += annotation("org.tethra.InterfaceId", varnexInterfaceIds()[0], "    ");
         body += annotation("org.tethra.EarlierInterfaceIds", joined(varnexInterfaceIds().subspan(1)), "    ");
         body += annotation("org.freedesktop.DBus.Property.EmitsChangedSignal", std::string_view("true"), "    ");
         for (const Alias &alias : varnexAliases())
-            body += annotation("org.tethra.Alias", QString::fromLatin1(alias.name.data(), qsizetype(alias.name.size())) + QLatin1Char(' ')
-                                                       + QString::fromLatin1(alias.guid.data(), qsizetype(alias.guid.size())), "    ");
+            body += annotation("org.tethra.Alias",
+                               QString::fromLatin1(alias.name.data(), qsizetype(alias.name.size())) + QLatin1Char(' ') +
+                                   QString::fromLatin1(alias.guid.data(), qsizetype(alias.guid.size())),
+                               "    ");
         body += annotation("org.tethra.ClassId", varnexClassId, "    ");
         body += annotation("org.tethra.TypeLibrary",
-                           QStringLiteral("%1 %2 %3.%4").arg(QLatin1String(lib.name.data(), qsizetype(lib.name.size())),
-                                                             QLatin1String(lib.guid.data(), qsizetype(lib.guid.size())))
-                               .arg(lib.majorVersion).arg(lib.minorVersion), "    ");
+                           QStringLiteral("%1 %2 %3.%4")
+                               .arg(QLatin1String(lib.name.data(), qsizetype(lib.name.size())),
+                                    QLatin1String(lib.guid.data(), qsizetype(lib.guid.size())))
+                               .arg(lib.majorVersion)
+                               .arg(lib.minorVersion),
+                           "    ");
         body += annotation("org.tethra.TypeLibraryHelpString", lib.help, "    ");
         body += enumerationAnnotations();
         for (const Member &m : varnexMembers())
@@ -204,9 +212,10 @@ QString varnexXml()
         body += annotation("org.tethra.InterfaceId", eventInterfaceIds()[0], "    ");
         body += annotation("org.tethra.EarlierInterfaceIds", joined(eventInterfaceIds().subspan(1)), "    ");
         for (const Event &e : events())
-            body += QStringLiteral("    <signal name=\"%1\">\n").arg(QLatin1String(e.name.data(), qsizetype(e.name.size())))
-                    + annotation("org.tethra.DispId", QString::number(e.dispid), "      ")
-                    + QLatin1String("    </signal>\n");
+            body += QStringLiteral("    <signal name=\"%1\">\n")
+                        .arg(QLatin1String(e.name.data(), qsizetype(e.name.size()))) +
+                    annotation("org.tethra.DispId", QString::number(e.dispid), "      ") +
+                    QLatin1String("    </signal>\n");
         body += QLatin1String("  </interface>\n");
         return document(body);
     }();

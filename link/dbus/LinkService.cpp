@@ -29,12 +29,14 @@ constexpr qsizetype maxDetail = 256;
 
 Answer failure(std::int32_t code, const QString &detail = {})
 {
-    QString text = QStringLiteral("0x") + QString::number(static_cast<std::uint32_t>(code), 16).toUpper().rightJustified(8, QLatin1Char('0'))
-                   + QLatin1Char(' ');
+    QString text = QStringLiteral("0x") +
+                   QString::number(static_cast<std::uint32_t>(code), 16).toUpper().rightJustified(8, QLatin1Char('0')) +
+                   QLatin1Char(' ');
     const std::string_view description = status::text(code);
     text += QString::fromLatin1(description.data(), qsizetype(description.size()));
     if (!detail.isEmpty())
-        text += QStringLiteral(": ") + (detail.size() > maxDetail ? detail.left(maxDetail) + QStringLiteral("...") : detail);
+        text += QStringLiteral(": ") +
+                (detail.size() > maxDetail ? detail.left(maxDetail) + QStringLiteral("...") : detail);
     return {{}, text, QLatin1String(errorName)};
 }
 
@@ -42,19 +44,21 @@ Answer failure(std::int32_t code, const QString &detail = {})
 Answer refusedValue(std::int32_t code, const QString &name)
 {
     if (code == status::outOfStringSpace)
-        return failure(code, QStringLiteral("%1 takes a text of at most %2 bytes as UTF-8").arg(name).arg(kMaxTextBytes));
+        return failure(code,
+                       QStringLiteral("%1 takes a text of at most %2 bytes as UTF-8").arg(name).arg(kMaxTextBytes));
     return failure(code, name);
 }
 
 bool is(const BusCall &call, const QString &interface, const char *member, const char *signature)
 {
-    return call.interface == interface && call.member == QLatin1String(member) && call.signature == QLatin1String(signature);
+    return call.interface == interface && call.member == QLatin1String(member) &&
+           call.signature == QLatin1String(signature);
 }
 
 bool isIntrospect(const BusCall &call)
 {
-    return (call.interface.isEmpty() || call.interface == introspectableInterface) && call.member == QLatin1String("Introspect")
-           && call.signature.isEmpty();
+    return (call.interface.isEmpty() || call.interface == introspectableInterface) &&
+           call.member == QLatin1String("Introspect") && call.signature.isEmpty();
 }
 
 bool isOwnInterface(const BusCall &call, const char *interface)
@@ -82,9 +86,9 @@ QString latin1(std::string_view text)
 } // namespace
 
 LinkService::LinkService(BusConnection &bus, int startGraceMs, int lingerMs, QObject *parent)
-    : QObject(parent),
-      m_bus(bus),
-      m_lingerMs(lingerMs)
+    : QObject(parent)
+    , m_bus(bus)
+    , m_lingerMs(lingerMs)
 {
     m_bus.setCallHandler([this](const BusCall &call) { handleCall(call); });
     connect(&m_bus, &BusConnection::nameOwnerChanged, this, &LinkService::nameOwnerChanged);
@@ -179,7 +183,9 @@ LinkService::Answer LinkService::dispatch(const BusCall &call)
     if (const int id = idUnder(path, root + QLatin1String("/Varnex")))
         return callObject(call, id);
     if (path != root && !path.startsWith(root + QLatin1Char('/')))
-        return {{}, QStringLiteral("No such object path '%1'").arg(path), QStringLiteral("org.freedesktop.DBus.Error.UnknownObject")};
+        return {{},
+                QStringLiteral("No such object path '%1'").arg(path),
+                QStringLiteral("org.freedesktop.DBus.Error.UnknownObject")};
     return failure(status::objectNotConnected, path);
 }
 
@@ -224,8 +230,8 @@ LinkService::Answer LinkService::callConnector(const BusCall &call, std::map<int
         dropConnector(it);
         return answer();
     }
-    const bool ourInterface = call.arguments.value(0).toString().isEmpty()
-                              || call.arguments.value(0).toString() == QLatin1String(connectorInterface);
+    const bool ourInterface = call.arguments.value(0).toString().isEmpty() ||
+                              call.arguments.value(0).toString() == QLatin1String(connectorInterface);
     if (is(call, propertiesInterface, "Get", "ss")) {
         if (!ourInterface || call.arguments.at(1).toString() != QLatin1String("Varnex"))
             return failure(status::unknownName, call.arguments.at(1).toString());
@@ -388,7 +394,8 @@ bool LinkService::watchClient(const QString &client, QString *why)
     // The client may have left before the rule was in place; the bus answers this after it
     // has the rule, so one of the two always tells us.
     m_bus.callBus(QStringLiteral("NameHasOwner"), {client}).then(this, [this, client](const BusReply &reply) {
-        if (!reply.isError() && reply.arguments.value(0).metaType().id() == QMetaType::Bool && !reply.arguments.at(0).toBool())
+        if (!reply.isError() && reply.arguments.value(0).metaType().id() == QMetaType::Bool &&
+            !reply.arguments.at(0).toBool())
             clientLeft(client);
     });
     return true;

@@ -28,8 +28,7 @@ namespace tethra::dbus {
 
 class SignalSink;
 
-class LinkService : public QObject
-{
+class LinkService : public QObject {
     Q_OBJECT
 public:
     // What one bus client may hold at once, so that no client can take every connector
@@ -98,8 +97,8 @@ private:
     void updateIdleTimer();
 
     BusConnection &m_bus;
-    PendingCall m_watch;            // the AddMatch of the rule that tells of clients leaving
-    QSet<QString> m_watched;        // clients that hold or held something
+    PendingCall m_watch;     // the AddMatch of the rule that tells of clients leaving
+    QSet<QString> m_watched; // clients that hold or held something
     QHash<QString, int> m_connectorsOf;
     QTimer m_idleTimer;
     int m_lingerMs;

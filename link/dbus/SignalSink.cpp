@@ -11,10 +11,7 @@
 
 namespace tethra::dbus {
 
-SignalSink::SignalSink(BusConnection &bus, QString path)
-    : m_bus(bus), m_path(std::move(path))
-{
-}
+SignalSink::SignalSink(BusConnection &bus, QString path) : m_bus(bus), m_path(std::move(path)) {}
 
 void SignalSink::changed(const Varnex &object, std::span<const std::string_view> fields)
 {

@@ -18,8 +18,7 @@ namespace tethra::dbus {
 
 class BusConnection;
 
-class SignalSink : public EventSink
-{
+class SignalSink : public EventSink {
 public:
     SignalSink(BusConnection &bus, QString path);
 

@@ -33,13 +33,14 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tethra"));
     // The version as the executable's version resource gives it.
-    QCoreApplication::setApplicationVersion(QStringLiteral(TETHRA_VERSION " (\"" TETHRA_VERSION_TEXT "\")\n"
-                                                           "EXE Active X\nThis component allows a link from Varnak to Scrivo 5."));
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral(TETHRA_VERSION " (\"" TETHRA_VERSION_TEXT "\")\n"
+                                      "EXE Active X\nThis component allows a link from Varnak to Scrivo 5."));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "The link server: one shared link state object on the session bus for every client.\n"
-        "The bus starts it on a client's first call; it ends when no client holds anything."));
+    parser.setApplicationDescription(
+        QStringLiteral("The link server: one shared link state object on the session bus for every client.\n"
+                       "The bus starts it on a client's first call; it ends when no client holds anything."));
     cli::addStandardOptions(parser);
     const QCommandLineOption stay(QStringLiteral("stay"),
                                   QStringLiteral("Keep running, and keep the state, while no client holds anything."));
@@ -59,7 +60,8 @@ int main(int argc, char **argv)
     // The bus going away (a private bus torn down, a session ending, or the bus dropping the
     // server) ends the server too, and the values with it: said where the journal keeps it.
     QObject::connect(bus.get(), &BusConnection::disconnected, &app, [] {
-        QCoreApplication::exit(fail(QStringLiteral("lost the connection to the session bus; the shared object's values are gone")));
+        QCoreApplication::exit(
+            fail(QStringLiteral("lost the connection to the session bus; the shared object's values are gone")));
     });
 
     // The name is asked for without blocking: a bus that dies while the server starts would

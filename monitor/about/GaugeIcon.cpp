@@ -7,8 +7,7 @@
 
 namespace {
 
-struct Band
-{
+struct Band {
     int startDegrees; // counter-clockwise from three o'clock
     int spanDegrees;
     QColor colour;

@@ -22,12 +22,10 @@ QString dwordText(const char *data, quint32 length)
 
 } // namespace
 
-bool GetKeyValue(Registry &registry, quint32 KeyRoot, const QString &KeyName,
-                 const QString &SubKeyRef, QString &KeyVal)
+bool GetKeyValue(Registry &registry, quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef, QString &KeyVal)
 {
     Registry::Handle key = 0;
-    if (registry.openKey(KeyRoot, KeyName.toLocal8Bit(), Registry::ReadAccess, key)
-        != Registry::NoError) {
+    if (registry.openKey(KeyRoot, KeyName.toLocal8Bit(), Registry::ReadAccess, key) != Registry::NoError) {
         KeyVal.clear();
         return false;
     }
@@ -35,8 +33,7 @@ bool GetKeyValue(Registry &registry, quint32 KeyRoot, const QString &KeyName,
     std::array<char, BufferSize> buffer{};
     quint32 type = 0;
     quint32 length = 0;
-    if (registry.queryValue(key, SubKeyRef.toLocal8Bit(), type, buffer, length)
-        != Registry::NoError) {
+    if (registry.queryValue(key, SubKeyRef.toLocal8Bit(), type, buffer, length) != Registry::NoError) {
         KeyVal.clear();
         registry.closeKey(key);
         return false;

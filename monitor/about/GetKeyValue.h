@@ -11,5 +11,5 @@
 
 class Registry;
 
-bool GetKeyValue(Registry &registry, quint32 KeyRoot, const QString &KeyName,
-                 const QString &SubKeyRef, QString &KeyVal);
+bool GetKeyValue(Registry &registry, quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
+                 QString &KeyVal);

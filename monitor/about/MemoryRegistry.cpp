@@ -6,31 +6,26 @@
 
 #include <algorithm>
 
-MemoryRegistry::MemoryRegistry(User user)
-    : m_user(user)
-{
-}
+MemoryRegistry::MemoryRegistry(User user) : m_user(user) {}
 
 QByteArray MemoryRegistry::keyId(quint32 root, const QByteArray &path)
 {
     return QByteArray::number(root) + '\\' + path.toLower();
 }
 
-void MemoryRegistry::setValue(quint32 root, const QByteArray &path, const QByteArray &name,
-                              quint32 type, const QByteArray &data)
+void MemoryRegistry::setValue(quint32 root, const QByteArray &path, const QByteArray &name, quint32 type,
+                              const QByteArray &data)
 {
     m_keys[keyId(root, path)].insert(name.toLower(), Value{type, data});
 }
 
-void MemoryRegistry::setString(quint32 root, const QByteArray &path, const QByteArray &name,
-                               const QByteArray &text)
+void MemoryRegistry::setString(quint32 root, const QByteArray &path, const QByteArray &name, const QByteArray &text)
 {
     // Stored as Windows stores a string value: with its terminating zero.
     setValue(root, path, name, StringType, text + '\0');
 }
 
-void MemoryRegistry::setDword(quint32 root, const QByteArray &path, const QByteArray &name,
-                              quint32 value)
+void MemoryRegistry::setDword(quint32 root, const QByteArray &path, const QByteArray &name, quint32 value)
 {
     QByteArray data(sizeof value, '\0');
     qToLittleEndian(value, data.data());
@@ -54,8 +49,8 @@ long MemoryRegistry::openKey(quint32 root, const QByteArray &path, quint32 acces
     return NoError;
 }
 
-long MemoryRegistry::queryValue(Handle key, const QByteArray &name, quint32 &type,
-                                std::span<char> buffer, quint32 &length)
+long MemoryRegistry::queryValue(Handle key, const QByteArray &name, quint32 &type, std::span<char> buffer,
+                                quint32 &length)
 {
     if (!m_open.contains(key))
         return InvalidHandle;

@@ -11,17 +11,14 @@
 #include <QHash>
 #include <QSet>
 
-class MemoryRegistry : public Registry
-{
+class MemoryRegistry : public Registry {
 public:
     enum class User { Administrator, Standard };
 
     explicit MemoryRegistry(User user = User::Administrator);
 
-    void setValue(quint32 root, const QByteArray &path, const QByteArray &name, quint32 type,
-                  const QByteArray &data);
-    void setString(quint32 root, const QByteArray &path, const QByteArray &name,
-                   const QByteArray &text);
+    void setValue(quint32 root, const QByteArray &path, const QByteArray &name, quint32 type, const QByteArray &data);
+    void setString(quint32 root, const QByteArray &path, const QByteArray &name, const QByteArray &text);
     void setDword(quint32 root, const QByteArray &path, const QByteArray &name, quint32 value);
 
     // Keys opened and not yet closed.
@@ -33,8 +30,7 @@ public:
     void closeKey(Handle key) override;
 
 private:
-    struct Value
-    {
+    struct Value {
         quint32 type;
         QByteArray data;
     };

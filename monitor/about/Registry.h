@@ -11,8 +11,7 @@
 
 #include <span>
 
-class Registry
-{
+class Registry {
 public:
     using Handle = quintptr;
 
@@ -41,8 +40,8 @@ public:
 
     // Reads value name of key into buffer. On NoError type is set and length is the
     // number of bytes written; on MoreData length is the number of bytes the value needs.
-    virtual long queryValue(Handle key, const QByteArray &name, quint32 &type,
-                            std::span<char> buffer, quint32 &length) = 0;
+    virtual long queryValue(Handle key, const QByteArray &name, quint32 &type, std::span<char> buffer,
+                            quint32 &length) = 0;
 
     virtual void closeKey(Handle key) = 0;
 };

@@ -26,9 +26,8 @@ QStringList pathTools()
 #ifdef _WIN32
     return {};
 #else
-    return {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"),
-            QStringLiteral("kinfocenter"), QStringLiteral("lshw-gtk"),
-            QStringLiteral("gnome-system-monitor")};
+    return {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"), QStringLiteral("kinfocenter"),
+            QStringLiteral("lshw-gtk"), QStringLiteral("gnome-system-monitor")};
 #endif
 }
 
@@ -44,8 +43,7 @@ RegistryResult findInRegistry(const SysInfoServices &services, QString &tool)
     if (!GetKeyValue(registry, Registry::LocalMachine, FolderKey, FolderValue, folder))
         return RegistryResult::NotFound;
     tool = folder + ToolFile;
-    return services.fileExists(tool) ? RegistryResult::Found
-                                     : RegistryResult::FolderWithoutTool;
+    return services.fileExists(tool) ? RegistryResult::Found : RegistryResult::FolderWithoutTool;
 }
 
 QString findOnPath()
@@ -67,8 +65,7 @@ void StartSysInfo(const SysInfoServices &services, QWidget *parent)
     if (found == RegistryResult::NotFound)
         tool = findOnPath();
 
-    const bool started = found != RegistryResult::FolderWithoutTool && !tool.isEmpty()
-        && services.startProgram(tool);
+    const bool started = found != RegistryResult::FolderWithoutTool && !tool.isEmpty() && services.startProgram(tool);
     if (!started)
         tovana::showMessage(parent, QStringLiteral("System Information Is Unavailable At This Time"));
 }

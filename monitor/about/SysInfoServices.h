@@ -11,8 +11,7 @@
 
 class Registry;
 
-struct SysInfoServices
-{
+struct SysInfoServices {
     Registry *registry;
     std::function<bool(const QString &path)> fileExists;
     std::function<bool(const QString &program)> startProgram;

@@ -30,8 +30,8 @@ long WindowsRegistry::openKey(quint32 root, const QByteArray &path, quint32 acce
     return status;
 }
 
-long WindowsRegistry::queryValue(Handle key, const QByteArray &name, quint32 &type,
-                                 std::span<char> buffer, quint32 &length)
+long WindowsRegistry::queryValue(Handle key, const QByteArray &name, quint32 &type, std::span<char> buffer,
+                                 quint32 &length)
 {
     DWORD valueType = 0;
     DWORD size = static_cast<DWORD>(buffer.size());

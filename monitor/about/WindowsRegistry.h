@@ -7,8 +7,7 @@
 
 #include "Registry.h"
 
-class WindowsRegistry : public Registry
-{
+class WindowsRegistry : public Registry {
 public:
     long openKey(quint32 root, const QByteArray &path, quint32 access, Handle &key) override;
     long queryValue(Handle key, const QByteArray &name, quint32 &type, std::span<char> buffer,

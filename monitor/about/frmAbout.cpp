@@ -33,10 +33,7 @@ QPushButton *addButton(QWidget *parent, const char *name, const QString &text)
 
 } // namespace
 
-frmAbout::frmAbout(QWidget *mainWindow)
-    : frmAbout(mainWindow, SysInfoServices::system())
-{
-}
+frmAbout::frmAbout(QWidget *mainWindow) : frmAbout(mainWindow, SysInfoServices::system()) {}
 
 frmAbout::frmAbout(QWidget *mainWindow, SysInfoServices services)
     : QWidget(mainWindow, Qt::Window)
@@ -61,12 +58,12 @@ void frmAbout::buildWidgets()
     titleFont.setBold(true);
     m_lblTitle->setFont(titleFont);
     m_lblVersion = addLabel(this, "lblVersion");
-    auto *lblDescription = addLabel(
-        this, "lblDescription",
-        QStringLiteral("Station monitor and relay control for the serial ADC and relay boards."));
-    auto *lblDisclaimer = addLabel(
-        this, "lblDisclaimer",
-        QStringLiteral("Use this program only with the ADC and relay boards it was written for."));
+    auto *lblDescription =
+        addLabel(this, "lblDescription",
+                 QStringLiteral("Station monitor and relay control for the serial ADC and relay boards."));
+    auto *lblDisclaimer =
+        addLabel(this, "lblDisclaimer",
+                 QStringLiteral("Use this program only with the ADC and relay boards it was written for."));
 
     auto *line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
@@ -94,8 +91,7 @@ void frmAbout::buildWidgets()
 void frmAbout::showVersionInformation()
 {
     const QString title = QCoreApplication::applicationName();
-    const QVersionNumber version =
-        QVersionNumber::fromString(QCoreApplication::applicationVersion());
+    const QVersionNumber version = QVersionNumber::fromString(QCoreApplication::applicationVersion());
     setWindowTitle(QStringLiteral("About ") + title);
     m_lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                               .arg(version.majorVersion())

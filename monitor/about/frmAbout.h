@@ -14,8 +14,7 @@
 class QCloseEvent;
 class QLabel;
 
-class frmAbout : public QWidget
-{
+class frmAbout : public QWidget {
     Q_OBJECT
 
 public:

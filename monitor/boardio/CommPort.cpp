@@ -6,7 +6,6 @@
 #include "OpenFailure.h"
 #include "PortSettings.h"
 
-
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QStandardPaths>
@@ -59,8 +58,7 @@ QSerialPort::StopBits stopBitsOf(station::PortSettings::StopBits stopBits)
 
 } // namespace
 
-CommPort::CommPort(QObject *parent)
-    : QObject(parent), m_port(new QSerialPort(this))
+CommPort::CommPort(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
 {
     connect(m_port, &QSerialPort::readyRead, this, &CommPort::readyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, &CommPort::onError);
@@ -68,13 +66,34 @@ CommPort::CommPort(QObject *parent)
 
 CommPort::~CommPort() = default;
 
-int CommPort::portNumber() const { return m_number; }
-void CommPort::setPortNumber(int number) { m_number = number; }
-QString CommPort::settings() const { return m_settings; }
-void CommPort::setSettings(const QString &settings) { m_settings = settings; }
-bool CommPort::isOpen() const { return m_port->isOpen(); }
-void CommPort::setInputLength(int length) { m_inputLength = qMax(0, length); }
-QString CommPort::errorString() const { return m_error; }
+int CommPort::portNumber() const
+{
+    return m_number;
+}
+void CommPort::setPortNumber(int number)
+{
+    m_number = number;
+}
+QString CommPort::settings() const
+{
+    return m_settings;
+}
+void CommPort::setSettings(const QString &settings)
+{
+    m_settings = settings;
+}
+bool CommPort::isOpen() const
+{
+    return m_port->isOpen();
+}
+void CommPort::setInputLength(int length)
+{
+    m_inputLength = qMax(0, length);
+}
+QString CommPort::errorString() const
+{
+    return m_error;
+}
 
 int CommPort::waitingCount() const
 {
@@ -90,7 +109,7 @@ QString CommPort::deviceFor(int portNumber)
     const QFileInfo link(QStringLiteral("%1/Tovana2/ports/COM%2").arg(config).arg(portNumber));
     if (link.exists())
         return link.canonicalFilePath();
-    if (link.isSymLink())  // dangling: open() then names the device that is gone
+    if (link.isSymLink()) // dangling: open() then names the device that is gone
         return link.symLinkTarget();
     return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
 #endif

@@ -37,7 +37,7 @@ public:
     void setInputLength(int length);
     // Received bytes not yet read.
     int waitingCount() const;
-    // Removes and returns up to the input length of waiting bytes, all when it is 0 ("" when none waits);
+    // Removes and returns up to inputLength() waiting bytes ("" when none waits);
     // false when the port is closed or the read failed.
     bool input(QByteArray *bytes);
     // Drops every byte received and not yet read, the driver's included; false when the

@@ -17,13 +17,14 @@ QString describeOpenFailure(int portNumber, const QString &device, QSerialPort::
 {
     // The port reports a held lock file and a device in another's exclusive use as
     // permission errors too; only their texts tell them from the system's refusal.
-    if (error == QSerialPort::PermissionError
-        && (reason == qt_error_string(EBUSY) || reason == QSerialPort::tr("Permission error while locking the device")))
+    if (error == QSerialPort::PermissionError &&
+        (reason == qt_error_string(EBUSY) || reason == QSerialPort::tr("Permission error while locking the device")))
         return QStringLiteral("%1: another program holds COM%2; close the port there, or choose another port.")
-            .arg(device).arg(portNumber);
+            .arg(device)
+            .arg(portNumber);
 #ifdef Q_OS_UNIX
-    const bool refused = error == QSerialPort::PermissionError
-            && (reason == qt_error_string(EACCES) || reason == qt_error_string(EPERM));
+    const bool refused = error == QSerialPort::PermissionError &&
+                         (reason == qt_error_string(EACCES) || reason == qt_error_string(EPERM));
     struct stat info {};
     if (refused && ::stat(QFile::encodeName(device).constData(), &info) == 0) {
         const group *owner = ::getgrgid(info.st_gid);

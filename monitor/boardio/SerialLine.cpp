@@ -21,8 +21,7 @@ void spinFor(int microseconds)
 
 } // namespace
 
-SerialLine::SerialLine(CommPort *port, QObject *parent)
-    : QObject(parent), m_port(port)
+SerialLine::SerialLine(CommPort *port, QObject *parent) : QObject(parent), m_port(port)
 {
     m_settle.setSingleShot(true);
     m_settle.setTimerType(Qt::PreciseTimer);
@@ -56,9 +55,7 @@ bool SerialLine::carryOut(const station::LineActions &actions)
                 return false;
             }
             break;
-        case Kind::DiscardInput:
-            m_port->discardInput();
-            break;
+        case Kind::DiscardInput: m_port->discardInput(); break;
         case Kind::SpinSettle: spinFor(action.amount); break;
         case Kind::StartSettleTimer: m_settle.start(action.amount); break;
         case Kind::StopSettleTimer: m_settle.stop(); break;

@@ -15,8 +15,8 @@ StationHost::StationHost(const QString &linkBusAddress, QObject *parent)
     : QObject(parent)
     , m_comm1(new CommPort(this))
     , m_line(new SerialLine(m_comm1, this))
-    , m_link(new LinkFollower(m_station, [this](station::Outcome outcome) { perform(std::move(outcome)); },
-                              linkBusAddress, this))
+    , m_link(new LinkFollower(
+          m_station, [this](station::Outcome outcome) { perform(std::move(outcome)); }, linkBusAddress, this))
 {
     m_comm1->setObjectName("MSComm1");
     connect(m_line, &SerialLine::bytesReceived, this,
@@ -142,7 +142,8 @@ bool StationHost::saveMultiplier(int meter, double multiplier)
         emit message(QStringLiteral("The multiplier could not be saved: %1").arg(store.errorString()));
         return false;
     }
-    m_station.setMultiplier(meter, store.GetSetting(QString::fromStdString(station::multiplierKey(meter))).toStdString());
+    m_station.setMultiplier(meter,
+                            store.GetSetting(QString::fromStdString(station::multiplierKey(meter))).toStdString());
     return true;
 }
 

@@ -65,7 +65,7 @@ private:
     CommPort *m_comm1;
     SerialLine *m_line;
     LinkFollower *m_link;
-    QTimer m_reopen;  // while the board's port is lost: the next try to open it again
+    QTimer m_reopen; // while the board's port is lost: the next try to open it again
     std::function<void()> m_beforeSave;
     bool m_activated = false;
 };

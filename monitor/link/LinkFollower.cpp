@@ -122,7 +122,7 @@ void LinkFollower::tick()
         m_bandReadOut = false;
         const auto band = reply.ok() ? longOf(reply.value) : std::nullopt;
         if (!band)
-            return;  // any error ends the tick silently
+            return; // any error ends the tick silently
         m_perform(m_station.linkBand(*band));
         emit bandRead(*band);
     });

@@ -29,8 +29,8 @@ class LinkFollower : public QObject, public station::StationObserver {
 public:
     static constexpr int kTickMs = 200;
 
-    LinkFollower(station::Station &station, std::function<void(station::Outcome)> perform,
-                 const QString &busAddress, QObject *parent = nullptr);
+    LinkFollower(station::Station &station, std::function<void(station::Outcome)> perform, const QString &busAddress,
+                 QObject *parent = nullptr);
     ~LinkFollower() override;
 
     tethra::client::LinkClient *client() const { return m_link; }
@@ -64,7 +64,7 @@ private:
     QTimer m_pttPoll;
     bool m_bandReadOut = false;
     bool m_pttReadOut = false;
-    quint64 m_generation = 0;  // bumped when the reads under way stop counting
+    quint64 m_generation = 0; // bumped when the reads under way stop counting
 };
 
 } // namespace tovana

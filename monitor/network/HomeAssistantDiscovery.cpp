@@ -12,13 +12,15 @@ namespace {
 
 // Home Assistant compares a template's result with payload_on / payload_available.
 const QString kBoardOnTemplate = QStringLiteral("{{ 'ON' if value == '%1' else 'OFF' }}").arg(topics::kBoardAnswering);
-const QString kBoardAvailableTemplate =
-    QStringLiteral("{{ '%1' if value == '%2' else '%3' }}").arg(topics::kOnline, topics::kBoardAnswering, topics::kOffline);
+const QString kBoardAvailableTemplate = QStringLiteral("{{ '%1' if value == '%2' else '%3' }}")
+                                            .arg(topics::kOnline, topics::kBoardAnswering, topics::kOffline);
 
 class Builder {
 public:
     Builder(const DiscoveredStation &station, const QString &discoveryPrefix)
-        : m_station(station), m_discoveryPrefix(discoveryPrefix), m_id(discoveryStationId(station.topicPrefix))
+        : m_station(station)
+        , m_discoveryPrefix(discoveryPrefix)
+        , m_id(discoveryStationId(station.topicPrefix))
     {
         m_device = QJsonObject{
             {QStringLiteral("identifiers"), QJsonArray{m_id}},
@@ -72,10 +74,9 @@ QString discoveryStationId(const QString &topicPrefix)
 {
     QString id = topicPrefix;
     for (QChar &c : id) {
-        const bool allowed = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-                             (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-                             (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_') ||
-                             c == QLatin1Char('-');
+        const bool allowed =
+            (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+            (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_') || c == QLatin1Char('-');
         if (!allowed)
             c = QLatin1Char('_');
     }

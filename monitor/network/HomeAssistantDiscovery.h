@@ -21,15 +21,15 @@ namespace tovana::network {
 
 struct DiscoveredStation {
     QString topicPrefix;
-    QString name;             // the device's name in Home Assistant
-    QString softwareVersion;  // may be empty
-    std::array<QString, topics::kMeterCount> meterCaptions;  // meter 0 first
-    std::array<QString, topics::kRelayCount> relayLabels;    // relay 1 first
+    QString name;                                           // the device's name in Home Assistant
+    QString softwareVersion;                                // may be empty
+    std::array<QString, topics::kMeterCount> meterCaptions; // meter 0 first
+    std::array<QString, topics::kRelayCount> relayLabels;   // relay 1 first
 };
 
 struct DiscoveryMessage {
-    QString topic;  // <discovery prefix>/<component>/<station id>/<entity>/config
-    QByteArray payload;  // a JSON object
+    QString topic;      // <discovery prefix>/<component>/<station id>/<entity>/config
+    QByteArray payload; // a JSON object
 };
 
 inline const QString kHomeAssistantPrefix = QStringLiteral("homeassistant");

@@ -47,7 +47,10 @@ QString libraryError(int rc, int error)
 } // namespace
 
 MqttConnection::MqttConnection(const NetworkSettings &settings, const QString &clientId, QObject *parent)
-    : QObject(parent), m_settings(settings), m_clientId(clientId), m_retryDelayMs(kFirstRetryMs)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_clientId(clientId)
+    , m_retryDelayMs(kFirstRetryMs)
 {
     initialiseLibrary();
     m_housekeeping.setInterval(kHousekeepingMs);
@@ -69,7 +72,7 @@ MqttConnection::~MqttConnection()
     }
     unwatchSocket();
     if (m_mosq)
-        mosquitto_destroy(m_mosq);  // closes the socket without a goodbye: the broker sends the will
+        mosquitto_destroy(m_mosq); // closes the socket without a goodbye: the broker sends the will
 }
 
 QString MqttConnection::availabilityTopic() const
@@ -125,7 +128,8 @@ QString MqttConnection::setUp()
 
     const QByteArray will = availabilityTopic().toUtf8();
     const QByteArray offline = topics::kOffline.toUtf8();
-    if (const int rc = mosquitto_will_set(m_mosq, will.constData(), int(offline.size()), offline.constData(), kQos, true))
+    if (const int rc =
+            mosquitto_will_set(m_mosq, will.constData(), int(offline.size()), offline.constData(), kQos, true))
         return QStringLiteral("The will on %1 cannot be set: %2").arg(availabilityTopic(), libraryError(rc, errno));
     if (!m_settings.user.empty()) {
         const int rc = mosquitto_username_pw_set(m_mosq, m_settings.user.c_str(),
@@ -183,9 +187,11 @@ void MqttConnection::watchSocket()
 {
     const int fd = mosquitto_socket(m_mosq);
     m_readNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this, [this] { afterLoopCall(mosquitto_loop_read(m_mosq, 1)); });
+    connect(m_readNotifier, &QSocketNotifier::activated, this,
+            [this] { afterLoopCall(mosquitto_loop_read(m_mosq, 1)); });
     m_writeNotifier = new QSocketNotifier(fd, QSocketNotifier::Write, this);
-    connect(m_writeNotifier, &QSocketNotifier::activated, this, [this] { afterLoopCall(mosquitto_loop_write(m_mosq, 1)); });
+    connect(m_writeNotifier, &QSocketNotifier::activated, this,
+            [this] { afterLoopCall(mosquitto_loop_write(m_mosq, 1)); });
     m_housekeeping.start();
     afterLoopCall(MOSQ_ERR_SUCCESS);
 }
@@ -237,7 +243,7 @@ void MqttConnection::brokerAccepted()
     mosquitto_publish(m_mosq, nullptr, availabilityTopic().toUtf8().constData(), int(online.size()), online.constData(),
                       kQos, true);
     if (m_stopRequested)
-        return;  // stop() has a finish on its way
+        return; // stop() has a finish on its way
     setState(State::Connected);
     emit connected();
 }
@@ -259,7 +265,7 @@ void MqttConnection::onDisconnect(mosquitto *, void *self, int rc)
 void MqttConnection::connectionEnded(int rc)
 {
     if (!m_readNotifier && m_state != State::Stopping)
-        return;  // already taken up
+        return; // already taken up
     unwatchSocket();
     if (m_state == State::Stopping || m_stopRequested) {
         // Not from inside the library's callback: finishing destroys its handle.
@@ -291,16 +297,13 @@ void MqttConnection::stop()
     m_stopRequested = true;
     m_retry.stop();
     switch (m_state) {
-    case State::Stopping:
-        return;  // a finish is on its way
-    case State::Idle:
-        break;
+    case State::Stopping: return; // a finish is on its way
+    case State::Idle: break;
     case State::Connecting:
         if (m_connectCall)
-            return;  // connectCallReturned() finishes
+            return; // connectCallReturned() finishes
         break;
-    case State::Waiting:
-        break;
+    case State::Waiting: break;
     case State::Connected: {
         setState(State::Stopping);
         const QByteArray offline = topics::kOffline.toUtf8();
@@ -322,7 +325,7 @@ void MqttConnection::onPublish(mosquitto *mosq, void *self, int mid)
 {
     auto *connection = static_cast<MqttConnection *>(self);
     if (connection->m_state == State::Stopping && mid == connection->m_offlineMid)
-        mosquitto_disconnect(mosq);  // onDisconnect follows once the goodbye is sent
+        mosquitto_disconnect(mosq); // onDisconnect follows once the goodbye is sent
 }
 
 void MqttConnection::onMessage(mosquitto *, void *self, const mosquitto_message *message)

@@ -20,8 +20,8 @@ QString optionName(const NetworkKey &key)
 void addNetworkOptions(QCommandLineParser &parser)
 {
     for (const NetworkKey &key : kNetworkKeys) {
-        parser.addOption(QCommandLineOption(optionName(key), QString::fromUtf8(key.help),
-                                            QString::fromUtf8(key.valueName)));
+        parser.addOption(
+            QCommandLineOption(optionName(key), QString::fromUtf8(key.help), QString::fromUtf8(key.valueName)));
     }
 }
 

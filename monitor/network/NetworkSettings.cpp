@@ -110,9 +110,11 @@ std::vector<std::string> checkNetworkSettings(const NetworkSettings &settings)
     if (settings.brokerHost.empty())
         problems.push_back("No broker host is set");
     if (settings.brokerPort < 1 || settings.brokerPort > 65535)
-        problems.push_back("The broker port " + std::to_string(settings.brokerPort) + " is not a port number (1 to 65535)");
+        problems.push_back("The broker port " + std::to_string(settings.brokerPort) +
+                           " is not a port number (1 to 65535)");
     if (!settings.passwordFile.empty() && settings.user.empty())
-        problems.push_back("A password file is set but no user name: the broker takes a password only with a user name");
+        problems.push_back(
+            "A password file is set but no user name: the broker takes a password only with a user name");
     const std::string &prefix = settings.topicPrefix;
     if (prefix.empty())
         problems.push_back("The topic prefix is empty");

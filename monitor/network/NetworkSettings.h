@@ -54,7 +54,8 @@ struct NetworkKey {
     const char *valueName;
     const char *help;
 };
-inline constexpr NetworkKey kBrokerHostKey{"BrokerHost", "broker-host", "host", "The MQTT broker's host name or address."};
+inline constexpr NetworkKey kBrokerHostKey{"BrokerHost", "broker-host", "host",
+                                           "The MQTT broker's host name or address."};
 inline constexpr NetworkKey kBrokerPortKey{"BrokerPort", "broker-port", "port",
                                            "The broker's port (default 1883, or 8883 with TLS)."};
 inline constexpr NetworkKey kTlsKey{"TLS", "tls", "on|off", "Speak TLS to the broker."};
@@ -73,7 +74,7 @@ std::string defaultTopicPrefix(const std::string &hostName);
 
 struct LoadedNetworkSettings {
     NetworkSettings settings;
-    std::vector<std::string> problems;  // one line per stored text that could not be used
+    std::vector<std::string> problems; // one line per stored text that could not be used
 };
 LoadedNetworkSettings loadNetworkSettings(const station::Store &store, const std::string &hostName);
 

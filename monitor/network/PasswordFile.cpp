@@ -26,7 +26,8 @@ PasswordFileResult readPasswordFile(const QString &path)
     // The checks are made on the open file, so it cannot be swapped between check and read.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return failure(QStringLiteral("The password file %1 cannot be opened: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return failure(QStringLiteral("The password file %1 cannot be opened: %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     struct FdCloser {
         int fd;
         ~FdCloser() { ::close(fd); }
@@ -34,15 +35,18 @@ PasswordFileResult readPasswordFile(const QString &path)
 
     struct stat status {};
     if (::fstat(fd, &status) != 0)
-        return failure(QStringLiteral("The password file %1 cannot be examined: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return failure(QStringLiteral("The password file %1 cannot be examined: %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     if (!S_ISREG(status.st_mode))
         return failure(QStringLiteral("The password file %1 is not a plain file").arg(path));
     if (status.st_uid != ::geteuid())
-        return failure(QStringLiteral("The password file %1 belongs to another user; it must be yours alone").arg(path));
+        return failure(
+            QStringLiteral("The password file %1 belongs to another user; it must be yours alone").arg(path));
     if ((status.st_mode & 077) != 0) {
-        return failure(QStringLiteral("The password file %1 is open to others (mode %2); make it yours alone with: chmod 600 %1")
-                           .arg(path)
-                           .arg(status.st_mode & 0777, 4, 8, QLatin1Char('0')));
+        return failure(
+            QStringLiteral("The password file %1 is open to others (mode %2); make it yours alone with: chmod 600 %1")
+                .arg(path)
+                .arg(status.st_mode & 0777, 4, 8, QLatin1Char('0')));
     }
 
     QByteArray contents;
@@ -52,12 +56,13 @@ PasswordFileResult readPasswordFile(const QString &path)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return failure(QStringLiteral("The password file %1 cannot be read: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+            return failure(QStringLiteral("The password file %1 cannot be read: %2")
+                               .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
         if (got == 0)
             break;
         contents.append(buffer, got);
     }
-    QByteArray password = contents.left(contents.indexOf('\n'));  // all of it when there is no line end
+    QByteArray password = contents.left(contents.indexOf('\n')); // all of it when there is no line end
     if (password.endsWith('\r'))
         password.chop(1);
     if (password.isEmpty())

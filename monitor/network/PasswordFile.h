@@ -13,7 +13,7 @@ namespace tovana::network {
 
 struct PasswordFileResult {
     QByteArray password;
-    QString error;  // empty when the password was read
+    QString error; // empty when the password was read
 };
 
 PasswordFileResult readPasswordFile(const QString &path);

@@ -55,7 +55,7 @@ StationCommand parseCommand(const QString &prefix, const QString &topic, const Q
             return on ? StationCommand(RelayCommand{n, *on}) : badOnOff(topic, payload);
         }
     }
-    const QString relays = topics::relay(prefix, 0).chopped(1);  // "P/relay/"
+    const QString relays = topics::relay(prefix, 0).chopped(1); // "P/relay/"
     const QString number = topic.startsWith(relays) ? topic.mid(relays.size()) : QString();
     if (number.size() > 4 && number.endsWith(QStringLiteral("/set"))) {
         return BadCommand{QStringLiteral("%1: there is no relay %2 (relays are 1 to %3)")

@@ -15,12 +15,12 @@
 namespace tovana::network {
 
 struct RelayCommand {
-    int relay = 0;  // 1 to 12
+    int relay = 0; // 1 to 12
     bool on = false;
     bool operator==(const RelayCommand &) const = default;
 };
 struct BandCommand {
-    int position = 0;  // 1 ("160") to 9 ("10")
+    int position = 0; // 1 ("160") to 9 ("10")
     bool operator==(const BandCommand &) const = default;
 };
 struct FollowingCommand {

@@ -15,21 +15,66 @@ QString under(const QString &prefix, const QString &path)
 
 } // namespace
 
-QString availability(const QString &prefix) { return under(prefix, QStringLiteral("availability")); }
-QString meter(const QString &prefix, int m) { return under(prefix, QStringLiteral("meter/%1").arg(m)); }
-QString meterCaption(const QString &prefix, int m) { return meter(prefix, m) + QStringLiteral("/caption"); }
-QString relay(const QString &prefix, int n) { return under(prefix, QStringLiteral("relay/%1").arg(n)); }
-QString relayLabel(const QString &prefix, int n) { return relay(prefix, n) + QStringLiteral("/label"); }
-QString relaySet(const QString &prefix, int n) { return relay(prefix, n) + kSet; }
-QString band(const QString &prefix) { return under(prefix, QStringLiteral("band")); }
-QString bandSet(const QString &prefix) { return band(prefix) + kSet; }
-QString bandCode(const QString &prefix) { return band(prefix) + QStringLiteral("/code"); }
-QString following(const QString &prefix) { return under(prefix, QStringLiteral("following")); }
-QString followingSet(const QString &prefix) { return following(prefix) + kSet; }
-QString hold(const QString &prefix) { return under(prefix, QStringLiteral("hold")); }
-QString tx(const QString &prefix) { return under(prefix, QStringLiteral("tx")); }
-QString board(const QString &prefix) { return under(prefix, QStringLiteral("board")); }
-QString refused(const QString &prefix) { return under(prefix, QStringLiteral("refused")); }
+QString availability(const QString &prefix)
+{
+    return under(prefix, QStringLiteral("availability"));
+}
+QString meter(const QString &prefix, int m)
+{
+    return under(prefix, QStringLiteral("meter/%1").arg(m));
+}
+QString meterCaption(const QString &prefix, int m)
+{
+    return meter(prefix, m) + QStringLiteral("/caption");
+}
+QString relay(const QString &prefix, int n)
+{
+    return under(prefix, QStringLiteral("relay/%1").arg(n));
+}
+QString relayLabel(const QString &prefix, int n)
+{
+    return relay(prefix, n) + QStringLiteral("/label");
+}
+QString relaySet(const QString &prefix, int n)
+{
+    return relay(prefix, n) + kSet;
+}
+QString band(const QString &prefix)
+{
+    return under(prefix, QStringLiteral("band"));
+}
+QString bandSet(const QString &prefix)
+{
+    return band(prefix) + kSet;
+}
+QString bandCode(const QString &prefix)
+{
+    return band(prefix) + QStringLiteral("/code");
+}
+QString following(const QString &prefix)
+{
+    return under(prefix, QStringLiteral("following"));
+}
+QString followingSet(const QString &prefix)
+{
+    return following(prefix) + kSet;
+}
+QString hold(const QString &prefix)
+{
+    return under(prefix, QStringLiteral("hold"));
+}
+QString tx(const QString &prefix)
+{
+    return under(prefix, QStringLiteral("tx"));
+}
+QString board(const QString &prefix)
+{
+    return under(prefix, QStringLiteral("board"));
+}
+QString refused(const QString &prefix)
+{
+    return under(prefix, QStringLiteral("refused"));
+}
 
 QStringList commandFilters(const QString &prefix)
 {

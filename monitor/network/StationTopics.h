@@ -36,8 +36,8 @@
 
 namespace tovana::network::topics {
 
-inline constexpr int kMeterCount = 8;   // meters 0 to 7
-inline constexpr int kRelayCount = 12;  // relays 1 to 12
+inline constexpr int kMeterCount = 8;  // meters 0 to 7
+inline constexpr int kRelayCount = 12; // relays 1 to 12
 
 inline const QString kOnline = QStringLiteral("online");
 inline const QString kOffline = QStringLiteral("offline");

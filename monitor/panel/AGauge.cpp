@@ -25,11 +25,11 @@ bool parseReal(const QString &text, double &value)
     return parsed.has_value();
 }
 
-constexpr double kStartAngle = 160;  // the scale minimum, left
-constexpr double kSweep = 140;       // clockwise to the maximum, right; all above the hub
-constexpr int kMaxSubTicks = 20;     // more would only blacken the ring
+constexpr double kStartAngle = 160; // the scale minimum, left
+constexpr double kSweep = 140;      // clockwise to the maximum, right; all above the hub
+constexpr int kMaxSubTicks = 20;    // more would only blacken the ring
 constexpr int kMaxMajors = 10;
-constexpr double kSmallestText = 6;  // pixels; below this nothing is legible
+constexpr double kSmallestText = 6; // pixels; below this nothing is legible
 
 const QColor kFaceColor(246, 243, 232);
 const QColor kInkColor(30, 30, 30);
@@ -310,7 +310,8 @@ QList<AGauge::Number> AGauge::placeNumbers(const Geometry &g, double step, const
         // Far enough inside the ring that the box's corner clears it at any angle.
         const double labelR = inner - 3 - std::hypot(box.width(), box.height()) / 2;
         const QPointF at = polar(g.pivot, labelR, angleFor(value));
-        numbers.append({text, value, QRectF(at.x() - box.width() / 2, at.y() - box.height() / 2, box.width(), box.height())});
+        numbers.append(
+            {text, value, QRectF(at.x() - box.width() / 2, at.y() - box.height() / 2, box.width(), box.height())});
     }
     return numbers;
 }
@@ -364,8 +365,8 @@ AGauge::Face AGauge::layoutFace() const
     const QFontMetricsF captionMetrics(captionFont);
     face.captionFont = captionFont;
     face.caption = advance <= g.captionBox.width()
-            ? m_caption
-            : captionMetrics.elidedText(m_caption, Qt::ElideRight, g.captionBox.width());
+                       ? m_caption
+                       : captionMetrics.elidedText(m_caption, Qt::ElideRight, g.captionBox.width());
     const double shown = captionMetrics.horizontalAdvance(face.caption);
     face.captionText = QRectF(g.captionBox.center().x() - shown / 2, g.captionBox.bottom() - captionMetrics.height(),
                               shown, captionMetrics.height());
@@ -480,7 +481,8 @@ void AGauge::renderFace()
 
 void AGauge::paintEvent(QPaintEvent *)
 {
-    if (!m_faceValid || m_face.devicePixelRatio() != devicePixelRatioF() || m_face.size() != size() * devicePixelRatioF())
+    if (!m_faceValid || m_face.devicePixelRatio() != devicePixelRatioF() ||
+        m_face.size() != size() * devicePixelRatioF())
         renderFace();
 
     QPainter p(this);

@@ -74,13 +74,13 @@ public:
     void setNoReading(bool noReading);
 
     // Where the face puts things at the present size (logical pixels), as drawn.
-    QRectF captionRect() const;          // the caption's text
+    QRectF captionRect() const; // the caption's text
     // The caption as shown: elided only when even the smallest text cannot hold it (the
     // tooltip then shows it whole).
     QString shownCaption() const;
     QList<QRectF> scaleNumberRects() const;
-    QRectF hubRect() const;              // the cap over the needle's pivot
-    QLineF needleLine() const;           // pivot to tip at the present value
+    QRectF hubRect() const;    // the cap over the needle's pivot
+    QLineF needleLine() const; // pivot to tip at the present value
 
     QSize sizeHint() const override;
 
@@ -97,9 +97,9 @@ private:
     };
     struct Geometry {
         QPointF pivot;
-        double radius;   // outer edge of the band ring
+        double radius; // outer edge of the band ring
         double ringWidth;
-        double cap;      // radius of the hub's cap
+        double cap; // radius of the hub's cap
         QRectF captionBox;
         double captionPixels;
     };
@@ -110,11 +110,11 @@ private:
     };
     struct Face {
         Geometry g;
-        double step = 0;     // between numbered (major) ticks; 0: none
+        double step = 0; // between numbered (major) ticks; 0: none
         double numberPixels = 0;
         QList<Number> numbers;
         QFont captionFont;
-        QString caption;     // elided when even the smallest font cannot hold it
+        QString caption; // elided when even the smallest font cannot hold it
         QRectF captionText;
     };
 
@@ -123,7 +123,7 @@ private:
     QList<Number> placeNumbers(const Geometry &g, double step, const QFontMetricsF &metrics) const;
     // Position of a scale value along the arc, 0 at the minimum, 1 at the maximum, clamped.
     double fraction(double value) const;
-    double angleFor(double value) const;  // degrees, counter-clockwise from 3 o'clock
+    double angleFor(double value) const; // degrees, counter-clockwise from 3 o'clock
     void faceChanged();
     void renderFace();
 

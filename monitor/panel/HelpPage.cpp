@@ -43,7 +43,8 @@ void openHelpPage(QWidget *owner)
     QPointer<QWidget> window = owner;
     const auto failed = [window, page](const QString &why) {
         if (window)
-            showMessage(window, QStringLiteral("The help file could not be shown: %1\nThe help file is %2").arg(why, page));
+            showMessage(window,
+                        QStringLiteral("The help file could not be shown: %1\nThe help file is %2").arg(why, page));
     };
     QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
         if (status != QProcess::NormalExit || code != 0)

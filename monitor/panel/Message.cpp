@@ -16,11 +16,10 @@ namespace {
 // The messages of one window, shown one at a time while the window is on screen.
 class MessageQueue : public QObject {
 public:
-    explicit MessageQueue(QWidget *window)
-        : QObject(window), m_window(window)
+    explicit MessageQueue(QWidget *window) : QObject(window), m_window(window)
     {
         setObjectName(QStringLiteral("MessageQueue"));
-        window->winId();  // the native window, whose exposure is watched
+        window->winId(); // the native window, whose exposure is watched
         window->windowHandle()->installEventFilter(this);
     }
 

@@ -48,7 +48,7 @@ const QColor kNoticeColour(170, 0, 0);
 
 // Eight of the widest letters: any label the setup dialog takes fits a relay button.
 const QString kWidestLabel = QString(station::kRelayLabelLength, u'W');
-constexpr int kFrameTitleRoom = 240;  // twips from a frame's top to the controls in it
+constexpr int kFrameTitleRoom = 240; // twips from a frame's top to the controls in it
 // The transmit hold stands at the start of the status row below the frames, clear of every
 // frame's border; the notice about the board follows it.
 const QRect kTxPlace(75, 6810, 390, 285);
@@ -56,9 +56,9 @@ const QRect kNoticePlace(525, 6840, 1560, 225);
 // A relay's lamp sits just above its own button, well clear of the button above it.
 constexpr int kLampHeight = 135;
 constexpr int kLampGap = 30;
-constexpr double kSmallestScale = 1;  // never smaller than the design's own pixels
+constexpr double kSmallestScale = 1; // never smaller than the design's own pixels
 
-const QStringList kBandButtonNames{"Command1", "Command22", "Command23", "Command24", "Command25",
+const QStringList kBandButtonNames{"Command1",  "Command22", "Command23", "Command24", "Command25",
                                    "Command26", "Command27", "Command28", "Command29"};
 const QStringList kBandIndicatorNames{"Command14", "Command15", "Command16", "Command17", "Command18",
                                       "Command19", "Command20", "Command21", "Command30"};
@@ -76,40 +76,58 @@ QRect bandPlace(int b)
     return {195 + 480 * column, b < 5 ? 6000 : 6360, 375, 255};
 }
 
-int relayColumnLeft(int column) { return 120 + 840 * column; }
-int relayRowTop(int row) { return 4200 + 600 * row; }
+int relayColumnLeft(int column)
+{
+    return 120 + 840 * column;
+}
+int relayRowTop(int row)
+{
+    return 4200 + 600 * row;
+}
 
 // Every control in z-order: later entries lie above earlier ones.
 std::vector<ControlSpec> layoutTable()
 {
     std::vector<ControlSpec> table;
     for (int i = 0; i < MonitorPanel::kGaugeCount; ++i)
-        table.push_back({QStringLiteral("AGauge1_%1").arg(i), Kind::Gauge, {}, {},
+        table.push_back({QStringLiteral("AGauge1_%1").arg(i),
+                         Kind::Gauge,
+                         {},
+                         {},
                          {i % 2 == 0 ? 120 : 1800, 120 + 960 * (i / 2), 1575, 855}});
     for (int n = 1; n <= MonitorPanel::kRelayCount; ++n) {
         const int column = (n - 1) % 4;
         const int row = (n - 1) / 4;
-        table.push_back({QStringLiteral("Command%1").arg(n + 1), Kind::Button, QStringLiteral("Relay%1").arg(n),
-                         {}, {relayColumnLeft(column), relayRowTop(row), 735, 300}, true, kWidestLabel});
+        table.push_back({QStringLiteral("Command%1").arg(n + 1),
+                         Kind::Button,
+                         QStringLiteral("Relay%1").arg(n),
+                         {},
+                         {relayColumnLeft(column), relayRowTop(row), 735, 300},
+                         true,
+                         kWidestLabel});
     }
     // Each relay's red bar, then its green lamp over it.
     for (int green = 0; green < 2; ++green) {
         for (int n = 1; n <= MonitorPanel::kRelayCount; ++n) {
             const int column = (n - 1) % 4;
             const int row = (n - 1) / 4;
-            table.push_back({QStringLiteral("Picture1_%1").arg(green ? 15 + n : n - 1),
-                             green ? Kind::OnBar : Kind::OffBar, {}, green ? kGreenBar : kRedBar,
-                             {relayColumnLeft(column) + 120, relayRowTop(row) - kLampGap - kLampHeight, 495,
-                              kLampHeight},
-                             !green});
+            table.push_back(
+                {QStringLiteral("Picture1_%1").arg(green ? 15 + n : n - 1),
+                 green ? Kind::OnBar : Kind::OffBar,
+                 {},
+                 green ? kGreenBar : kRedBar,
+                 {relayColumnLeft(column) + 120, relayRowTop(row) - kLampGap - kLampHeight, 495, kLampHeight},
+                 !green});
         }
     }
-    table.push_back({"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}, true, {}, kFrameTitleRoom});
+    table.push_back(
+        {"Frame1", Kind::Frame, "Antenna/Band Switch", {}, {75, 5760, 2608, 975}, true, {}, kFrameTitleRoom});
     table.push_back({"Frame2", Kind::Frame, "OLE", {}, {2745, 5760, 615, 975}, true, {}, kFrameTitleRoom});
     for (int b = 0; b < MonitorPanel::kBandCount; ++b)
         table.push_back({kBandButtonNames[b], Kind::Button, bandCaption(b), kBandButtonColour, bandPlace(b)});
     for (int b = 0; b < MonitorPanel::kBandCount; ++b)
-        table.push_back({kBandIndicatorNames[b], Kind::Indicator, bandCaption(b), kIndicatorColour, bandPlace(b), false});
+        table.push_back(
+            {kBandIndicatorNames[b], Kind::Indicator, bandCaption(b), kIndicatorColour, bandPlace(b), false});
     table.push_back({"Label2", Kind::Label, {}, {}, {2115, 6360, 495, 255}, true, "0000"});
     table.push_back({"Command31", Kind::Button, "Off", {}, {2865, 6000, 375, 255}});
     table.push_back({"Command32", Kind::Button, "On", {}, {2865, 6360, 375, 255}});
@@ -148,7 +166,9 @@ QWidget *createControl(const ControlSpec &spec, QWidget *parent)
     if (spec.colour.isValid() && spec.kind != Kind::Lamp) {
         QPalette palette = widget->palette();
         const bool bar = spec.kind == Kind::OffBar || spec.kind == Kind::OnBar;
-        palette.setColor(bar ? QPalette::Window : spec.kind == Kind::Notice ? QPalette::WindowText : QPalette::Button,
+        palette.setColor(bar                         ? QPalette::Window
+                         : spec.kind == Kind::Notice ? QPalette::WindowText
+                                                     : QPalette::Button,
                          spec.colour);
         widget->setPalette(palette);
     }
@@ -183,14 +203,14 @@ QSizeF textInsets(Kind kind, QWidget *probe, const QFont &font, const QString &t
         option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
         option.lineWidth = 1;
         option.textAlignment = Qt::AlignLeft;
-        const QRect label = probe->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, probe);
+        const QRect label =
+            probe->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, probe);
         const QFontMetricsF metrics(font);
         // The title is indented as far from the right edge as from the left one.
         return QSizeF(2 * label.left() + label.width() - metrics.horizontalAdvance(text),
                       label.bottom() + 1 - metrics.height());
     }
-    default:
-        return {0, 0};
+    default: return {0, 0};
     }
 }
 
@@ -201,9 +221,7 @@ struct MonitorPanel::Placed {
     QWidget *widget;
 };
 
-MonitorPanel::MonitorPanel(QWidget *parent)
-    : QWidget(parent)
-    , m_baseFont(QApplication::font(this))
+MonitorPanel::MonitorPanel(QWidget *parent) : QWidget(parent), m_baseFont(QApplication::font(this))
 {
     for (const ControlSpec &spec : layoutTable()) {
         QWidget *widget = createControl(spec, this);
@@ -296,7 +314,7 @@ double MonitorPanel::textScale(const QFont &font) const
         double width = (spec.textWidth ? spec.textWidth : spec.twips.width()) / double(kTwipsPerPixel);
         double height = (spec.textRoom ? spec.textRoom : spec.twips.height()) / double(kTwipsPerPixel);
         // An indicator's frame grows with its height (an eighth, at least 2 pixels a side).
-        double extra = 1;  // rounding of the control's edges to whole pixels
+        double extra = 1; // rounding of the control's edges to whole pixels
         if (indicator) {
             extra += 4;
             width -= height / 4;

@@ -37,20 +37,21 @@ public:
     explicit MonitorPanel(QWidget *parent = nullptr);
     ~MonitorPanel() override;
 
-    AGauge *gauge(int index) const { return m_gauges.at(index); }              // AGauge1_0..7
-    QPushButton *relayButton(int relay) const { return m_relayButtons.at(relay - 1); }  // Command2..13
-    QWidget *relayLamp(int relay) const { return m_relayLamps.at(relay - 1); }  // Picture1_16..27 (green)
+    AGauge *gauge(int index) const { return m_gauges.at(index); }                      // AGauge1_0..7
+    QPushButton *relayButton(int relay) const { return m_relayButtons.at(relay - 1); } // Command2..13
+    QWidget *relayLamp(int relay) const { return m_relayLamps.at(relay - 1); }         // Picture1_16..27 (green)
     // Bands 1..9 are "160" .. "10".
-    QPushButton *bandButton(int band) const { return m_bandButtons.at(band - 1); }  // Command1, Command22..29
-    QPushButton *bandIndicator(int band) const { return m_bandIndicators.at(band - 1); }  // Command14..21, Command30
-    QLabel *bandCode() const { return m_label2; }                               // Label2
+    QPushButton *bandButton(int band) const { return m_bandButtons.at(band - 1); }       // Command1, Command22..29
+    QPushButton *bandIndicator(int band) const { return m_bandIndicators.at(band - 1); } // Command14..21, Command30
+    QLabel *bandCode() const { return m_label2; }                                        // Label2
     QPushButton *followOnButton() const { return m_command32; }
     QPushButton *followOffButton() const { return m_command31; }
     IndicatorButton *followOnIndicator() const { return m_command34; }
     QPushButton *followOffIndicator() const { return m_command33; }
-    TxIndicator *txIndicator() const { return m_txIndicator; }                 // Command35 "TX"
-    QWidget *activityLampA() const { return m_picture3; }                       // lit red
-    QWidget *activityLampB() const { return m_picture5; }                       // lit green
+    TxIndicator *txIndicator() const { return m_txIndicator; } // Command35 "TX"
+    QWidget *activityLampA() const { return m_picture3; }      // lit red
+    QWidget *activityLampB() const { return m_picture5; }      // lit green
+    QLabel *noReplyNotice() const { return m_label3; }         // Label3
 
     // A relay button's caption; one longer than a label is made for also shows in its tooltip.
     void setRelayCaption(int relay, const QString &caption);
@@ -89,7 +90,7 @@ private:
     struct Placed;
     std::vector<Placed> m_placed;
     QFont m_baseFont;
-    double m_baseScale = 1;   // fittingScale(m_baseFont)
+    double m_baseScale = 1; // fittingScale(m_baseFont)
     double m_scale = 1;
     QPointF m_origin;
 

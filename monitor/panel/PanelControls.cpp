@@ -57,8 +57,7 @@ void FittingButton::paintEvent(QPaintEvent *)
     painter.restore();
 }
 
-IndicatorButton::IndicatorButton(const QString &caption, QWidget *parent)
-    : FittingButton(caption, parent)
+IndicatorButton::IndicatorButton(const QString &caption, QWidget *parent) : FittingButton(caption, parent)
 {
     // Only the weight is set here; family and size follow the panel.
     QFont bold;
@@ -103,8 +102,7 @@ void IndicatorButton::paintFrame(QPainter &painter, const QColor &colour, int wi
     painter.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
 }
 
-TxIndicator::TxIndicator(const QString &caption, QWidget *parent)
-    : IndicatorButton(caption, parent)
+TxIndicator::TxIndicator(const QString &caption, QWidget *parent) : IndicatorButton(caption, parent)
 {
     setState(State::Receive);
 }
@@ -131,14 +129,11 @@ void TxIndicator::paintMark(QPainter &painter)
 {
     if (m_state == State::Held)
         paintFrame(painter, QColor(70, 10, 0), markWidth());
-    else if (m_state == State::Unknown)  // dashed: neither held nor free is known
+    else if (m_state == State::Unknown) // dashed: neither held nor free is known
         paintDashedFrame(painter);
 }
 
-LampBar::LampBar(Look look, QWidget *parent)
-    : QWidget(parent), m_look(look)
-{
-}
+LampBar::LampBar(Look look, QWidget *parent) : QWidget(parent), m_look(look) {}
 
 void LampBar::paintEvent(QPaintEvent *)
 {
@@ -168,10 +163,7 @@ void LampBar::paintEvent(QPaintEvent *)
     painter.drawPath(tick);
 }
 
-RoundLamp::RoundLamp(const QColor &colour, QWidget *parent)
-    : QWidget(parent), m_colour(colour)
-{
-}
+RoundLamp::RoundLamp(const QColor &colour, QWidget *parent) : QWidget(parent), m_colour(colour) {}
 
 void RoundLamp::paintEvent(QPaintEvent *)
 {

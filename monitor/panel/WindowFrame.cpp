@@ -21,10 +21,9 @@ QPoint topLeftOf(const QMargins &margins)
 
 } // namespace
 
-WindowFrame::WindowFrame(QWidget *window)
-    : QObject(window), m_window(window)
+WindowFrame::WindowFrame(QWidget *window) : QObject(window), m_window(window)
 {
-    window->winId();  // the native window, whose exposure is watched
+    window->winId(); // the native window, whose exposure is watched
     window->windowHandle()->installEventFilter(this);
 }
 

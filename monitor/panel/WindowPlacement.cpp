@@ -11,7 +11,7 @@ namespace tovana {
 
 namespace {
 
-constexpr int kGripWidth = 64;  // of the title bar, enough to take hold of it
+constexpr int kGripWidth = 64; // of the title bar, enough to take hold of it
 
 const QScreen *nearestScreen(const QPoint &point)
 {
@@ -36,8 +36,8 @@ bool titleBarReachable(const QRect &frame, int titleHeight)
     for (const QScreen *screen : QGuiApplication::screens()) {
         const QRect area = screen->availableGeometry();
         const int overlap = std::min(frame.right(), area.right()) - std::max(frame.left(), area.left()) + 1;
-        if (frame.top() >= area.top() && frame.top() + titleHeight <= area.bottom() + 1
-            && overlap >= std::min(frame.width(), kGripWidth))
+        if (frame.top() >= area.top() && frame.top() + titleHeight <= area.bottom() + 1 &&
+            overlap >= std::min(frame.width(), kGripWidth))
             return true;
     }
     return false;
@@ -69,7 +69,8 @@ QSize fittedSize(const QSize &wanted, const QSize &margins, const QScreen *scree
     if (!screen || wanted.isEmpty())
         return wanted;
     const QSize room = screen->availableGeometry().size() - margins;
-    const double factor = std::min({1.0, double(room.width()) / wanted.width(), double(room.height()) / wanted.height()});
+    const double factor =
+        std::min({1.0, double(room.width()) / wanted.width(), double(room.height()) / wanted.height()});
     if (factor >= 1 || factor <= 0)
         return wanted;
     return QSize(int(wanted.width() * factor), int(wanted.height() * factor));

@@ -112,14 +112,38 @@ void frmMonitor::buildMenus()
     help->addAction("&About", this, &frmMonitor::showAbout)->setObjectName("mnuHelpAbout");
 }
 
-AGauge *frmMonitor::gauge(int index) const { return m_panel->gauge(index); }
-QPushButton *frmMonitor::relayButton(int relay) const { return m_panel->relayButton(relay); }
-QWidget *frmMonitor::relayLamp(int relay) const { return m_panel->relayLamp(relay); }
-QPushButton *frmMonitor::bandIndicator(int band) const { return m_panel->bandIndicator(band); }
-QLabel *frmMonitor::Label2() const { return m_panel->bandCode(); }
-CommPort *frmMonitor::MSComm1() const { return m_host->port(); }
-QTimer *frmMonitor::Timer1() const { return m_host->link()->timer1(); }
-LinkFollower *frmMonitor::link() const { return m_host->link(); }
+AGauge *frmMonitor::gauge(int index) const
+{
+    return m_panel->gauge(index);
+}
+QPushButton *frmMonitor::relayButton(int relay) const
+{
+    return m_panel->relayButton(relay);
+}
+QWidget *frmMonitor::relayLamp(int relay) const
+{
+    return m_panel->relayLamp(relay);
+}
+QPushButton *frmMonitor::bandIndicator(int band) const
+{
+    return m_panel->bandIndicator(band);
+}
+QLabel *frmMonitor::Label2() const
+{
+    return m_panel->bandCode();
+}
+CommPort *frmMonitor::MSComm1() const
+{
+    return m_host->port();
+}
+QTimer *frmMonitor::Timer1() const
+{
+    return m_host->link()->timer1();
+}
+LinkFollower *frmMonitor::link() const
+{
+    return m_host->link();
+}
 
 frmSetup *frmMonitor::setupForm()
 {
@@ -226,8 +250,8 @@ void frmMonitor::showFollowing()
 void frmMonitor::showLink()
 {
     const bool away = station().linkAway();
-    m_panel->setLinkAway(away ? QStringLiteral("The link server (tethra) cannot be reached: band following waits for it.")
-                              : QString());
+    m_panel->setLinkAway(
+        away ? QStringLiteral("The link server (tethra) cannot be reached: band following waits for it.") : QString());
     if (!away) {
         m_tellLinkAway = false;
         return;

@@ -53,9 +53,9 @@ public:
 
     MonitorPanel *panel() const { return m_panel; }
     AGauge *gauge(int index) const;
-    QPushButton *relayButton(int relay) const;     // 1..12
-    QWidget *relayLamp(int relay) const;           // 1..12, shown = relay on
-    QPushButton *bandIndicator(int band) const;    // 1..9, shown = band selected
+    QPushButton *relayButton(int relay) const;  // 1..12
+    QWidget *relayLamp(int relay) const;        // 1..12, shown = relay on
+    QPushButton *bandIndicator(int band) const; // 1..9, shown = band selected
     QLabel *Label2() const;
     CommPort *MSComm1() const;
     QTimer *Timer1() const;
@@ -91,7 +91,7 @@ private:
     WindowFrame *m_frame;
     QPointer<frmSetup> m_setup;
     bool m_closeDespiteFailedSave = false;
-    bool m_tellLinkAway = false;  // the operator turned following on and has not been told yet
+    bool m_tellLinkAway = false; // the operator turned following on and has not been told yet
 };
 
 } // namespace tovana

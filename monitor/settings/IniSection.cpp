@@ -34,7 +34,7 @@ bool isOctal(char c)
 
 struct Line {
     QByteArrayView text;
-    qsizetype equals = -1;  // the first '=' outside quotes, within text
+    qsizetype equals = -1; // the first '=' outside quotes, within text
 };
 
 // The next logical line from pos, false at the end of the text. ';' outside quotes starts
@@ -64,9 +64,9 @@ bool nextLine(QByteArrayView text, qsizetype &pos, Line *line)
         } else if (c == '"') {
             inQuotes = !inQuotes;
         } else if (c == '\\') {
-            ++pos;  // the escaped character stays in the line, a two-character line break too
-            if (pos + 1 < text.size()
-                && ((text[pos] == '\n' && text[pos + 1] == '\r') || (text[pos] == '\r' && text[pos + 1] == '\n')))
+            ++pos; // the escaped character stays in the line, a two-character line break too
+            if (pos + 1 < text.size() &&
+                ((text[pos] == '\n' && text[pos + 1] == '\r') || (text[pos] == '\r' && text[pos + 1] == '\n')))
                 ++pos;
         }
         ++pos;
@@ -95,7 +95,8 @@ QString unescapedKey(QByteArrayView raw)
             const qsizetype first = i + 1 + (wide ? 1 : 0);
             const qsizetype digits = wide ? 4 : 2;
             bool ok = false;
-            const ushort code = first + digits <= text.size() ? QStringView(text).sliced(first, digits).toUShort(&ok, 16) : 0;
+            const ushort code =
+                first + digits <= text.size() ? QStringView(text).sliced(first, digits).toUShort(&ok, 16) : 0;
             if (ok) {
                 key += QChar(code);
                 i = first + digits;
@@ -131,8 +132,8 @@ QString unescapedValue(QByteArrayView raw)
     bool isList = false;
     QString current;
     bool inQuotes = false;
-    bool quoted = false;    // the current item had quotes: its trailing spaces stay
-    qsizetype keep = 0;     // trailing spaces before this index came from escapes or quotes
+    bool quoted = false; // the current item had quotes: its trailing spaces stay
+    qsizetype keep = 0;  // trailing spaces before this index came from escapes or quotes
     qsizetype i = 0;
     const auto skipSpaces = [&] {
         while (i < raw.size() && (raw[i] == ' ' || raw[i] == '\t'))
@@ -213,7 +214,7 @@ QList<std::pair<QString, QString>> iniSectionEntries(QByteArrayView text, QStrin
     if (text.startsWith("\xEF\xBB\xBF"))
         text = text.sliced(3);
     QList<std::pair<QString, QString>> entries;
-    QString current;  // "" is [General], as QSettings has it
+    QString current; // "" is [General], as QSettings has it
     qsizetype pos = 0;
     Line line;
     while (nextLine(text, pos, &line)) {
@@ -232,7 +233,8 @@ QList<std::pair<QString, QString>> iniSectionEntries(QByteArrayView text, QStrin
         }
         if (line.equals < 0 || current != section)
             continue;
-        entries.append({unescapedKey(line.text.first(line.equals).trimmed()), unescapedValue(line.text.sliced(line.equals + 1))});
+        entries.append(
+            {unescapedKey(line.text.first(line.equals).trimmed()), unescapedValue(line.text.sliced(line.equals + 1))});
     }
     return entries;
 }

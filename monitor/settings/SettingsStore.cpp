@@ -5,7 +5,6 @@
 #include "IniSection.h"
 #include "KeyCatalogue.h"
 
-
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -110,7 +109,8 @@ void SettingsStore::takeFirstGoodCopies()
         ++copies[entry.first];
     QSet<QString> decided;
     for (const auto &[key, value] : entries) {
-        if (copies.value(key) < 2 || decided.contains(key) || !station::storedTextConverts(key.toStdString(), value.toStdString()))
+        if (copies.value(key) < 2 || decided.contains(key) ||
+            !station::storedTextConverts(key.toStdString(), value.toStdString()))
             continue;
         decided.insert(key);
         if (value != GetSetting(key))
@@ -216,8 +216,8 @@ bool SettingsStore::commit()
     if (status != QSettings::NoError) {
         const QString where = QDir::toNativeSeparators(m_settings->fileName());
         m_error = status == QSettings::AccessError
-                ? QStringLiteral("Cannot write the settings to %1").arg(where)
-                : QStringLiteral("The settings in %1 are not in a readable format").arg(where);
+                      ? QStringLiteral("Cannot write the settings to %1").arg(where)
+                      : QStringLiteral("The settings in %1 are not in a readable format").arg(where);
         return false;
     }
 #ifdef Q_OS_UNIX

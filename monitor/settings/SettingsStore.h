@@ -58,10 +58,10 @@ private:
     QString read(const QString &section, const QString &key) const;
     void write(const QString &section, const QString &key, const QString &value);
 
-    std::unique_ptr<QSettings> m_settings;  // null while the file is refused
+    std::unique_ptr<QSettings> m_settings; // null while the file is refused
     QString m_refusal;
-    QHash<QPair<QString, QString>, QString> m_unsaved;  // by section and key, while the file is refused
-    QHash<QString, QString> m_firstCopies;  // keys given twice in [StartUp] whose first good copy is not QSettings' own
+    QHash<QPair<QString, QString>, QString> m_unsaved; // by section and key, while the file is refused
+    QHash<QString, QString> m_firstCopies; // keys given twice in [StartUp] whose first good copy is not QSettings' own
     QString m_error;
 };
 

@@ -35,7 +35,7 @@ using station::kRelayLabelLength;
 constexpr int kTwips = station::kTwipsPerPixel;
 
 const std::array<const char *, kRelayCount> kRelayBoxNames{"Text2",  "Text4",  "Text6",  "Text10", "Text11", "Text12",
-                                                  "Text13", "Text14", "Text15", "Text16", "Text17", "Text18"};
+                                                           "Text13", "Text14", "Text15", "Text16", "Text17", "Text18"};
 const std::array<const char *, frmSetup::kSpeedOptionCount> kSpeeds{"1200", "2400", "4800", "9600", "19200"};
 
 template <typename T>
@@ -157,7 +157,8 @@ QWidget *frmSetup::buildComPortTab()
     m_holdWhileTx = named(new QCheckBox("Hold band relays while transmitting"), "Check1");
     m_holdWhileTx->setToolTip(QStringLiteral("While the radio transmits, no band code goes out; the band "
                                              "relays follow once it is back on receive."));
-    connect(m_holdWhileTx, &QCheckBox::toggled, this, [this](bool on) { m_host->perform(m_station.setHoldWhileTx(on)); });
+    connect(m_holdWhileTx, &QCheckBox::toggled, this,
+            [this](bool on) { m_host->perform(m_station.setHoldWhileTx(on)); });
 
     auto *layout = new QVBoxLayout(tab);
     layout->addLayout(columns);
@@ -175,7 +176,7 @@ QWidget *frmSetup::buildMetersTab()
 
     m_meterChoice = named(new QComboBox, "Combo1");
     m_meterChoice->setEditable(true);
-    m_meterChoice->setInsertPolicy(QComboBox::NoInsert);  // typed text never becomes a meter
+    m_meterChoice->setInsertPolicy(QComboBox::NoInsert); // typed text never becomes a meter
     for (int i = 1; i <= station::kMeterCount; ++i)
         m_meterChoice->addItem(QStringLiteral("Meter %1").arg(i));
     m_title = textBox("Text1", "Volts DC");
@@ -226,7 +227,7 @@ QWidget *frmSetup::buildMetersTab()
 
     auto *responseFrame = new QGroupBox("Meter Reponse");
     m_response = scrollBar("HScroll3", 0, 32767, 1000, 5000, 15000);
-    m_response->setInvertedAppearance(true);  // slow (32767) at the left, fast (0) at the right
+    m_response->setInvertedAppearance(true); // slow (32767) at the left, fast (0) at the right
     connect(m_response, &QScrollBar::valueChanged, this, &frmSetup::responseSet);
     auto *responseGrid = new QGridLayout(responseFrame);
     responseGrid->addWidget(m_response, 0, 0, 1, 2);
@@ -251,7 +252,8 @@ QWidget *frmSetup::buildMetersTab()
     layout->addLayout(top);
     layout->addLayout(bottom);
     // Tight enough to fit the dialog's designed size.
-    for (QLayout *each : {static_cast<QLayout *>(meter), static_cast<QLayout *>(bandGrid), static_cast<QLayout *>(layout)})
+    for (QLayout *each :
+         {static_cast<QLayout *>(meter), static_cast<QLayout *>(bandGrid), static_cast<QLayout *>(layout)})
         each->setSpacing(3);
     layout->setContentsMargins(6, 4, 6, 4);
     bandGrid->setContentsMargins(6, 4, 6, 4);
@@ -262,7 +264,8 @@ QWidget *frmSetup::buildRelaysTab()
 {
     auto *tab = new QWidget;
     auto *layout = new QVBoxLayout(tab);
-    auto *instruction = new QLabel("Enter a button label up to 8 characters long in the box above each relay position.");
+    auto *instruction =
+        new QLabel("Enter a button label up to 8 characters long in the box above each relay position.");
     instruction->setWordWrap(true);
     layout->addWidget(instruction);
     auto *grid = new QGridLayout;

@@ -38,8 +38,8 @@ class Station;
 class frmSetup : public QWidget, public station::StationObserver {
     Q_OBJECT
 public:
-    static constexpr int kPortOptionCount = 10;   // Option1_0..9: "Com 1".."Com 10"
-    static constexpr int kSpeedOptionCount = 5;   // Option1_10..14: "1200".."19200"
+    static constexpr int kPortOptionCount = 10; // Option1_0..9: "Com 1".."Com 10"
+    static constexpr int kSpeedOptionCount = 5; // Option1_10..14: "1200".."19200"
 
     explicit frmSetup(frmMonitor *monitor);
     ~frmSetup() override;
@@ -106,21 +106,21 @@ private:
     QTabWidget *m_tabs;
     std::array<QRadioButton *, kPortOptionCount + kSpeedOptionCount> m_options{};
     std::array<QLineEdit *, 12> m_relayBoxes{};
-    std::array<int, 12> m_labelRoom{};  // the longest label each box takes now
+    std::array<int, 12> m_labelRoom{}; // the longest label each box takes now
     QScrollBar *m_response = nullptr;
-    QCheckBox *m_holdWhileTx = nullptr;       // Check1
+    QCheckBox *m_holdWhileTx = nullptr; // Check1
 
     int m_meter = 0;
-    QComboBox *m_meterChoice = nullptr;       // Combo1
-    QLineEdit *m_title = nullptr;             // Text1
-    QLineEdit *m_zero = nullptr;              // Text8
-    QLineEdit *m_full = nullptr;              // Text9
-    std::array<QLineEdit *, 3> m_bandEnds{};  // Text3, Text5, Text7: bands 1..3 (annuli 2..4)
-    QScrollBar *m_divisions = nullptr;        // HScroll2
-    QLabel *m_divisionsText = nullptr;        // its value
-    std::array<QPushButton *, 3> m_colourButtons{};  // Command4, Command5, Command6
-    QScrollBar *m_multiplier = nullptr;       // HScroll4
-    QLabel *m_multiplierText = nullptr;       // Label8
+    QComboBox *m_meterChoice = nullptr;             // Combo1
+    QLineEdit *m_title = nullptr;                   // Text1
+    QLineEdit *m_zero = nullptr;                    // Text8
+    QLineEdit *m_full = nullptr;                    // Text9
+    std::array<QLineEdit *, 3> m_bandEnds{};        // Text3, Text5, Text7: bands 1..3 (annuli 2..4)
+    QScrollBar *m_divisions = nullptr;              // HScroll2
+    QLabel *m_divisionsText = nullptr;              // its value
+    std::array<QPushButton *, 3> m_colourButtons{}; // Command4, Command5, Command6
+    QScrollBar *m_multiplier = nullptr;             // HScroll4
+    QLabel *m_multiplierText = nullptr;             // Label8
 
     // CommonDialog1: made on the first "Color", kept for the dialog's life.
     QColorDialog *m_picker = nullptr;

@@ -15,10 +15,10 @@ namespace tovana::station {
 constexpr int kFirstBandRelay = 13;
 
 struct BandPosition {
-    int position;           // 1..9
-    const char *caption;    // "160" .. "10"
-    std::string code;       // as shown beside the band buttons, relay 13 first: "1000" for position 1
-    std::string bytes;      // the four relay bytes for relays 13..16, in that order
+    int position;        // 1..9
+    const char *caption; // "160" .. "10"
+    std::string code;    // as shown beside the band buttons, relay 13 first: "1000" for position 1
+    std::string bytes;   // the four relay bytes for relays 13..16, in that order
 };
 
 // The table, position 1 first.

@@ -22,7 +22,7 @@ namespace tovana::station {
 
 class BoardProtocol {
 public:
-    static constexpr int kSlotCount = 21;            // slots 1..8 hold channels 1..8
+    static constexpr int kSlotCount = 21; // slots 1..8 hold channels 1..8
     static constexpr int kMaxSettleMicros = 32767;
     // Delays up to this are spun out on the spot; longer ones wait on the settle timer.
     static constexpr int kSpinLimitMicros = 200;
@@ -67,7 +67,7 @@ private:
     int m_settleMicros = 0;
     int m_channel = 0;
     bool m_overdue = false;
-    std::string m_input;  // received and not yet read
+    std::string m_input; // received and not yet read
     std::array<int, kSlotCount> m_readings{};
 };
 

@@ -34,9 +34,9 @@ struct CatalogueRow {
     const char *base;
     KeyScope scope;
     TextForm form;
-    unsigned uses;              // KeyUse flags
-    const char *defaultText;    // nullptr: seeded from the station's state at the time
-    FieldRef (*field)(Preferences &, int element);  // nullptr: not part of Preferences
+    unsigned uses;                                 // KeyUse flags
+    const char *defaultText;                       // nullptr: seeded from the station's state at the time
+    FieldRef (*field)(Preferences &, int element); // nullptr: not part of Preferences
 };
 
 // One concrete key: element is the meter (0..7), relay (0..11) or band (0..9), 0 if single.

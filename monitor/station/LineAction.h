@@ -12,12 +12,12 @@ namespace tovana::station {
 
 struct LineAction {
     enum class Kind {
-        Write,              // `bytes`, in order, without waiting for an answer
-        DiscardInput,       // drop every byte received and not yet handed over, the driver's too
-        SpinSettle,         // wait `amount` microseconds on the spot (at most a few hundred)
-        StartSettleTimer,   // report settleElapsed() after `amount` milliseconds
+        Write,            // `bytes`, in order, without waiting for an answer
+        DiscardInput,     // drop every byte received and not yet handed over, the driver's too
+        SpinSettle,       // wait `amount` microseconds on the spot (at most a few hundred)
+        StartSettleTimer, // report settleElapsed() after `amount` milliseconds
         StopSettleTimer,
-        StartReplyTimer,    // report replyTimeout() after the reply patience
+        StartReplyTimer, // report replyTimeout() after the reply patience
         StopReplyTimer,
     };
     Kind kind;

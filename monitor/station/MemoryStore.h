@@ -28,7 +28,7 @@ public:
     }
     std::string error() const override { return refuse ? "the store is read-only" : std::string(); }
 
-    std::map<std::pair<std::string, std::string>, std::string> values;  // by section and key
+    std::map<std::pair<std::string, std::string>, std::string> values; // by section and key
     bool refuse = false;
 };
 

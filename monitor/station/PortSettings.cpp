@@ -14,7 +14,7 @@ std::optional<PortSettings::Parity> parityFor(std::string_view letter)
 {
     if (letter.size() != 1)
         return std::nullopt;
-    switch (letter[0] & ~0x20) {  // either case
+    switch (letter[0] & ~0x20) { // either case
     case 'N': return PortSettings::Parity::None;
     case 'E': return PortSettings::Parity::Even;
     case 'O': return PortSettings::Parity::Odd;
@@ -40,7 +40,8 @@ std::vector<std::string_view> fieldsOf(std::string_view text)
     std::vector<std::string_view> fields;
     for (std::size_t from = 0;;) {
         const std::size_t comma = text.find(',', from);
-        fields.push_back(trimmed(text.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from)));
+        fields.push_back(
+            trimmed(text.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from)));
         if (comma == std::string_view::npos)
             return fields;
         from = comma + 1;
@@ -53,8 +54,8 @@ std::optional<PortSettings> PortSettings::parse(const std::string &text, std::st
 {
     const std::vector<std::string_view> fields = fieldsOf(text);
     const auto fail = [&](const std::string &why) -> std::optional<PortSettings> {
-        *error = "Invalid port settings \"" + text + "\": " + why +
-                 " (expected speed,parity,data,stop such as 19200,n,8,1)";
+        *error =
+            "Invalid port settings \"" + text + "\": " + why + " (expected speed,parity,data,stop such as 19200,n,8,1)";
         return std::nullopt;
     };
     if (fields.size() != 4)

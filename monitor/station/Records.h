@@ -12,8 +12,8 @@ namespace tovana::station {
 
 constexpr int kMeterCount = 8;
 constexpr int kRelayCount = 12;
-constexpr int kBandCount = 9;          // band positions "160" .. "10"
-constexpr int kBandStatusCount = 10;   // stored band flags; the tenth mirrors the ninth
+constexpr int kBandCount = 9;        // band positions "160" .. "10"
+constexpr int kBandStatusCount = 10; // stored band flags; the tenth mirrors the ninth
 // Characters a relay label is made for: the setup dialog takes no more when typing, and a
 // relay button holds that many of the widest letters. Longer stored labels stay whole.
 constexpr int kRelayLabelLength = 8;
@@ -71,7 +71,7 @@ struct Preferences {
     WindowSize size;
     InterlockConfig interlock;
     std::array<RelayConfig, kRelayCount> relays;
-    std::array<bool, kBandStatusCount> bandStatus{};  // BandStatus1..10; entry 10 mirrors 9
+    std::array<bool, kBandStatusCount> bandStatus{}; // BandStatus1..10; entry 10 mirrors 9
     PortConfig port;
     int meterResponse = 15000;
     std::array<MeterConfig, kMeterCount> meters;

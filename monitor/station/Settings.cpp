@@ -11,7 +11,7 @@ namespace tovana::station {
 
 namespace {
 
-constexpr double kFullReading = 255;  // largest raw reading, one byte
+constexpr double kFullReading = 255; // largest raw reading, one byte
 
 std::string stored(const Store &store, const std::string &section, const std::string &key)
 {

@@ -15,8 +15,8 @@ namespace tovana::station {
 
 // What seeding takes from the station at the moment it runs.
 struct SeedValues {
-    std::array<std::string, kRelayCount> relayLabels;  // the relay buttons' captions
-    WindowPosition position;                           // current left and top, twips
+    std::array<std::string, kRelayCount> relayLabels; // the relay buttons' captions
+    WindowPosition position;                          // current left and top, twips
 };
 
 // Writes the default of every catalogue key that reads "" (143 keys from an empty store),

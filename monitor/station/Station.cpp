@@ -21,8 +21,7 @@ void Outcome::append(Outcome &&later)
         notice = std::move(later.notice);
 }
 
-Station::Station(char decimalSeparator)
-    : m_separator(decimalSeparator)
+Station::Station(char decimalSeparator) : m_separator(decimalSeparator)
 {
     for (int n = 1; n <= kRelayCount; ++n)
         m_relays[n - 1].label = "Relay" + std::to_string(n);
@@ -75,7 +74,7 @@ void Station::load(const Preferences &prefs, const ScalingTable &scaling)
     m_protocol.setSettleDelay(*m_response);
     m_meters = prefs.meters;
     m_scaling = scaling;
-    setHoldWhileTx(prefs.interlock.holdWhileTx);  // a code released here goes out as the port opens
+    setHoldWhileTx(prefs.interlock.holdWhileTx); // a code released here goes out as the port opens
     notify(StationChange::All);
 }
 

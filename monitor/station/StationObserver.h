@@ -9,18 +9,18 @@
 namespace tovana::station {
 
 enum class StationChange {
-    Meter,      // a meter's configuration or scaling; index: the meter 0..7
-    Readings,   // the eight readings of a completed cycle
-    Relay,      // a relay's state or label; index: the relay 1..12
-    Bands,      // the bands shown, or the band code
-    Following,  // band following on or off
-    Link,       // the link server reached or away
-    Hold,       // the transmit hold switched, or the transmit state
-    Board,      // the board answering, silent, gone
-    Port,       // the port's number or settings, open or closed
-    Lamps,      // the activity lamps changed over
-    Response,   // the meter response (settle delay)
-    All,        // everything, after loading
+    Meter,     // a meter's configuration or scaling; index: the meter 0..7
+    Readings,  // the eight readings of a completed cycle
+    Relay,     // a relay's state or label; index: the relay 1..12
+    Bands,     // the bands shown, or the band code
+    Following, // band following on or off
+    Link,      // the link server reached or away
+    Hold,      // the transmit hold switched, or the transmit state
+    Board,     // the board answering, silent, gone
+    Port,      // the port's number or settings, open or closed
+    Lamps,     // the activity lamps changed over
+    Response,  // the meter response (settle delay)
+    All,       // everything, after loading
 };
 
 class StationObserver {

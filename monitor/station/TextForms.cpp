@@ -36,7 +36,7 @@ std::string_view trimmed(std::string_view text)
 std::string formatReal(double value, int digits, char separator)
 {
     if (value == 0)
-        return "0";  // also for -0
+        return "0"; // also for -0
     char buffer[64];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     std::string text(buffer, error == std::errc() ? end : buffer);

@@ -37,8 +37,7 @@ std::size_t indexOf(ComLink::Field field)
 
 // Receives the server's change notifications on the link's thread, and only notes them: the
 // value is read once the incoming call has returned.
-class ChangeSink final : public IPropertyNotifySink
-{
+class ChangeSink final : public IPropertyNotifySink {
 public:
     explicit ChangeSink(const HWND &window) : m_window(window) {}
 
@@ -76,13 +75,14 @@ private:
 
 // Everything that runs on the link's thread. start(), ask() and stop() are for the thread
 // that made the ComLink. A worker stopped while stuck in a call deletes itself when it ends.
-class ComLink::Worker
-{
+class ComLink::Worker {
 public:
     explicit Worker(ComLink &link)
-        : m_link(&link), m_options(link.m_options), m_sink(m_window), m_retryMs(link.m_options.firstRetryMs)
-    {
-    }
+        : m_link(&link)
+        , m_options(link.m_options)
+        , m_sink(m_window)
+        , m_retryMs(link.m_options.firstRetryMs)
+    {}
 
     bool start(std::string *error);
     void ask(Field field) { PostMessageW(m_window, kRead, indexOf(field), 0); }
@@ -213,12 +213,8 @@ LRESULT CALLBACK ComLink::Worker::windowProcedure(HWND window, UINT message, WPA
         return DefWindowProcW(window, message, wParam, lParam);
     const auto field = static_cast<Field>(wParam);
     switch (message) {
-    case kRead:
-        worker->read(field, false);
-        return 0;
-    case kAnnounced:
-        worker->read(field, true);
-        return 0;
+    case kRead: worker->read(field, false); return 0;
+    case kAnnounced: worker->read(field, true); return 0;
     case WM_TIMER:
         KillTimer(window, kRetryTimer);
         worker->connect();
@@ -229,8 +225,7 @@ LRESULT CALLBACK ComLink::Worker::windowProcedure(HWND window, UINT message, WPA
         DestroyWindow(window);
         PostQuitMessage(0);
         return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -320,9 +315,7 @@ void ComLink::Worker::letGo()
     m_connector.Reset();
 }
 
-ComLink::ComLink(Handlers handlers, Options options) : m_handlers(std::move(handlers)), m_options(options)
-{
-}
+ComLink::ComLink(Handlers handlers, Options options) : m_handlers(std::move(handlers)), m_options(options) {}
 
 ComLink::~ComLink()
 {

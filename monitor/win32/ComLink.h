@@ -21,8 +21,7 @@
 
 namespace tovana::win32 {
 
-class ComLink
-{
+class ComLink {
 public:
     enum class Field { Band, PTT };
 

@@ -8,8 +8,7 @@
 
 namespace tovana::win32 {
 
-class Lock
-{
+class Lock {
 public:
     Lock() = default;
     Lock(const Lock &) = delete;
@@ -22,8 +21,7 @@ private:
     SRWLOCK m_lock = SRWLOCK_INIT;
 };
 
-class Locked
-{
+class Locked {
 public:
     explicit Locked(Lock &lock) : m_lock(lock) { m_lock.lock(); }
     ~Locked() { m_lock.unlock(); }

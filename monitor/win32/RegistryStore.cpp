@@ -16,9 +16,7 @@ std::string where(const std::string &section, const std::string &key)
 
 } // namespace
 
-RegistryStore::RegistryStore(std::string application) : m_application(std::move(application))
-{
-}
+RegistryStore::RegistryStore(std::string application) : m_application(std::move(application)) {}
 
 std::string RegistryStore::sectionPath(const std::string &section) const
 {
@@ -44,7 +42,8 @@ std::optional<std::string> RegistryStore::get(const std::string &section, const 
             break;
         text.assign(size / sizeof(wchar_t) + 1, L'\0');
         size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        status = RegGetValueW(HKEY_CURRENT_USER, path->c_str(), name->c_str(), RRF_RT_REG_SZ, nullptr, text.data(), &size);
+        status =
+            RegGetValueW(HKEY_CURRENT_USER, path->c_str(), name->c_str(), RRF_RT_REG_SZ, nullptr, text.data(), &size);
         if (status == ERROR_SUCCESS)
             text.resize(size / sizeof(wchar_t) - 1); // without the closing null
     } while (status == ERROR_MORE_DATA);

@@ -13,8 +13,7 @@
 
 namespace tovana::win32 {
 
-class RegistryStore final : public station::Store
-{
+class RegistryStore final : public station::Store {
 public:
     explicit RegistryStore(std::string application = "Tovana2");
 

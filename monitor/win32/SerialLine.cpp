@@ -36,9 +36,7 @@ bool started(BOOL done, Transfer &transfer)
 
 } // namespace
 
-SerialLine::SerialLine(Handlers handlers) : m_handlers(std::move(handlers))
-{
-}
+SerialLine::SerialLine(Handlers handlers) : m_handlers(std::move(handlers)) {}
 
 SerialLine::~SerialLine()
 {
@@ -60,8 +58,8 @@ bool SerialLine::open(int port, const std::string &settings)
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         m_error = code == ERROR_ACCESS_DENIED
-            ? name + ": another program holds " + name + "; close the port there, or choose another port."
-            : name + ": " + systemMessage(code) + ".";
+                      ? name + ": another program holds " + name + "; close the port there, or choose another port."
+                      : name + ": " + systemMessage(code) + ".";
         return false;
     }
 
@@ -77,7 +75,8 @@ bool SerialLine::open(int port, const std::string &settings)
     if (!GetCommState(handle, &dcb))
         failure = name + ": " + systemMessage(GetLastError()) + ".";
     else if (!BuildCommDCBW(definition.c_str(), &dcb))
-        failure = name + ": the settings \"" + settings + "\" are not valid (speed,parity,data bits,stop bits; "
+        failure = name + ": the settings \"" + settings +
+                  "\" are not valid (speed,parity,data bits,stop bits; "
                   "for example 19200,n,8,1).";
     else {
         dcb.fBinary = TRUE;

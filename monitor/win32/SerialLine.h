@@ -20,8 +20,7 @@
 
 namespace tovana::win32 {
 
-class SerialLine
-{
+class SerialLine {
 public:
     struct Handlers {
         std::function<void(std::string_view bytes)> received;

@@ -37,9 +37,9 @@ std::string narrow(std::wstring_view utf16)
 std::string systemMessage(DWORD code)
 {
     wchar_t *buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
     std::wstring text(buffer ? buffer : L"", length);
     LocalFree(buffer);
     while (!text.empty() && (std::iswspace(text.back()) || text.back() == L'.'))

@@ -25,8 +25,8 @@ ThreadQueue::ThreadQueue()
         return RegisterClassExW(&windowClass) != 0;
     }();
     if (registered)
-        m_window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+        m_window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                                   nullptr);
     if (!m_window)
         throw std::runtime_error("cannot make the message window: " + systemMessage(GetLastError()));
     SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -19,8 +19,7 @@
 
 namespace tovana::win32 {
 
-class ThreadQueue
-{
+class ThreadQueue {
 public:
     ThreadQueue();
     ~ThreadQueue();

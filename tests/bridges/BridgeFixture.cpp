@@ -49,14 +49,15 @@ void BridgeFixture::TearDown()
     const QDBusReply<QDBusObjectPath> connector = link.call(create, QDBus::Block, 30000);
     if (!connector.isValid())
         return ::testing::AssertionFailure() << "CreateObject: " << connector.error().message().toStdString();
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, connector.value().path(), kProperties, QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(kService, connector.value().path(), kProperties, QStringLiteral("Get"));
     get << QStringLiteral("org.tethra.Tethra._VarnexConnector") << QStringLiteral("Varnex");
     const QDBusReply<QDBusVariant> object = link.call(get, QDBus::Block, 30000);
     if (!object.isValid())
         return ::testing::AssertionFailure() << "Varnex: " << object.error().message().toStdString();
     if (!objectPath.isEmpty())
-        link.disconnect(kService, objectPath, QStringLiteral("org.tethra.Tethra.__Varnex"), QStringLiteral("OK"), &events,
-                        SLOT(onEvent(QDBusMessage)));
+        link.disconnect(kService, objectPath, QStringLiteral("org.tethra.Tethra.__Varnex"), QStringLiteral("OK"),
+                        &events, SLOT(onEvent(QDBusMessage)));
     objectPath = object.value().variant().value<QDBusObjectPath>().path();
     if (!link.connect(kService, objectPath, QStringLiteral("org.tethra.Tethra.__Varnex"), QStringLiteral("OK"), &events,
                       SLOT(onEvent(QDBusMessage))))

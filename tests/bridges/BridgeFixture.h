@@ -15,8 +15,7 @@
 #include <QVariant>
 #include <gtest/gtest.h>
 
-class LinkEvents : public QObject
-{
+class LinkEvents : public QObject {
     Q_OBJECT
 public:
     QStringList received;
@@ -24,8 +23,7 @@ public slots:
     void onEvent(const QDBusMessage &message) { received << message.member(); }
 };
 
-class BridgeFixture : public ::testing::Test
-{
+class BridgeFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;

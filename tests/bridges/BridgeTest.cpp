@@ -13,8 +13,6 @@
 #include <csignal>
 #include <sys/types.h>
 
-using namespace tethra::rigctl;
-
 namespace {
 
 constexpr int kTimeout = 10000;
@@ -202,7 +200,7 @@ TEST_F(RigBridgeEndToEnd, AJsonWatchShowsTheRadiosFrequencyChangesAsTheyHappen)
     watch.setProcessEnvironment(bus.environment());
     watch.start(QStringLiteral(TETHRA_CLI), {QStringLiteral("--json"), QStringLiteral("watch")});
     ASSERT_EVENTUALLY(watch.canReadLine(), kTimeout);
-    watch.readLine();  // the state at the start
+    watch.readLine(); // the state at the start
 
     QList<QJsonObject> changes;
     // A change of Freq to mhz, and of Band to band with it or after it.
@@ -212,9 +210,11 @@ TEST_F(RigBridgeEndToEnd, AJsonWatchShowsTheRadiosFrequencyChangesAsTheyHappen)
             if (line[QLatin1String("type")].toString() == QLatin1String("change"))
                 changes << line[QLatin1String("values")].toObject();
         }
-        const auto freq = std::find_if(changes.cbegin(), changes.cend(),
-                                       [mhz](const QJsonObject &c) { return c[QLatin1String("Freq")].toDouble() == mhz; });
-        return std::any_of(freq, changes.cend(), [band](const QJsonObject &c) { return c[QLatin1String("Band")].toInt() == band; });
+        const auto freq = std::find_if(changes.cbegin(), changes.cend(), [mhz](const QJsonObject &c) {
+            return c[QLatin1String("Freq")].toDouble() == mhz;
+        });
+        return std::any_of(freq, changes.cend(),
+                           [band](const QJsonObject &c) { return c[QLatin1String("Band")].toInt() == band; });
     };
     ASSERT_TRUE(rigctld.set(QStringLiteral("F 14074000")));
     ASSERT_EVENTUALLY(seen(14.074, 5), kTimeout);

@@ -8,14 +8,15 @@
 
 #include <gtest/gtest.h>
 
-using namespace tethra::rigctl;
-
 TEST(RigBandTable, FrequenciesInsideEachBandGiveItsNumber)
 {
-    const struct { qint64 hz; int band; } cases[] = {
-        {1'800'000, 1}, {1'999'999, 1}, {3'573'000, 2}, {7'074'000, 3}, {7'300'000, 3}, {10'136'000, 4},
-        {14'000'000, 5}, {14'350'000, 5}, {18'100'000, 6}, {21'074'000, 7}, {24'940'000, 8}, {29'600'000, 9},
-        {50'313'000, 10}, {53'999'000, 10},
+    const struct {
+        qint64 hz;
+        int band;
+    } cases[] = {
+        {1'800'000, 1},  {1'999'999, 1},  {3'573'000, 2},   {7'074'000, 3},   {7'300'000, 3},
+        {10'136'000, 4}, {14'000'000, 5}, {14'350'000, 5},  {18'100'000, 6},  {21'074'000, 7},
+        {24'940'000, 8}, {29'600'000, 9}, {50'313'000, 10}, {53'999'000, 10},
     };
     for (const auto &c : cases)
         EXPECT_EQ(BandTable::bandOf(c.hz), c.band) << c.hz << " Hz";
@@ -45,8 +46,11 @@ TEST(RigBandTable, NumbersRunFrom160mToSixMetresAndEachTuningFrequencyLiesInItsB
 
 TEST(RigModeTable, RadioModesMapToLinkCodes)
 {
-    const struct { const char *mode; int code; } cases[] = {
-        {"LSB", 0}, {"USB", 1}, {"CW", 2}, {"CWR", 3}, {"AM", 4}, {"FM", 6},
+    const struct {
+        const char *mode;
+        int code;
+    } cases[] = {
+        {"LSB", 0},  {"USB", 1},   {"CW", 2},      {"CWR", 3},     {"AM", 4},     {"FM", 6},
         {"RTTY", 8}, {"RTTYR", 9}, {"PKTLSB", 10}, {"PKTUSB", 10}, {"PKTFM", 11},
     };
     for (const auto &c : cases)
@@ -86,8 +90,8 @@ TEST(RigVfoTable, VfoNamesOfBothKindsOfRadioMapToCodes)
 
 TEST(RigctlReply, ReadsFieldsAndStatusOfAnExtendedAnswer)
 {
-    const RigctlReply reply = RigctlReply::parse(
-        {QStringLiteral("get_split_vfo:"), QStringLiteral("Split: 1"), QStringLiteral("TX VFO: VFOB"), QStringLiteral("RPRT 0")});
+    const RigctlReply reply = RigctlReply::parse({QStringLiteral("get_split_vfo:"), QStringLiteral("Split: 1"),
+                                                  QStringLiteral("TX VFO: VFOB"), QStringLiteral("RPRT 0")});
     EXPECT_TRUE(reply.ok());
     EXPECT_EQ(reply.value(QStringLiteral("Split")), QStringLiteral("1"));
     EXPECT_EQ(reply.value(QStringLiteral("TX VFO")), QStringLiteral("VFOB"));

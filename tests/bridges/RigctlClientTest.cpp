@@ -14,12 +14,9 @@
 
 #include <optional>
 
-using namespace tethra::rigctl;
-
 namespace {
 
-class RigctlClientTest : public ::testing::Test
-{
+class RigctlClientTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(rigctld.start()) << "rigctld did not start"; }
 
@@ -41,7 +38,8 @@ TEST_F(RigctlClientTest, AnswersComeBackInTheOrderAsked)
     client.send(QStringLiteral("M CWR 0"), [&](const RigctlReply &r) { seen << QStringLiteral("M %1").arg(r.code); });
     client.send(QStringLiteral("m"), [&](const RigctlReply &r) { seen << r.value(QStringLiteral("Mode")); });
     ASSERT_EVENTUALLY_EQ(seen.size(), 4, 10000);
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("F 0"), QStringLiteral("7074000"), QStringLiteral("M 0"), QStringLiteral("CWR")}));
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("F 0"), QStringLiteral("7074000"), QStringLiteral("M 0"),
+                                 QStringLiteral("CWR")}));
     EXPECT_EQ(client.pending(), 0);
 }
 
@@ -138,5 +136,6 @@ TEST(RigctlClientAgainstAHostilePeer, EndlessAnswersDropTheConnectionAndItIsMade
     EXPECT_TRUE(replies[2].ok());
     EXPECT_EQ(replies[2].value(QStringLiteral("Frequency")), QStringLiteral("7074000"));
     ASSERT_EQ(disconnected.size(), 2);
-    EXPECT_TRUE(disconnected[0][0].toString().contains(QStringLiteral("more than"))) << qPrintable(disconnected[0][0].toString());
+    EXPECT_TRUE(disconnected[0][0].toString().contains(QStringLiteral("more than")))
+        << qPrintable(disconnected[0][0].toString());
 }

@@ -29,21 +29,23 @@ RigctldProcess::~RigctldProcess()
 
 bool RigctldProcess::start()
 {
-    m_process.start(QStringLiteral("rigctld"), {QStringLiteral("-m"), QStringLiteral("1"), QStringLiteral("-P"),
-                                                QStringLiteral("RIG"), QStringLiteral("-T"), QStringLiteral("127.0.0.1"),
-                                                QStringLiteral("-t"), QString::number(m_port)});
+    m_process.start(QStringLiteral("rigctld"),
+                    {QStringLiteral("-m"), QStringLiteral("1"), QStringLiteral("-P"), QStringLiteral("RIG"),
+                     QStringLiteral("-T"), QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(m_port)});
     if (!m_process.waitForStarted(10000))
         return false;
     // rigctld (Hamlib 4.5) closes the socket of a client that leaves more than once, and so
     // at times the socket of the client accepted just after it: the connection that finds
     // it ready stays open until stop(), so a test's client never follows a leaving one.
-    return QTest::qWaitFor([this] {
-        if (m_process.state() != QProcess::Running)
-            return false;
-        m_probe.abort();
-        m_probe.connectToHost(QHostAddress::LocalHost, m_port);
-        return m_probe.waitForConnected(500);
-    }, 10000);
+    return QTest::qWaitFor(
+        [this] {
+            if (m_process.state() != QProcess::Running)
+                return false;
+            m_probe.abort();
+            m_probe.connectToHost(QHostAddress::LocalHost, m_port);
+            return m_probe.waitForConnected(500);
+        },
+        10000);
 }
 
 void RigctldProcess::stop()

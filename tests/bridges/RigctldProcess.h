@@ -11,8 +11,7 @@
 #include <QStringList>
 #include <QTcpSocket>
 
-class RigctldProcess
-{
+class RigctldProcess {
 public:
     RigctldProcess();
     ~RigctldProcess();
@@ -34,5 +33,5 @@ private:
     quint16 m_port;
     QProcess m_process;
     mutable QTcpSocket m_control;
-    QTcpSocket m_probe;  // the connection that found rigctld ready, held while it runs
+    QTcpSocket m_probe; // the connection that found rigctld ready, held while it runs
 };

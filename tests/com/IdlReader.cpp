@@ -115,7 +115,8 @@ std::vector<IdlFunction> IdlReader::functions(const std::string &interfaceName) 
 std::vector<IdlEnumeration> IdlReader::enumerations() const
 {
     std::vector<IdlEnumeration> result;
-    const std::regex enumeration(R"re(\[uuid\(([0-9A-Fa-f-]+)\)\]\s*typedef\s+enum\s+(\w+)\s*\{([^}]*)\}\s*(\w+)\s*;)re");
+    const std::regex enumeration(
+        R"re(\[uuid\(([0-9A-Fa-f-]+)\)\]\s*typedef\s+enum\s+(\w+)\s*\{([^}]*)\}\s*(\w+)\s*;)re");
     const std::regex member(R"re((\w+)\s*=\s*(-?\d+))re");
     for (std::sregex_iterator it(m_text.begin(), m_text.end(), enumeration), end; it != end; ++it) {
         IdlEnumeration entry{(*it)[2], "{" + upper((*it)[1]) + "}", {}};
@@ -131,8 +132,9 @@ std::string IdlReader::uuidOf(const std::string &typeName) const
 {
     // The uuid in an attribute block right before a declaration of the type (a class's list
     // of interfaces has attribute blocks without one).
-    const std::regex declaration(R"re(\[([^\[\]]*)\]\s*(?:(?:interface|dispinterface|coclass|library)\s+|typedef\s+\w+\s+))re" +
-                                 typeName + R"re(\b)re");
+    const std::regex declaration(
+        R"re(\[([^\[\]]*)\]\s*(?:(?:interface|dispinterface|coclass|library)\s+|typedef\s+\w+\s+))re" + typeName +
+        R"re(\b)re");
     const std::regex uuid(R"re(uuid\(([0-9A-Fa-f-]+)\))re");
     for (std::sregex_iterator it(m_text.begin(), m_text.end(), declaration), end; it != end; ++it) {
         const std::string attributes = (*it)[1];

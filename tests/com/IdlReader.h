@@ -18,8 +18,8 @@ struct IdlParameter {
 
 struct IdlFunction {
     std::uint32_t id = 0;
-    std::string kind; // "method", "propput" or "propget"
-    std::string help; // with \r\n turned into CR LF
+    std::string kind;               // "method", "propput" or "propget"
+    std::string help;               // with \r\n turned into CR LF
     std::vector<std::string> flags; // hidden, restricted ...
     std::string name;
     std::vector<IdlParameter> parameters;
@@ -31,8 +31,7 @@ struct IdlEnumeration {
     std::vector<std::pair<std::string, std::int32_t>> members;
 };
 
-class IdlReader
-{
+class IdlReader {
 public:
     explicit IdlReader(const std::string &directory);
 

@@ -16,12 +16,14 @@
 
 namespace {
 
-class Cli : public ::testing::Test
-{
+class Cli : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(bus.isRunning()); }
 
-    ProgramResult run(const QStringList &args) { return runProgram(QStringLiteral(TETHRA_CLI_PATH), args, bus.environment()); }
+    ProgramResult run(const QStringList &args)
+    {
+        return runProgram(QStringLiteral(TETHRA_CLI_PATH), args, bus.environment());
+    }
 
     // Starts a watch and returns its first line (which names the object).
     QByteArray startWatch(const QStringList &options = {})
@@ -81,9 +83,13 @@ TEST_F(Cli, WatcherPrintsTheChangeAndTheEventOfACommandWithTheStoredValue)
     const QList<QByteArray> lines = watchLinesUntil("RaiseFreq");
     ASSERT_EQ(lines.size(), 2) << lines.join('\n').constData();
     const QString stamp = QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d) )");
-    EXPECT_TRUE(QRegularExpression(stamp + QStringLiteral("changed NewFreq=14.074$")).match(QString::fromUtf8(lines[0])).hasMatch())
+    EXPECT_TRUE(QRegularExpression(stamp + QStringLiteral("changed NewFreq=14.074$"))
+                    .match(QString::fromUtf8(lines[0]))
+                    .hasMatch())
         << lines[0].constData();
-    EXPECT_TRUE(QRegularExpression(stamp + QStringLiteral("RaiseFreq NewFreq=14.074$")).match(QString::fromUtf8(lines[1])).hasMatch())
+    EXPECT_TRUE(QRegularExpression(stamp + QStringLiteral("RaiseFreq NewFreq=14.074$"))
+                    .match(QString::fromUtf8(lines[1]))
+                    .hasMatch())
         << lines[1].constData();
 
     // The same value again changes nothing, but the event still tells what was stored.
@@ -128,7 +134,7 @@ TEST_F(Cli, JsonWatchGivesOneObjectPerLineForTheStateItsChangesAndEvents)
 
 TEST_F(Cli, DumpEscapesTextsSoTheyReadBackUnchanged)
 {
-    ASSERT_FALSE(startWatch().isEmpty());  // holds the server between the one-shot calls
+    ASSERT_FALSE(startWatch().isEmpty()); // holds the server between the one-shot calls
     const QString comment = QStringLiteral("say \"73\" \\ de\nG4\t\x01!");
     ASSERT_EQ(run({QStringLiteral("set"), QStringLiteral("Comment"), comment}).exitCode, 0);
     const QString stored = comment + QString(30 - comment.size(), QLatin1Char(' '));
@@ -141,12 +147,17 @@ TEST_F(Cli, DumpEscapesTextsSoTheyReadBackUnchanged)
     const QJsonDocument literal = QJsonDocument::fromJson(QStringLiteral("[%1]").arg(line.captured(1)).toUtf8());
     EXPECT_EQ(literal.array().at(0).toString(), stored) << qPrintable(line.captured(1));
 
-    const QJsonObject json = QJsonDocument::fromJson(run({QStringLiteral("--json"), QStringLiteral("dump")}).out.toUtf8()).object();
+    const QJsonObject json =
+        QJsonDocument::fromJson(run({QStringLiteral("--json"), QStringLiteral("dump")}).out.toUtf8()).object();
     EXPECT_EQ(json[QLatin1String("values")][QLatin1String("Comment")].toString(), stored);
     EXPECT_EQ(run({QStringLiteral("get"), QStringLiteral("Comment")}).out,
-              QStringLiteral("say \"73\" \\\\ de\\nG4\\t\\u0001!") + QString(30 - comment.size(), QLatin1Char(' ')) + QLatin1Char('\n'))
+              QStringLiteral("say \"73\" \\\\ de\\nG4\\t\\u0001!") + QString(30 - comment.size(), QLatin1Char(' ')) +
+                  QLatin1Char('\n'))
         << "get writes backslashes and control characters escaped, but no quotes";
-    const QJsonObject got = QJsonDocument::fromJson(run({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("Band")}).out.toUtf8()).object();
+    const QJsonObject got =
+        QJsonDocument::fromJson(
+            run({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("Band")}).out.toUtf8())
+            .object();
     EXPECT_EQ(got[QLatin1String("type")].toString(), QStringLiteral("get"));
     EXPECT_EQ(got[QLatin1String("values")].toObject(), (QJsonObject{{QStringLiteral("Band"), 0}}));
 }
@@ -174,29 +185,37 @@ TEST_F(Cli, ValuesComeBackExactly)
     ASSERT_EQ(run({QStringLiteral("set"), QStringLiteral("sData"), bom}).exitCode, 0);
     EXPECT_EQ(rawStringProperty(bus.address(), object, QStringLiteral("sData")), bom.toUtf8()) << "set keeps it";
     EXPECT_EQ(run({QStringLiteral("get"), QStringLiteral("sData")}).out, bom + QLatin1Char('\n'));
-    EXPECT_EQ(jsonValue({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("sData")}, QStringLiteral("sData")), bom);
+    EXPECT_EQ(
+        jsonValue({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("sData")}, QStringLiteral("sData")),
+        bom);
     EXPECT_EQ(dumped({}, QStringLiteral("sData")), QStringLiteral("\"\\ufeffQ\"")) << "escaped where quoted, as JSON";
     EXPECT_EQ(dumped({QStringLiteral("--json")}, QStringLiteral("sData")), bom);
 
     ASSERT_EQ(run({QStringLiteral("set"), QStringLiteral("Freq"), QStringLiteral("-0.0")}).exitCode, 0);
     EXPECT_EQ(run({QStringLiteral("get"), QStringLiteral("Freq")}).out, QStringLiteral("-0\n"));
-    EXPECT_TRUE(run({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("Freq")}).out.contains(QStringLiteral("{\"Freq\":-0}")));
+    EXPECT_TRUE(run({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("Freq")})
+                    .out.contains(QStringLiteral("{\"Freq\":-0}")));
     EXPECT_EQ(dumped({}, QStringLiteral("Freq")), QStringLiteral("-0"));
 
     const QString bell = QStringLiteral("\x1b]0;owned\x07\x1b[31mred\x07");
     ASSERT_EQ(run({QStringLiteral("set"), QStringLiteral("sData"), bell}).exitCode, 0);
     const QString shown = run({QStringLiteral("get"), QStringLiteral("sData")}).out;
     EXPECT_EQ(shown, QStringLiteral("\\u001b]0;owned\\u0007\\u001b[31mred\\u0007\n"));
-    EXPECT_EQ(QJsonDocument::fromJson(QStringLiteral("[\"%1\"]").arg(shown.trimmed()).toUtf8()).array().at(0).toString(), bell)
+    EXPECT_EQ(
+        QJsonDocument::fromJson(QStringLiteral("[\"%1\"]").arg(shown.trimmed()).toUtf8()).array().at(0).toString(),
+        bell)
         << "reads back as JSON's escapes";
-    EXPECT_EQ(jsonValue({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("sData")}, QStringLiteral("sData")), bell);
+    EXPECT_EQ(
+        jsonValue({QStringLiteral("--json"), QStringLiteral("get"), QStringLiteral("sData")}, QStringLiteral("sData")),
+        bell);
     EXPECT_EQ(dumped({QStringLiteral("--json")}, QStringLiteral("sData")), bell);
 }
 
 TEST_F(Cli, ErrorsNameTheMemberSuggestTheNearestAndEndInTheStatus)
 {
     const QList<std::pair<QStringList, QString>> refused = {
-        {{QStringLiteral("get"), QStringLiteral("band")}, QStringLiteral("no property 'band' (did you mean Band?) [0x80020006]")},
+        {{QStringLiteral("get"), QStringLiteral("band")},
+         QStringLiteral("no property 'band' (did you mean Band?) [0x80020006]")},
         {{QStringLiteral("set"), QStringLiteral("NewBnad"), QStringLiteral("3")},
          QStringLiteral("no property 'NewBnad' (did you mean NewBand?) [0x80020006]")},
         {{QStringLiteral("set"), QStringLiteral("Band"), QStringLiteral("twenty")},
@@ -205,7 +224,8 @@ TEST_F(Cli, ErrorsNameTheMemberSuggestTheNearestAndEndInTheStatus)
          QStringLiteral("Band takes a Long, 99999999999 does not fit a 32-bit integer [0x800A0006]")},
         {{QStringLiteral("call"), QStringLiteral("setfreq"), QStringLiteral("7")},
          QStringLiteral("no command 'setfreq' (did you mean SetFreq?) [0x80020003]")},
-        {{QStringLiteral("call"), QStringLiteral("Band")}, QStringLiteral("no command 'Band' (Band is a property) [0x80020003]")},
+        {{QStringLiteral("call"), QStringLiteral("Band")},
+         QStringLiteral("no command 'Band' (Band is a property) [0x80020003]")},
         {{QStringLiteral("call"), QStringLiteral("SetRPT"), QStringLiteral("600")},
          QStringLiteral("SetRPT takes 2 argument(s) (KhzShift Direction), not 1 [0x8002000E]")},
         {{QStringLiteral("get"), QStringLiteral("Zebra")}, QStringLiteral("no property 'Zebra' [0x80020006]")},
@@ -216,7 +236,10 @@ TEST_F(Cli, ErrorsNameTheMemberSuggestTheNearestAndEndInTheStatus)
         EXPECT_EQ(result.err, QStringLiteral("tethra-cli: ") + message + QLatin1Char('\n'));
     }
     const QList<QStringList> misuse = {
-        {QStringLiteral("frobnicate")}, {}, {QStringLiteral("get")}, {QStringLiteral("--bogus"), QStringLiteral("dump")},
+        {QStringLiteral("frobnicate")},
+        {},
+        {QStringLiteral("get")},
+        {QStringLiteral("--bogus"), QStringLiteral("dump")},
         {QStringLiteral("--json"), QStringLiteral("set"), QStringLiteral("Band"), QStringLiteral("1")},
         {QStringLiteral("dump"), QStringLiteral("--json")},
     };
@@ -227,7 +250,9 @@ TEST_F(Cli, ErrorsNameTheMemberSuggestTheNearestAndEndInTheStatus)
         EXPECT_TRUE(result.err.contains(QStringLiteral("Try 'tethra-cli --help'"))) << qPrintable(result.err);
     }
     // A negative number after the verb is an argument, not an option.
-    EXPECT_EQ(run({QStringLiteral("call"), QStringLiteral("SetRPT"), QStringLiteral("600"), QStringLiteral("-1")}).exitCode, 0);
+    EXPECT_EQ(
+        run({QStringLiteral("call"), QStringLiteral("SetRPT"), QStringLiteral("600"), QStringLiteral("-1")}).exitCode,
+        0);
     EXPECT_EQ(run({QStringLiteral("--help")}).exitCode, 0);
     EXPECT_EQ(run({QStringLiteral("--version")}).exitCode, 0);
 }
@@ -240,13 +265,16 @@ TEST_F(Cli, ListGivesEveryPropertyAndCommandWithoutTheServer)
     EXPECT_EQ(lines.size(), 1 + 59 + 1 + 31);
     EXPECT_TRUE(lines.contains(QStringLiteral("  CallSign         Text*12  read/write Current callsign - String * 12")))
         << qPrintable(listed.out);
-    EXPECT_TRUE(lines.contains(QStringLiteral("  PTT              Long     read/write Current PTT state / 0 = RX / 1 = TX")));
-    EXPECT_TRUE(lines.contains(QStringLiteral(
-        "  SetRPT(KhzShift: Long -> NewRPTOffset, Direction: tetRPT -> NewRPT) raises RaiseRPT  "
-        "Set new Repeater conditions : / Shift (Khz) / Direction (-1 down / 0 simplex / 1 up)")));
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("  PTT              Long     read/write Current PTT state / 0 = RX / 1 = TX")));
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("  SetRPT(KhzShift: Long -> NewRPTOffset, Direction: tetRPT -> NewRPT) raises RaiseRPT  "
+                       "Set new Repeater conditions : / Shift (Khz) / Direction (-1 down / 0 simplex / 1 up)")));
     EXPECT_TRUE(lines.contains(QStringLiteral("  SetOK() raises OK  Send OK event to Scrivo")));
-    EXPECT_TRUE(bus.connect(QStringLiteral("observer")).interface()->isServiceRegistered(QStringLiteral("org.tethra.Tethra")).value()
-                == false)
+    EXPECT_TRUE(bus.connect(QStringLiteral("observer"))
+                    .interface()
+                    ->isServiceRegistered(QStringLiteral("org.tethra.Tethra"))
+                    .value() == false)
         << "list needs no server";
 }
 
@@ -254,7 +282,9 @@ TEST_F(Cli, WithoutABusItSaysSo)
 {
     QProcessEnvironment env = bus.environment();
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
-    const auto result = runProgram(QStringLiteral(TETHRA_CLI_PATH), {QStringLiteral("get"), QStringLiteral("Band")}, env);
+    const auto result =
+        runProgram(QStringLiteral(TETHRA_CLI_PATH), {QStringLiteral("get"), QStringLiteral("Band")}, env);
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.startsWith(QStringLiteral("tethra-cli: cannot connect to the session bus"))) << qPrintable(result.err);
+    EXPECT_TRUE(result.err.startsWith(QStringLiteral("tethra-cli: cannot connect to the session bus")))
+        << qPrintable(result.err);
 }

@@ -32,29 +32,23 @@ const QString factoryInterface = QStringLiteral("org.tethra.Tethra.ClassFactory"
 const QString connectorInterface = QStringLiteral("org.tethra.Tethra._VarnexConnector");
 const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
 
-class HostileClient : public ::testing::Test
-{
+class HostileClient : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start"; }
 
     LinkTestClient client(const QString &name) { return LinkTestClient(bus.connect(name)); }
 
-    uint serverPid()
-    {
-        return bus.connect(QStringLiteral("observer")).interface()->servicePid(service).value();
-    }
+    uint serverPid() { return bus.connect(QStringLiteral("observer")).interface()->servicePid(service).value(); }
 
-    bool serverOnBus()
-    {
-        return bus.connect(QStringLiteral("observer")).interface()->isServiceRegistered(service);
-    }
+    bool serverOnBus() { return bus.connect(QStringLiteral("observer")).interface()->isServiceRegistered(service); }
 
     PrivateBus bus;
 };
 
 QString errorOf(const QDBusMessage &reply)
 {
-    return reply.type() == QDBusMessage::ErrorMessage ? reply.errorName() + QLatin1Char(' ') + reply.errorMessage() : QString();
+    return reply.type() == QDBusMessage::ErrorMessage ? reply.errorName() + QLatin1Char(' ') + reply.errorMessage()
+                                                      : QString();
 }
 
 // A text of this many bytes of UTF-8, mostly three-byte characters.
@@ -77,8 +71,9 @@ TEST_F(HostileClient, TextsTooLargeForTheBusAreRefusedAndEveryValueIsKept)
     const uint server = serverPid();
 
     const QString refused = errorOf(a.set(object, QStringLiteral("sData"), QString(65 * MiB, QLatin1Char('x'))));
-    EXPECT_TRUE(refused.startsWith(QStringLiteral("org.tethra.Tethra.Error 0x800A000E Out of string space: sData takes a text "
-                                                  "of at most 8388608 bytes as UTF-8")))
+    EXPECT_TRUE(
+        refused.startsWith(QStringLiteral("org.tethra.Tethra.Error 0x800A000E Out of string space: sData takes a text "
+                                          "of at most 8388608 bytes as UTF-8")))
         << qPrintable(refused.left(200));
     const QString forty(40 * MiB, QLatin1Char('y'));
     EXPECT_NE(errorOf(a.set(object, QStringLiteral("Transceiver"), forty)), QString());
@@ -95,7 +90,8 @@ TEST_F(HostileClient, TextsTooLargeForTheBusAreRefusedAndEveryValueIsKept)
     EXPECT_TRUE(errorOf(a.command(object, QStringLiteral("SetData"), {1, 2, 3.5, largest + QLatin1Char('x')}))
                     .contains(QStringLiteral("0x800A000E")));
     a.set(object, QStringLiteral("Comment"), QString(30, QChar(0x20AC)));
-    const QDBusMessage all = a.call(object, properties, QStringLiteral("GetAll"), {QStringLiteral("org.tethra.Tethra._Varnex")});
+    const QDBusMessage all =
+        a.call(object, properties, QStringLiteral("GetAll"), {QStringLiteral("org.tethra.Tethra._Varnex")});
     ASSERT_EQ(errorOf(all), QString());
     QVariantMap values;
     all.arguments().at(0).value<QDBusArgument>() >> values;
@@ -112,15 +108,18 @@ TEST_F(HostileClient, AConnectorAnswersOnlyTheClientThatCreatedItUnderItsOnePath
     const QString connector = owner.createConnector();
     ASSERT_TRUE(connector.endsWith(QStringLiteral("/VarnexConnector/1"))) << qPrintable(connector);
 
-    const QString foreign = errorOf(other.call(connector, properties, QStringLiteral("Get"), {connectorInterface, QStringLiteral("Varnex")}));
+    const QString foreign = errorOf(
+        other.call(connector, properties, QStringLiteral("Get"), {connectorInterface, QStringLiteral("Varnex")}));
     EXPECT_TRUE(foreign.startsWith(QStringLiteral("org.tethra.Tethra.Error 0x80070005"))) << qPrintable(foreign);
     EXPECT_TRUE(foreign.contains(QStringLiteral("another client"))) << qPrintable(foreign);
     EXPECT_NE(errorOf(other.call(connector, properties, QStringLiteral("GetAll"), {connectorInterface})), QString());
-    EXPECT_NE(errorOf(other.call(connector, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"))),
+    EXPECT_NE(errorOf(other.call(connector, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                 QStringLiteral("Introspect"))),
               QString());
     EXPECT_NE(errorOf(other.release(connector)), QString());
 
-    EXPECT_EQ(owner.varnexOf(connector.chopped(1) + QStringLiteral("01")), QString()) << "no second name for a connector";
+    EXPECT_EQ(owner.varnexOf(connector.chopped(1) + QStringLiteral("01")), QString())
+        << "no second name for a connector";
     const QString object = owner.varnexOf(connector);
     ASSERT_TRUE(object.endsWith(QStringLiteral("/Varnex/1"))) << qPrintable(object);
     EXPECT_NE(errorOf(owner.set(object.chopped(1) + QStringLiteral("01"), QStringLiteral("Band"), 3)), QString())
@@ -143,7 +142,9 @@ TEST_F(HostileClient, ACreateObjectRacingTheIdleExitIsAlwaysAnswered)
     const std::unique_ptr<BusConnection> caller = BusConnection::toAddress(bus.address(), &why);
     ASSERT_TRUE(caller) << qPrintable(why);
     const auto create = [&] {
-        return caller->call(service, factoryPath, factoryInterface, QStringLiteral("CreateObject"), {connectorClsid}, 30000).wait();
+        return caller
+            ->call(service, factoryPath, factoryInterface, QStringLiteral("CreateObject"), {connectorClsid}, 30000)
+            .wait();
     };
     const auto release = [&](const BusReply &created) {
         const QString path = created.arguments.value(0).value<QDBusObjectPath>().path();
@@ -171,7 +172,7 @@ TEST_F(HostileClient, ACreateObjectRacingTheIdleExitIsAlwaysAnswered)
     for (int i = 0; Clock::now() < end; ++i) {
         BusReply created = create();
         while (created.isError() && created.errorMessage.startsWith(QLatin1String("0x80080008")))
-            created = create();  // a server ending refused it: the next call starts a new one
+            created = create(); // a server ending refused it: the next call starts a new one
         ASSERT_FALSE(created.isError()) << qPrintable(created.errorName + QLatin1Char(' ') + created.errorMessage);
         ASSERT_FALSE(release(created).isError());
         const double aim = from + (to - from) * ((i * 7) % 64) / 63.0;
@@ -179,9 +180,11 @@ TEST_F(HostileClient, ACreateObjectRacingTheIdleExitIsAlwaysAnswered)
         const BusReply raced = create();
         if (!raced.isError()) {
             ++served;
-            EXPECT_EQ(nameOwner().arguments.value(0).toString(), raced.sender) << "the server that served the call keeps its name";
+            EXPECT_EQ(nameOwner().arguments.value(0).toString(), raced.sender)
+                << "the server that served the call keeps its name";
             release(raced);
-        } else if (raced.errorName == QLatin1String("org.tethra.Tethra.Error") && raced.errorMessage.startsWith(QLatin1String("0x80080008"))) {
+        } else if (raced.errorName == QLatin1String("org.tethra.Tethra.Error") &&
+                   raced.errorMessage.startsWith(QLatin1String("0x80080008"))) {
             ++stopping;
         } else {
             unanswered << raced.errorName + QLatin1Char(' ') + raced.errorMessage;
@@ -212,7 +215,8 @@ TEST_F(HostileClient, TheClientLibraryCallsAgainWhenTheServerIsStopping)
 
     tethra::client::LinkClient link(bus.address());
     QStringList failures;
-    QObject::connect(&link, &tethra::client::LinkClient::connectFailed, [&](const QString &reason) { failures << reason; });
+    QObject::connect(&link, &tethra::client::LinkClient::connectFailed,
+                     [&](const QString &reason) { failures << reason; });
     link.connectToServer();
     ASSERT_TRUE(waitUntil([&] { return link.isConnected() || !failures.isEmpty(); })) << "no answer";
     EXPECT_TRUE(failures.isEmpty()) << qPrintable(failures.join(QLatin1Char('\n')));
@@ -228,11 +232,11 @@ TEST(LinkServerWithoutItsBus, SaysSoOnStderrBeforeItEnds)
     QProcess server;
     server.setProcessEnvironment(bus->environment());
     server.start(QStringLiteral(TETHRA_PATH), {QStringLiteral("--stay")});
-    ASSERT_TRUE(waitUntil([&] {
-        return bus->connect(QStringLiteral("observer")).interface()->isServiceRegistered(service).value();
-    }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return bus->connect(QStringLiteral("observer")).interface()->isServiceRegistered(service).value(); }));
     bus.reset();
     ASSERT_TRUE(server.waitForFinished(10000));
     EXPECT_EQ(server.exitCode(), 1);
-    EXPECT_EQ(server.readAllStandardError(), "tethra: lost the connection to the session bus; the shared object's values are gone\n");
+    EXPECT_EQ(server.readAllStandardError(),
+              "tethra: lost the connection to the session bus; the shared object's values are gone\n");
 }

@@ -19,8 +19,7 @@
 
 namespace {
 
-class LinkServer : public ::testing::Test
-{
+class LinkServer : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(bus.isRunning()) << "dbus-daemon did not start"; }
 
@@ -28,7 +27,9 @@ protected:
 
     bool serverOnBus()
     {
-        return bus.connect(QStringLiteral("observer")).interface()->isServiceRegistered(QStringLiteral("org.tethra.Tethra"));
+        return bus.connect(QStringLiteral("observer"))
+            .interface()
+            ->isServiceRegistered(QStringLiteral("org.tethra.Tethra"));
     }
 
     PrivateBus bus;
@@ -36,7 +37,8 @@ protected:
 
 QString errorOf(const QDBusMessage &reply)
 {
-    return reply.type() == QDBusMessage::ErrorMessage ? reply.errorName() + QLatin1Char(' ') + reply.errorMessage() : QString();
+    return reply.type() == QDBusMessage::ErrorMessage ? reply.errorName() + QLatin1Char(' ') + reply.errorMessage()
+                                                      : QString();
 }
 
 QVariant sample(tethra::catalogue::Type type, int seed)
@@ -81,9 +83,11 @@ TEST_F(LinkServer, FixedWidthTextsAreCutOrFilledThroughTheBus)
     EXPECT_EQ(errorOf(a.set(object, QStringLiteral("CallSign"), QStringLiteral("PA3ABC/MM/QRPX"))), QString());
     EXPECT_EQ(a.get(object, QStringLiteral("CallSign")), QVariant(QStringLiteral("PA3ABC/MM/QR")));
     a.set(object, QStringLiteral("NewComment"), QStringLiteral("hi"));
-    EXPECT_EQ(a.get(object, QStringLiteral("NewComment")), QVariant(QStringLiteral("hi") + QString(28, QLatin1Char(' '))));
+    EXPECT_EQ(a.get(object, QStringLiteral("NewComment")),
+              QVariant(QStringLiteral("hi") + QString(28, QLatin1Char(' '))));
     a.command(object, QStringLiteral("SetCallSign"), {QStringLiteral("G4")});
-    EXPECT_EQ(a.get(object, QStringLiteral("NewCallSign")), QVariant(QStringLiteral("G4") + QString(10, QLatin1Char(' '))));
+    EXPECT_EQ(a.get(object, QStringLiteral("NewCallSign")),
+              QVariant(QStringLiteral("G4") + QString(10, QLatin1Char(' '))));
 }
 
 TEST_F(LinkServer, TextsComeBackInEveryCharacterTheBusCarries)
@@ -118,7 +122,8 @@ TEST_F(LinkServer, TextsComeBackInEveryCharacterTheBusCarries)
     EXPECT_EQ(rawStringProperty(bus.address(), object, QStringLiteral("NewComment")),
               (bom + QString(22, QLatin1Char(' '))).toUtf8());
     a.set(object, QStringLiteral("CallSign"), QStringLiteral(u"PA3ABC/QRP/\U0001F4FB"));
-    EXPECT_EQ(rawStringProperty(bus.address(), object, QStringLiteral("CallSign")), QByteArray("PA3ABC/QRP/\xEF\xBF\xBD"));
+    EXPECT_EQ(rawStringProperty(bus.address(), object, QStringLiteral("CallSign")),
+              QByteArray("PA3ABC/QRP/\xEF\xBF\xBD"));
 }
 
 TEST_F(LinkServer, EveryCommandStoresItsArgumentsAndSignalsItsEventBeforeReplying)
@@ -241,7 +246,8 @@ TEST_F(LinkServer, OneClientCannotTakeEveryConnector)
     for (int i = 0; i < 1024; ++i)
         ASSERT_FALSE(greedy.createConnector().isEmpty()) << "connector " << i + 1;
     const QString refused = errorOf(greedy.createObject(connectorClsid));
-    EXPECT_TRUE(refused.startsWith(QStringLiteral("org.tethra.Tethra.Error 0x800A0006 Overflow"))) << qPrintable(refused);
+    EXPECT_TRUE(refused.startsWith(QStringLiteral("org.tethra.Tethra.Error 0x800A0006 Overflow")))
+        << qPrintable(refused);
     auto other = client(QStringLiteral("other"));
     EXPECT_FALSE(other.connectShared().isEmpty()) << "another client still gets one";
 }
@@ -261,7 +267,9 @@ TEST(LinkServerOnATightBus, ClientsBeyondTheBussMatchRuleLimitAreStillWatched)
     for (const QString &name : std::as_const(clients))
         QDBusConnection::disconnectFromBus(name);
     EXPECT_TRUE(waitUntil([&] {
-        return !bus.connect(QStringLiteral("observer")).interface()->isServiceRegistered(QStringLiteral("org.tethra.Tethra"));
+        return !bus.connect(QStringLiteral("observer"))
+                    .interface()
+                    ->isServiceRegistered(QStringLiteral("org.tethra.Tethra"));
     })) << "holds of clients that left were kept";
 }
 
@@ -279,7 +287,8 @@ TEST_F(LinkServer, OnlyTheConnectorClassCanBeCreated)
 {
     auto a = client(QStringLiteral("a"));
     const QDBusMessage direct = a.createObject(QStringLiteral("{AD389A90-FD1A-11D1-9FFC-8703DD3BB166}"));
-    EXPECT_TRUE(errorOf(direct).startsWith(QStringLiteral("org.tethra.Tethra.Error 0x80040154"))) << qPrintable(errorOf(direct));
+    EXPECT_TRUE(errorOf(direct).startsWith(QStringLiteral("org.tethra.Tethra.Error 0x80040154")))
+        << qPrintable(errorOf(direct));
     EXPECT_NE(errorOf(a.createObject(QStringLiteral("nonsense"))), QString());
     EXPECT_EQ(errorOf(a.createObject(connectorClsid.toLower())), QString());
 }
@@ -293,12 +302,14 @@ TEST_F(LinkServer, BadCallsAreAnsweredWithErrorsAndChangeNothing)
     EXPECT_EQ(error(a.set(object, QStringLiteral("Band"), qlonglong(1) << 40)), QStringLiteral("0x800A0006"));
     EXPECT_EQ(error(a.set(object, QStringLiteral("Band"), true)), QStringLiteral("0x80020005"));
     EXPECT_EQ(error(a.set(object, QStringLiteral("NoSuch"), 1)), QStringLiteral("0x80020006"));
-    EXPECT_EQ(error(a.command(object, QStringLiteral("SetFreq"), {QStringLiteral("14.0")})), QStringLiteral("0x80020005"));
+    EXPECT_EQ(error(a.command(object, QStringLiteral("SetFreq"), {QStringLiteral("14.0")})),
+              QStringLiteral("0x80020005"));
     EXPECT_EQ(error(a.command(object, QStringLiteral("SetRPT"), {600})), QStringLiteral("0x8002000E"));
     EXPECT_EQ(error(a.command(object, QStringLiteral("Explode"))), QStringLiteral("0x80020003"));
     EXPECT_EQ(a.get(object, QStringLiteral("Band")), QVariant(0));
-    EXPECT_NE(errorOf(a.call(QStringLiteral("/org/tethra/Tethra/Varnex/999"), QStringLiteral("org.tethra.Tethra._Varnex"),
-                             QStringLiteral("SetOK"))), QString());
+    EXPECT_NE(errorOf(a.call(QStringLiteral("/org/tethra/Tethra/Varnex/999"),
+                             QStringLiteral("org.tethra.Tethra._Varnex"), QStringLiteral("SetOK"))),
+              QString());
 
     // Values are stored unchecked: negative and extreme numbers, a megabyte of text.
     EXPECT_EQ(errorOf(a.set(object, QStringLiteral("Band"), -5)), QString());
@@ -328,7 +339,8 @@ TEST_F(LinkServer, IntrospectionPublishesTheCatalogue)
 {
     auto a = client(QStringLiteral("a"));
     const QString object = a.connectShared();
-    const QDBusMessage reply = a.call(object, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
+    const QDBusMessage reply =
+        a.call(object, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
     ASSERT_EQ(errorOf(reply), QString());
     QXmlStreamReader xml(reply.arguments().at(0).toString());
     QString member;
@@ -341,7 +353,8 @@ TEST_F(LinkServer, IntrospectionPublishesTheCatalogue)
         const QString attribute = xml.attributes().value(QLatin1String("name")).toString();
         if (name == QLatin1String("interface"))
             member.clear();
-        else if (name == QLatin1String("property") || name == QLatin1String("method") || name == QLatin1String("signal")) {
+        else if (name == QLatin1String("property") || name == QLatin1String("method") ||
+                 name == QLatin1String("signal")) {
             member = attribute;
             properties += name == QLatin1String("property");
             methods += name == QLatin1String("method");
@@ -357,14 +370,17 @@ TEST_F(LinkServer, IntrospectionPublishesTheCatalogue)
     EXPECT_EQ(signalCount, 31 + 1) << "events, and PropertiesChanged";
     EXPECT_EQ(enumerations, 16);
     EXPECT_EQ(annotations[QStringLiteral("Band")][QStringLiteral("org.tethra.DispId")], QStringLiteral("0x680300BD"));
-    EXPECT_EQ(annotations[QStringLiteral("Band")][QStringLiteral("org.tethra.VtableOffset")], QStringLiteral("let 696, get 700"));
+    EXPECT_EQ(annotations[QStringLiteral("Band")][QStringLiteral("org.tethra.VtableOffset")],
+              QStringLiteral("let 696, get 700"));
     EXPECT_EQ(annotations[QStringLiteral("SetFilter")][QStringLiteral("org.tethra.HelpString")],
               QStringLiteral("Set new Filter  (0:2400 1:2000 2:500 3:250 4:6000)"));
     EXPECT_EQ(annotations[QStringLiteral("SetTuner")][QStringLiteral("org.tethra.HelpString")],
               QStringLiteral("Set new Tuner state\r\n0 = OFF\r\n1 = ON\r\n2 = Start"));
     EXPECT_EQ(annotations[QStringLiteral("RaiseDual")][QStringLiteral("org.tethra.DispId")], QStringLiteral("31"));
-    EXPECT_TRUE(annotations[QString()][QStringLiteral("org.tethra.Enumeration.tetCAT")].contains(QStringLiteral("trtCATOn=1")));
-    EXPECT_EQ(annotations[QString()][QStringLiteral("org.freedesktop.DBus.Property.EmitsChangedSignal")], QStringLiteral("true"));
+    EXPECT_TRUE(
+        annotations[QString()][QStringLiteral("org.tethra.Enumeration.tetCAT")].contains(QStringLiteral("trtCATOn=1")));
+    EXPECT_EQ(annotations[QString()][QStringLiteral("org.freedesktop.DBus.Property.EmitsChangedSignal")],
+              QStringLiteral("true"));
 }
 
 TEST_F(LinkServer, SecondServerRefusesToStartWhileTheNameIsOwned)
@@ -407,8 +423,9 @@ TEST_F(LinkServer, ACommandStoresThenAnnouncesTheChangeThenRaisesItsEventThenRep
     EventRecorder heard(a.connection(), object);
     const QString longComment(40, QLatin1Char('c'));
     const auto spot = [&] {
-        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.tethra.Tethra"), object,
-                                                           QStringLiteral("org.tethra.Tethra._Varnex"), QStringLiteral("SetSpot"));
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(QStringLiteral("org.tethra.Tethra"), object,
+                                           QStringLiteral("org.tethra.Tethra._Varnex"), QStringLiteral("SetSpot"));
         call.setArguments({14.074, QStringLiteral("JA1XYZ"), longComment});
         auto *reply = new QDBusPendingCallWatcher(a.connection().asyncCall(call));
         QObject::connect(reply, &QDBusPendingCallWatcher::finished, [&heard, reply] {
@@ -419,7 +436,8 @@ TEST_F(LinkServer, ACommandStoresThenAnnouncesTheChangeThenRaisesItsEventThenRep
     };
     spot();
     ASSERT_TRUE(waitUntil([&] { return heard.order.contains(QStringLiteral("reply")); }));
-    EXPECT_EQ(heard.order, (QStringList{QStringLiteral("changed"), QStringLiteral("RaiseSpot"), QStringLiteral("reply")}));
+    EXPECT_EQ(heard.order,
+              (QStringList{QStringLiteral("changed"), QStringLiteral("RaiseSpot"), QStringLiteral("reply")}));
     ASSERT_EQ(heard.changes.size(), 1);
     EXPECT_EQ(heard.changes[0], (QVariantMap{{QStringLiteral("NewFreq"), 14.074},
                                              {QStringLiteral("NewCallSign"), QStringLiteral("JA1XYZ      ")},
@@ -438,9 +456,11 @@ TEST_F(LinkServer, AServerStartedToStayKeepsTheStateBetweenOneShotClients)
     server.setProcessEnvironment(bus.environment());
     server.start(QStringLiteral(TETHRA_PATH), {QStringLiteral("--stay")});
     ASSERT_TRUE(waitUntil([&] { return serverOnBus(); }));
-    const auto cli = [&](const QStringList &args) { return runProgram(QStringLiteral(TETHRA_CLI_PATH), args, bus.environment()); };
+    const auto cli = [&](const QStringList &args) {
+        return runProgram(QStringLiteral(TETHRA_CLI_PATH), args, bus.environment());
+    };
     ASSERT_EQ(cli({QStringLiteral("set"), QStringLiteral("Band"), QStringLiteral("7")}).exitCode, 0);
-    QTest::qWait(1000);  // well past the linger of a server without clients
+    QTest::qWait(1000); // well past the linger of a server without clients
     EXPECT_EQ(server.state(), QProcess::Running);
     EXPECT_EQ(cli({QStringLiteral("get"), QStringLiteral("Band")}).out, QStringLiteral("7\n"));
     server.terminate();

@@ -36,7 +36,8 @@ QDBusMessage LinkTestClient::createObject(const QString &clsid)
 QString LinkTestClient::createConnector()
 {
     const QDBusMessage reply = createObject(connectorClsid);
-    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).value<QDBusObjectPath>().path() : QString();
+    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).value<QDBusObjectPath>().path()
+                                                      : QString();
 }
 
 QString LinkTestClient::varnexOf(const QString &connector)
@@ -58,12 +59,13 @@ QVariant LinkTestClient::get(const QString &object, const QString &name)
 {
     const QDBusMessage reply = call(object, properties, QStringLiteral("Get"), {varnexInterface, name});
     return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).value<QDBusVariant>().variant()
-                                                       : QVariant(reply.errorMessage());
+                                                      : QVariant(reply.errorMessage());
 }
 
 QDBusMessage LinkTestClient::set(const QString &object, const QString &name, const QVariant &value)
 {
-    return call(object, properties, QStringLiteral("Set"), {varnexInterface, name, QVariant::fromValue(QDBusVariant(value))});
+    return call(object, properties, QStringLiteral("Set"),
+                {varnexInterface, name, QVariant::fromValue(QDBusVariant(value))});
 }
 
 QDBusMessage LinkTestClient::command(const QString &object, const QString &name, const QVariantList &args)
@@ -73,8 +75,9 @@ QDBusMessage LinkTestClient::command(const QString &object, const QString &name,
 
 QDBusMessage LinkTestClient::release(const QString &path)
 {
-    const QString interface = path.contains(QLatin1String("VarnexConnector")) ? QStringLiteral("org.tethra.Tethra._VarnexConnector")
-                                                                               : varnexInterface;
+    const QString interface = path.contains(QLatin1String("VarnexConnector"))
+                                  ? QStringLiteral("org.tethra.Tethra._VarnexConnector")
+                                  : varnexInterface;
     return call(path, interface, QStringLiteral("Release"));
 }
 
@@ -85,7 +88,8 @@ EventRecorder::EventRecorder(QDBusConnection connection, const QString &objectPa
     connection.connect(service, objectPath, properties, QStringLiteral("PropertiesChanged"), this,
                        SLOT(recordChange(QDBusMessage)));
     // A round trip to the bus so the match rule is in place before the test goes on.
-    connection.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+    connection.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                   QStringLiteral("/org/freedesktop/DBus"),
                                                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")));
 }
 
@@ -116,8 +120,9 @@ QByteArray rawStringProperty(const QString &busAddress, const QString &object, c
                                                     "org.freedesktop.DBus.Properties", "Get");
     const QByteArray interface = varnexInterface.toUtf8(), field = name.toUtf8();
     const char *arguments[] = {interface.constData(), field.constData()};
-    if (dbus_bus_register(connection, nullptr)
-        && dbus_message_append_args(get, DBUS_TYPE_STRING, &arguments[0], DBUS_TYPE_STRING, &arguments[1], DBUS_TYPE_INVALID))
+    if (dbus_bus_register(connection, nullptr) &&
+        dbus_message_append_args(get, DBUS_TYPE_STRING, &arguments[0], DBUS_TYPE_STRING, &arguments[1],
+                                 DBUS_TYPE_INVALID))
         reply = dbus_connection_send_with_reply_and_block(connection, get, 30000, nullptr);
     DBusMessageIter it, content;
     if (reply && dbus_message_iter_init(reply, &it) && dbus_message_iter_get_arg_type(&it) == DBUS_TYPE_VARIANT) {

@@ -14,16 +14,16 @@
 
 #include <functional>
 
-class LinkTestClient
-{
+class LinkTestClient {
 public:
     explicit LinkTestClient(const QDBusConnection &connection) : m_connection(connection) {}
 
-    QDBusMessage call(const QString &path, const QString &interface, const QString &member, const QVariantList &args = {});
+    QDBusMessage call(const QString &path, const QString &interface, const QString &member,
+                      const QVariantList &args = {});
     QDBusMessage createObject(const QString &clsid);
-    QString createConnector();                      // path, empty on failure
-    QString varnexOf(const QString &connector);     // path, empty on failure
-    QString connectShared();                        // connector + Varnex, returns the object path
+    QString createConnector();                  // path, empty on failure
+    QString varnexOf(const QString &connector); // path, empty on failure
+    QString connectShared();                    // connector + Varnex, returns the object path
     QVariant get(const QString &object, const QString &name);
     QDBusMessage set(const QString &object, const QString &name, const QVariant &value);
     QDBusMessage command(const QString &object, const QString &name, const QVariantList &args = {});
@@ -37,14 +37,13 @@ private:
 };
 
 // Records the events and PropertiesChanged of one object. Once made, nothing is missed.
-class EventRecorder : public QObject
-{
+class EventRecorder : public QObject {
     Q_OBJECT
 public:
     EventRecorder(QDBusConnection connection, const QString &objectPath);
     QStringList events;
     QList<QVariantMap> changes;
-    QStringList order;  // "changed" and event names as they came; a test may add its own marks
+    QStringList order; // "changed" and event names as they came; a test may add its own marks
 
 public slots:
     void record(const QDBusMessage &event);

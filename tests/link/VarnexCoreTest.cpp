@@ -105,9 +105,10 @@ TEST(LinkObject, EveryCommandStoresItsArgumentsAndRaisesOnlyItsEvent)
         EXPECT_EQ(sink.received, std::vector<std::string>{std::string(m.event)}) << m.name;
         for (std::size_t i = 0; i < args.size(); ++i) {
             const auto *field = catalogue::findVarnexMember(m.arguments[i].field);
-            const Value expected = field->textWidth == 0
-                ? args[i]
-                : Value(fixedWidth(std::get<std::u16string>(args[i]), static_cast<std::size_t>(field->textWidth)));
+            const Value expected =
+                field->textWidth == 0
+                    ? args[i]
+                    : Value(fixedWidth(std::get<std::u16string>(args[i]), static_cast<std::size_t>(field->textWidth)));
             EXPECT_EQ(read(v, m.arguments[i].field), expected) << m.name << " -> " << m.arguments[i].field;
         }
         // Nothing else changed.
@@ -180,7 +181,8 @@ TEST(EventDelivery, OnlyRealChangesAreReportedAndACommandsComeBeforeItsEvent)
     EXPECT_EQ(v.set("Freq", Value(-0.0)), status::ok) << "-0 differs from 0 in its bits";
     const Value spot[] = {0.0, std::u16string(u"G4ABC"), std::u16string(u"")};
     EXPECT_EQ(v.call("SetSpot", spot), status::ok) << "NewFreq stays 0, the comment stays blank";
-    EXPECT_EQ(sink.received, (std::vector<std::string>{"changed:Band", "changed:Freq", "changed:NewCallSign", "RaiseSpot"}));
+    EXPECT_EQ(sink.received,
+              (std::vector<std::string>{"changed:Band", "changed:Freq", "changed:NewCallSign", "RaiseSpot"}));
 }
 
 TEST(EventDelivery, FirstFailureIsReturnedAndOtherSinksStillHearTheEvent)

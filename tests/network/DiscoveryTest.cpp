@@ -39,7 +39,8 @@ QJsonObject parsed(const DiscoveryMessage &message)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(message.payload, &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << qPrintable(message.topic) << ": " << qPrintable(error.errorString());
+    EXPECT_EQ(error.error, QJsonParseError::NoError)
+        << qPrintable(message.topic) << ": " << qPrintable(error.errorString());
     EXPECT_TRUE(document.isObject()) << qPrintable(message.topic);
     return document.object();
 }
@@ -54,9 +55,10 @@ TEST(DiscoveryTest, EveryEntityHasWhatHomeAssistantRequiresOfItsKind)
         {"switch", {"command_topic"}},
         {"select", {"command_topic", "options"}},
     };
-    const QRegularExpression discoveryTopic(QStringLiteral("^homeassistant/(\\w+)/tovana_shack_local/([\\w-]+)/config$"));
+    const QRegularExpression discoveryTopic(
+        QStringLiteral("^homeassistant/(\\w+)/tovana_shack_local/([\\w-]+)/config$"));
 
-    std::map<QString, QStringList> names;  // component: entity names
+    std::map<QString, QStringList> names; // component: entity names
     QSet<QString> uniqueIds;
     for (const DiscoveryMessage &message : discoveryMessages(shack())) {
         const auto match = discoveryTopic.match(message.topic);
@@ -68,7 +70,8 @@ TEST(DiscoveryTest, EveryEntityHasWhatHomeAssistantRequiresOfItsKind)
             EXPECT_TRUE(config.contains(key)) << qPrintable(message.topic) << " lacks " << qPrintable(key);
         for (const char *key : {"state_topic", "command_topic"}) {
             if (config.contains(QLatin1String(key))) {
-                EXPECT_TRUE(config.value(QLatin1String(key)).toString().startsWith(kPrefix + '/')) << qPrintable(message.topic);
+                EXPECT_TRUE(config.value(QLatin1String(key)).toString().startsWith(kPrefix + '/'))
+                    << qPrintable(message.topic);
             }
         }
 
@@ -118,7 +121,7 @@ TEST(DiscoveryTest, ARenamedLabelRenamesItsEntityAndNothingElse)
         QJsonObject is = parsed(after[i]);
         EXPECT_EQ(was.take("name").toString(), "Amplifier");
         EXPECT_EQ(is.take("name").toString(), "Rotator");
-        EXPECT_EQ(was, is);  // the unique id above all
+        EXPECT_EQ(was, is); // the unique id above all
     }
     EXPECT_EQ(changed, 1);
 }

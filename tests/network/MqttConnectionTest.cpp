@@ -60,7 +60,9 @@ protected:
         for (const QString &filter : topics::commandFilters(kPrefix))
             connection->subscribe(filter);
         QObject::connect(connection.get(), &MqttConnection::messageReceived,
-                         [this](const QString &topic, const QByteArray &payload) { received.append({topic, payload}); });
+                         [this](const QString &topic, const QByteArray &payload) {
+                             received.append({topic, payload});
+                         });
         return connection;
     }
 
@@ -83,7 +85,7 @@ protected:
     MqttClient client(const QString &user) { return MqttClient(broker, user, password(user)); }
 
     MosquittoBroker broker;
-    Messages received;  // by the station
+    Messages received; // by the station
 };
 
 TEST_F(MqttConnectionTest, AvailabilitySaysOnlineThenOfflineByTheWillAndByAGoodbye)
@@ -121,13 +123,14 @@ TEST_F(MqttConnectionTest, RetainedStateReachesLateReadersAndOperatorCommandsRea
     ASSERT_EQ(connection->state(), MqttConnection::State::Connected);
 
     EXPECT_TRUE(connection->publish(topics::relay(kPrefix, 3), "ON", MqttConnection::Retain::Yes));
-    EXPECT_TRUE(connection->publish(topics::relayLabel(kPrefix, 3), "Amplifier \xe2\x80\x93 6 m", MqttConnection::Retain::Yes));
+    EXPECT_TRUE(
+        connection->publish(topics::relayLabel(kPrefix, 3), "Amplifier \xe2\x80\x93 6 m", MqttConnection::Retain::Yes));
     ASSERT_EVENTUALLY_EQ(watcher->payloads(topics::relay(kPrefix, 3)), QList<QByteArray>{"ON"}, kWaitMs);
 
     // Someone who comes later sees the retained state at once.
     const auto late = subscribed(QStringLiteral("viewer"), kPrefix + QStringLiteral("/relay/#"));
-    ASSERT_EVENTUALLY_EQ(late->payloads(topics::relayLabel(kPrefix, 3)), QList<QByteArray>{"Amplifier \xe2\x80\x93 6 m"},
-                         kWaitMs);
+    ASSERT_EVENTUALLY_EQ(late->payloads(topics::relayLabel(kPrefix, 3)),
+                         QList<QByteArray>{"Amplifier \xe2\x80\x93 6 m"}, kWaitMs);
     EXPECT_EQ(late->payloads(topics::relay(kPrefix, 3)), QList<QByteArray>{"ON"});
 
     ASSERT_TRUE(client(QStringLiteral("operator")).publish(topics::relaySet(kPrefix, 3), "OFF"));
@@ -163,7 +166,8 @@ TEST_F(MqttConnectionTest, ReconnectsByItselfWhenTheBrokerIsBackAndAsksForTheSta
     ASSERT_EVENTUALLY(connection->state() == MqttConnection::State::Waiting, kWaitMs);
     EXPECT_FALSE(connection->publish(topics::tx(kPrefix), "OFF", MqttConnection::Retain::Yes));
     ASSERT_GE(problems.count(), 1);
-    EXPECT_TRUE(problems.first().first().toString().contains(QLatin1String("trying again"))) << qPrintable(problems.first().first().toString());
+    EXPECT_TRUE(problems.first().first().toString().contains(QLatin1String("trying again")))
+        << qPrintable(problems.first().first().toString());
 
     ASSERT_TRUE(broker.start());
     ASSERT_EVENTUALLY(connected.count() == 2, kReconnectWaitMs);
@@ -177,7 +181,8 @@ TEST_F(MqttConnectionTest, ReconnectsByItselfWhenTheBrokerIsBackAndAsksForTheSta
 
 TEST_F(MqttConnectionTest, APasswordFileOpenToOthersIsRefusedUnread)
 {
-    const NetworkSettings settings = stationSettings(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    const NetworkSettings settings =
+        stationSettings(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     auto connection = station(settings);
     QSignalSpy problems(connection.get(), &MqttConnection::problem);
     QSignalSpy states(connection.get(), &MqttConnection::stateChanged);

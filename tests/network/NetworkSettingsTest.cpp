@@ -38,12 +38,13 @@ TEST(NetworkSettingsTest, LiveInTheNetworkSectionAndComeBackAsSaved)
     const LoadedNetworkSettings fresh = loadNetworkSettings(store, "shack");
     EXPECT_TRUE(fresh.problems.empty());
     EXPECT_EQ(fresh.settings.topicPrefix, "tovana/shack");
-    EXPECT_EQ(fresh.settings.brokerHost, "");  // off the network until a broker is named
+    EXPECT_EQ(fresh.settings.brokerHost, ""); // off the network until a broker is named
     EXPECT_EQ(fresh.settings.brokerPort, 1883);
     EXPECT_FALSE(fresh.settings.tls);
 
-    NetworkSettings settings{"broker.example.org", 18883, true, "/etc/ssl/station-ca.pem", "operator",
-                             "/home/op/.config/Tovana2/mqtt-password", "tovana/remote site"};
+    NetworkSettings settings{"broker.example.org",      18883,      true,
+                             "/etc/ssl/station-ca.pem", "operator", "/home/op/.config/Tovana2/mqtt-password",
+                             "tovana/remote site"};
     ASSERT_TRUE(saveNetworkSettings(store, settings));
     for (const auto &[where, text] : store.texts)
         EXPECT_EQ(where.first, "Network") << where.second;
@@ -58,14 +59,15 @@ TEST(NetworkSettingsTest, LiveInTheNetworkSectionAndComeBackAsSaved)
 TEST(NetworkSettingsTest, AStoredTextThatDoesNotParseIsReportedAndItsDefaultUsed)
 {
     MemoryStore store;
-    store.save("Network", "TLS", "on");  // the command line's word is taken here too
+    store.save("Network", "TLS", "on"); // the command line's word is taken here too
     store.save("Network", "BrokerPort", "88 83");
     const LoadedNetworkSettings loaded = loadNetworkSettings(store, "shack");
     EXPECT_TRUE(loaded.settings.tls);
-    EXPECT_EQ(loaded.settings.brokerPort, 8883);  // the usual port of MQTT over TLS
+    EXPECT_EQ(loaded.settings.brokerPort, 8883); // the usual port of MQTT over TLS
     ASSERT_EQ(loaded.problems.size(), 1u);
-    EXPECT_EQ(loaded.problems.front(), "[Network] BrokerPort = \"88 83\" is not a port number (1 to 65535); the default is used");
-    EXPECT_EQ(store.texts.at({"Network", "BrokerPort"}), "88 83");  // nothing written back
+    EXPECT_EQ(loaded.problems.front(),
+              "[Network] BrokerPort = \"88 83\" is not a port number (1 to 65535); the default is used");
+    EXPECT_EQ(store.texts.at({"Network", "BrokerPort"}), "88 83"); // nothing written back
 }
 
 TEST(NetworkSettingsTest, CommandLineOptionsOfTheSameNamesOverrideForThisRun)
@@ -78,7 +80,8 @@ TEST(NetworkSettingsTest, CommandLineOptionsOfTheSameNamesOverrideForThisRun)
     NetworkSettings settings;
     settings.topicPrefix = "tovana/shack";
     EXPECT_TRUE(applyNetworkOptions(parser, settings).isEmpty());
-    EXPECT_EQ(settings, (NetworkSettings{"pi.local", 8883, true, "ca.crt", "op", "/run/user/1000/mqtt", "tovana/field-day"}));
+    EXPECT_EQ(settings,
+              (NetworkSettings{"pi.local", 8883, true, "ca.crt", "op", "/run/user/1000/mqtt", "tovana/field-day"}));
     EXPECT_TRUE(checkNetworkSettings(settings).empty());
 
     QCommandLineParser bad;
@@ -86,7 +89,8 @@ TEST(NetworkSettingsTest, CommandLineOptionsOfTheSameNamesOverrideForThisRun)
     ASSERT_TRUE(bad.parse({"tovana", "--broker-port", "65536", "--tls", "maybe", "--topic-prefix", "tovana/#"}));
     const NetworkSettings before = settings;
     const QStringList problems = applyNetworkOptions(bad, settings);
-    EXPECT_EQ(problems, (QStringList{"--tls maybe: not on or off", "--broker-port 65536: not a port number (1 to 65535)"}));
+    EXPECT_EQ(problems,
+              (QStringList{"--tls maybe: not on or off", "--broker-port 65536: not a port number (1 to 65535)"}));
     EXPECT_EQ(settings.brokerPort, before.brokerPort);
     EXPECT_EQ(checkNetworkSettings(settings),
               std::vector<std::string>{"The topic prefix \"tovana/#\" holds a wildcard (+ or #)"});

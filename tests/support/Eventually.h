@@ -8,12 +8,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#define ASSERT_EVENTUALLY(condition, timeoutMs)                                              \
-    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs))     \
+#define ASSERT_EVENTUALLY(condition, timeoutMs)                                                                        \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, timeoutMs))                              \
         << "still false after " << (timeoutMs) << " ms: " #condition
 
-#define ASSERT_EVENTUALLY_EQ(actual, expected, timeoutMs)                                    \
-    do {                                                                                     \
-        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);            \
-        ASSERT_EQ(actual, expected) << "after waiting " << (timeoutMs) << " ms";             \
+#define ASSERT_EVENTUALLY_EQ(actual, expected, timeoutMs)                                                              \
+    do {                                                                                                               \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);                                      \
+        ASSERT_EQ(actual, expected) << "after waiting " << (timeoutMs) << " ms";                                       \
     } while (false)

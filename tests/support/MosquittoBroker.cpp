@@ -78,17 +78,17 @@ MosquittoBroker::MosquittoBroker(const QList<User> &users, Tls tls)
             return;
     }
 
-    QString config = QStringLiteral("listener %1 %2\n"
-                                    "allow_anonymous false\n"
-                                    "password_file %3\n"
-                                    "acl_file %4\n"
-                                    "persistence false\n"
-                                    "log_dest stderr\n"
-                                    "log_type all\n"
-                                    "user %5\n")
-                         .arg(m_port)
-                         .arg(host(), passwords, sourceDirectory() + QStringLiteral("/docs/mqtt/tovana.acl"),
-                              currentUserName());
+    QString config =
+        QStringLiteral("listener %1 %2\n"
+                       "allow_anonymous false\n"
+                       "password_file %3\n"
+                       "acl_file %4\n"
+                       "persistence false\n"
+                       "log_dest stderr\n"
+                       "log_type all\n"
+                       "user %5\n")
+            .arg(m_port)
+            .arg(host(), passwords, sourceDirectory() + QStringLiteral("/docs/mqtt/tovana.acl"), currentUserName());
     if (tls == Tls::On) {
         if (!run(sourceDirectory() + QStringLiteral("/docs/mqtt/make-test-ca"),
                  {m_dir.filePath(QStringLiteral("certs")), QStringLiteral("localhost"), host()}))
@@ -126,7 +126,8 @@ QString MosquittoBroker::caFile() const
 bool MosquittoBroker::start()
 {
     m_listening = false;
-    m_broker.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), m_dir.filePath(QStringLiteral("mosquitto.conf"))});
+    m_broker.start(QStringLiteral("mosquitto"),
+                   {QStringLiteral("-c"), m_dir.filePath(QStringLiteral("mosquitto.conf"))});
     // It says so once its listener is open.
     const QDeadlineTimer deadline(30000);
     const qsizetype from = m_log.size();
@@ -149,7 +150,9 @@ void MosquittoBroker::kill()
 }
 
 MqttClient::MqttClient(const MosquittoBroker &broker, const QString &user, const QString &password)
-    : m_broker(broker), m_user(user), m_password(password)
+    : m_broker(broker)
+    , m_user(user)
+    , m_password(password)
 {
     QObject::connect(&m_sub, &QProcess::readyReadStandardOutput, [this] { readSubscription(); });
 }
@@ -176,9 +179,10 @@ void MqttClient::subscribe(const QString &filter)
     // -d tells when the subscription is confirmed; each message comes as one line that the
     // debug lines cannot be taken for, its payload in hex.
     m_sub.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_sub.start(QStringLiteral("mosquitto_sub"), loginArguments() << QStringLiteral("-d") << QStringLiteral("-q")
-                                                                  << QStringLiteral("1") << QStringLiteral("-t") << filter
-                                                                  << QStringLiteral("-F") << QStringLiteral("=> %t %x"));
+    m_sub.start(QStringLiteral("mosquitto_sub"), loginArguments()
+                                                     << QStringLiteral("-d") << QStringLiteral("-q")
+                                                     << QStringLiteral("1") << QStringLiteral("-t") << filter
+                                                     << QStringLiteral("-F") << QStringLiteral("=> %t %x"));
 }
 
 void MqttClient::readSubscription()
@@ -208,8 +212,8 @@ QList<QByteArray> MqttClient::payloads(const QString &topic) const
 
 bool MqttClient::publish(const QString &topic, const QByteArray &payload, bool retained)
 {
-    QStringList arguments = loginArguments() << QStringLiteral("-q") << QStringLiteral("1") << QStringLiteral("-t") << topic
-                                             << QStringLiteral("-m") << QString::fromUtf8(payload);
+    QStringList arguments = loginArguments() << QStringLiteral("-q") << QStringLiteral("1") << QStringLiteral("-t")
+                                             << topic << QStringLiteral("-m") << QString::fromUtf8(payload);
     if (retained)
         arguments << QStringLiteral("-r");
     return run(QStringLiteral("mosquitto_pub"), arguments);

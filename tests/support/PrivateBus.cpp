@@ -40,26 +40,26 @@ QString configuration(const QString &socketDir, const QString &serviceDir, const
     QString extra = session + QStringLiteral("  <limit name=\"service_start_timeout\">60000</limit>\n");
     for (auto it = limits.begin(); it != limits.end(); ++it)
         extra += QStringLiteral("  <limit name=\"%1\">%2</limit>\n").arg(it.key()).arg(it.value());
-    const QString withheld = changes == PrivateBus::Changes::Withheld
-        ? QStringLiteral("    <deny receive_type=\"signal\" receive_interface=\"org.freedesktop.DBus.Properties\"\n"
-                         "          receive_member=\"PropertiesChanged\"/>\n")
-        : QString();
-    return QStringLiteral(
-               "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-               "<busconfig>\n"
-               "  <type>session</type>\n"
-               "  <keep_umask/>\n"
-               "  <listen>unix:dir=%1</listen>\n"
-               "  <servicedir>%2</servicedir>\n"
-               "  <policy context=\"default\">\n"
-               "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-               "    <allow eavesdrop=\"true\"/>\n"
-               "    <allow own=\"*\"/>\n"
-               "%4"
-               "  </policy>\n"
-               "%3"
-               "</busconfig>\n")
+    const QString withheld =
+        changes == PrivateBus::Changes::Withheld
+            ? QStringLiteral("    <deny receive_type=\"signal\" receive_interface=\"org.freedesktop.DBus.Properties\"\n"
+                             "          receive_member=\"PropertiesChanged\"/>\n")
+            : QString();
+    return QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                          " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                          "<busconfig>\n"
+                          "  <type>session</type>\n"
+                          "  <keep_umask/>\n"
+                          "  <listen>unix:dir=%1</listen>\n"
+                          "  <servicedir>%2</servicedir>\n"
+                          "  <policy context=\"default\">\n"
+                          "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                          "    <allow eavesdrop=\"true\"/>\n"
+                          "    <allow own=\"*\"/>\n"
+                          "%4"
+                          "  </policy>\n"
+                          "%3"
+                          "</busconfig>\n")
         .arg(socketDir, serviceDir, extra, withheld);
 }
 
@@ -84,24 +84,24 @@ PrivateBus::PrivateBus(const QMap<QString, int> &limits, Changes changes)
     const QString configPath = m_dir.filePath(QStringLiteral("session.conf"));
     const QString session = sessionLimits();
     if (session.isEmpty()) {
-        std::fprintf(stderr, "PrivateBus: the session bus's limits could not be read from /usr/share/dbus-1/session.conf\n");
+        std::fprintf(stderr,
+                     "PrivateBus: the session bus's limits could not be read from /usr/share/dbus-1/session.conf\n");
         return;
     }
     QFile config(configPath);
     if (!m_dir.isValid() || !config.open(QIODevice::WriteOnly))
         return;
-    config.write(configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services")), session, limits,
-                               changes)
-                     .toUtf8());
+    config.write(
+        configuration(m_dir.path(), QDir(buildDir).filePath(QStringLiteral("dbus-services")), session, limits, changes)
+            .toUtf8());
     config.close();
 
     m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // A test that crashes must not leave its daemon holding ctest's pipe open: the crash would
     // then be reported as a two-minute timeout.
     m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    m_daemon.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--config-file=") + configPath, QStringLiteral("--nofork"),
-                    QStringLiteral("--print-address=1")});
+    m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + configPath,
+                                                   QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     // The daemon prints its address once it listens.
     const QDeadlineTimer deadline(30000);
     QByteArray line;

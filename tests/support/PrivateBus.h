@@ -17,8 +17,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-class PrivateBus
-{
+class PrivateBus {
 public:
     enum class Changes { Delivered, Withheld };
     explicit PrivateBus(const QMap<QString, int> &limits = {}, Changes changes = Changes::Delivered);

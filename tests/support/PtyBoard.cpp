@@ -38,8 +38,8 @@ PtyBoard::~PtyBoard()
 
 bool PtyBoard::linkAs(int portNumber)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                           + QStringLiteral("/Tovana2/ports");
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tovana2/ports");
     const QString link = folder + QStringLiteral("/COM%1").arg(portNumber);
     QFile::remove(link);
     return QDir().mkpath(folder) && QFile::link(m_slavePath, link);

@@ -42,7 +42,7 @@ private:
     void onReadable();
 
     int m_master = -1;
-    int m_slave = -1;  // held so the master never reads a hang-up while the port is closed
+    int m_slave = -1; // held so the master never reads a hang-up while the port is closed
     QString m_slavePath;
     QSocketNotifier *m_notifier = nullptr;
     QByteArray m_received;

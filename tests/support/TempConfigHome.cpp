@@ -56,8 +56,8 @@ QMap<QString, QString> TempConfigHome::readStore(const QString &section) const
         ini.beginGroup(section);
         for (const QString &key : ini.childKeys()) {
             const QVariant value = ini.value(key);
-            keys.insert(key, value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',')
-                                                                      : value.toString());
+            keys.insert(key,
+                        value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString());
         }
     }
     QFile::remove(snapshot);
@@ -77,8 +77,7 @@ void TempConfigHome::writeStore(const QByteArray &iniText) const
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(iniText) != iniText.size())
         qFatal("TempConfigHome: cannot write %s", qPrintable(storeFile()));
     file.flush();
-    file.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000 + g_serial++),
-                     QFileDevice::FileModificationTime);
+    file.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000 + g_serial++), QFileDevice::FileModificationTime);
 }
 
 TempConfigHome::Stamp TempConfigHome::storeStamp() const

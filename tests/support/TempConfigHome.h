@@ -19,7 +19,7 @@ public:
     TempConfigHome &operator=(const TempConfigHome &) = delete;
 
     QString path() const;
-    QString storeFile() const;  // <path>/Tovana2/Tovana2.conf
+    QString storeFile() const; // <path>/Tovana2/Tovana2.conf
 
     // The keys and values of a section as the file holds them; empty when there is no file.
     QMap<QString, QString> readStore(const QString &section = QStringLiteral("StartUp")) const;

@@ -16,7 +16,8 @@ int main(int argc, char **argv)
     // Test programs do not sit beside the build tree's share folder, as tovana does: the
     // help page is found there through the data folders.
     const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
-    qputenv("XDG_DATA_DIRS", QByteArray(TOVANA_BUILD_DIR_PATH "/share:") + (dataDirs.isEmpty() ? "/usr/local/share:/usr/share" : dataDirs));
+    qputenv("XDG_DATA_DIRS", QByteArray(TOVANA_BUILD_DIR_PATH "/share:") +
+                                 (dataDirs.isEmpty() ? "/usr/local/share:/usr/share" : dataDirs));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

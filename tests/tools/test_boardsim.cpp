@@ -121,20 +121,20 @@ TEST_F(BoardSimTest, PrintsRelayChangesAndTheBandCode)
     Line line(link(1));
     ASSERT_TRUE(line.isOpen());
 
-    line.send("!");  // relay 1 on
+    line.send("!"); // relay 1 on
     EXPECT_TRUE(sim.waitForLine("relay 1 on"));
-    line.send("!");  // no change, no line
+    line.send("!"); // no change, no line
     line.send(" ");
     EXPECT_TRUE(sim.waitForLine("relay 1 off"));
     EXPECT_EQ(sim.lines().count("relay 1 on"), 1);
 
-    line.send("9:=>");  // the code of the 20 m band
+    line.send("9:=>"); // the code of the 20 m band
     EXPECT_TRUE(sim.waitForLine("band code 1010 (20 m)"));
     EXPECT_TRUE(sim.lines().contains("relay 13 on"));
     EXPECT_TRUE(sim.lines().contains("relay 15 on"));
-    EXPECT_FALSE(sim.lines().contains("relay 14 off"));  // it was off already
+    EXPECT_FALSE(sim.lines().contains("relay 14 off")); // it was off already
 
-    line.send("9:<?");  // 12 m
+    line.send("9:<?"); // 12 m
     EXPECT_TRUE(sim.waitForLine("band code 1001 (10 m)") || sim.lines().contains("band code 1001 (10 m)"));
     EXPECT_TRUE(sim.lines().contains("relay 16 on"));
     EXPECT_TRUE(sim.lines().contains("relay 15 off"));
@@ -146,7 +146,7 @@ TEST_F(BoardSimTest, SilentBoardSwitchesRelaysButNeverAnswers)
     ASSERT_TRUE(sim.waitUntilReady());
     Line line(link(1));
     line.send(QByteArray("\x01", 1));
-    line.send("#");  // relay 2 on, read after the query
+    line.send("#"); // relay 2 on, read after the query
     ASSERT_TRUE(sim.waitForLine("relay 2 on"));
     // The board has handled the query before the relay byte; a reply would be here now.
     EXPECT_EQ(line.read(1, 200), QByteArray());
@@ -176,7 +176,7 @@ TEST_F(BoardSimTest, LateReplyComesAfterCommandsSentLater)
     ASSERT_TRUE(sim.waitUntilReady());
     Line line(link(1));
     line.send(QByteArray("\x01", 1));
-    line.send("%");  // relay 3 on
+    line.send("%"); // relay 3 on
     ASSERT_TRUE(sim.waitForLine("relay 3 on"));
     EXPECT_EQ(line.read(1, 0), QByteArray()) << "the reply should still be held back";
     EXPECT_EQ(line.read(1), QByteArray("\x09", 1));
@@ -258,9 +258,9 @@ TEST_F(BoardSimTest, NoLinkOptionOnlyPrintsTheSlave)
 
 TEST_F(BoardSimTest, BadOptionsAreRefusedWithAMessage)
 {
-    for (const QStringList &arguments : {QStringList{"--channel", "9=const:1"}, QStringList{"--channel", "1=const:300"},
-                                         QStringList{"--baud", "300"}, QStringList{"--drop", "2"},
-                                         QStringList{"--frobnicate"}}) {
+    for (const QStringList &arguments :
+         {QStringList{"--channel", "9=const:1"}, QStringList{"--channel", "1=const:300"}, QStringList{"--baud", "300"},
+          QStringList{"--drop", "2"}, QStringList{"--frobnicate"}}) {
         BoardSimProcess sim(arguments);
         ASSERT_TRUE(sim.process().waitForFinished(kTimeoutMs));
         EXPECT_EQ(sim.process().exitCode(), 2) << arguments.join(' ').toStdString();

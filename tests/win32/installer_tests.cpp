@@ -108,20 +108,20 @@ int wmain(int argc, wchar_t **argv)
     const wchar_t *const shortcuts[] = {L"\\Tovana Help.lnk", L"\\Uninstall Tovana.lnk"};
     Checks checks;
 
-    checks.group("installer: /S installs the files, registers Tethra.exe there, adds shortcuts and its entry",
-                 [&](Checks &c) {
-        c.equal(wine_tests::runAndWait(argv[1], L"/S"), 0, "TovanaSetup /S succeeds");
-        for (const wchar_t *file : files)
-            c.check(exists(folder + file), "installed: " + utf8(folder + file));
-        for (const wchar_t *shortcut : shortcuts)
-            c.check(exists(menu + shortcut), "in the Start menu: " + utf8(menu + shortcut));
-        c.equal(utf8(text(kClassKey + L"\\LocalServer32", nullptr)), quoted(folder + L"\\Tethra.exe"),
-                "VarnexConnector is served by the installed Tethra.exe");
-        c.check(installedServerAnswers(), "a client creates a connector and reads Band from the installed server");
-        c.equal(utf8(text(kUninstallKey, L"DisplayName")), "Tovana", "the list of programs has Tovana");
-        c.equal(utf8(text(kUninstallKey, L"QuietUninstallString")), quoted(folder + L"\\Uninstall.exe") + " /S",
-                "with its silent uninstaller");
-    });
+    checks.group(
+        "installer: /S installs the files, registers Tethra.exe there, adds shortcuts and its entry", [&](Checks &c) {
+            c.equal(wine_tests::runAndWait(argv[1], L"/S"), 0, "TovanaSetup /S succeeds");
+            for (const wchar_t *file : files)
+                c.check(exists(folder + file), "installed: " + utf8(folder + file));
+            for (const wchar_t *shortcut : shortcuts)
+                c.check(exists(menu + shortcut), "in the Start menu: " + utf8(menu + shortcut));
+            c.equal(utf8(text(kClassKey + L"\\LocalServer32", nullptr)), quoted(folder + L"\\Tethra.exe"),
+                    "VarnexConnector is served by the installed Tethra.exe");
+            c.check(installedServerAnswers(), "a client creates a connector and reads Band from the installed server");
+            c.equal(utf8(text(kUninstallKey, L"DisplayName")), "Tovana", "the list of programs has Tovana");
+            c.equal(utf8(text(kUninstallKey, L"QuietUninstallString")), quoted(folder + L"\\Uninstall.exe") + " /S",
+                    "with its silent uninstaller");
+        });
 
     checks.group("installer: the uninstaller /S unregisters and removes everything", [&](Checks &c) {
         // The uninstaller runs on from a copy of itself: what it leaves is looked at until it is gone.

@@ -42,7 +42,10 @@ struct Recorder {
 
     ComLink::Handlers handlers()
     {
-        return {[this] { ++connections; told.push_back("connected"); },
+        return {[this] {
+                    ++connections;
+                    told.push_back("connected");
+                },
                 [this](const std::string &reason) { told.push_back("lost: " + reason); },
                 [this](ComLink::Field field, std::int32_t value) {
                     told.push_back("changed " + name(field) + " " + std::to_string(value));
@@ -63,7 +66,10 @@ struct Recorder {
                 return true;
         return false;
     }
-    bool waitFor(const std::string &line) { return pumpUntil([&] { return heard(line); }, kLimitMs); }
+    bool waitFor(const std::string &line)
+    {
+        return pumpUntil([&] { return heard(line); }, kLimitMs);
+    }
     std::string all() const
     {
         std::string text;
@@ -162,7 +168,8 @@ void checkHungServer(Checks &checks, ComLink &link, Recorder &recorder)
     other.reset();
 
     wine_tests::suspendProcess(*server, false);
-    checks.check(link.read(ComLink::Field::Band) && recorder.waitFor("read Band 7"), "once it answers again, reads work");
+    checks.check(link.read(ComLink::Field::Band) && recorder.waitFor("read Band 7"),
+                 "once it answers again, reads work");
 }
 
 void checkServerGone(Checks &checks, ComLink &link, Recorder &recorder)
@@ -177,7 +184,8 @@ void checkServerGone(Checks &checks, ComLink &link, Recorder &recorder)
         wine_tests::endProcess(service);
     recorder.told.clear();
     link.read(ComLink::Field::Band);
-    checks.check(recorder.waitFor("read Band failed: the link server went away"), "the next read fails: " + recorder.all());
+    checks.check(recorder.waitFor("read Band failed: the link server went away"),
+                 "the next read fails: " + recorder.all());
     checks.check(recorder.waitFor("lost: the link server went away"), "lost() says the server went away");
     checks.check(recorder.waitFor("connected"), "the link connects again, to a new server: " + recorder.all());
     checks.equal(recorder.connections, 2, "connected twice in all");

@@ -18,9 +18,9 @@
 
 namespace {
 
+using tovana::win32::SerialLine;
 using wine_tests::Checks;
 using wine_tests::pumpUntil;
-using tovana::win32::SerialLine;
 
 constexpr DWORD kReplyLimitMs = 5000;
 
@@ -38,17 +38,20 @@ void checkQueries(Checks &checks, int port, const std::string &settings)
 {
     Recorder recorder;
     SerialLine line(recorder.handlers());
-    if (!checks.check(line.open(port, settings), "COM" + std::to_string(port) + " opens with " + settings + ": " + line.error()))
+    if (!checks.check(line.open(port, settings),
+                      "COM" + std::to_string(port) + " opens with " + settings + ": " + line.error()))
         return;
     const char queries[] = {1, 2, 3, 4, 5, 6, 7, 0};
     for (std::size_t i = 0; i < sizeof queries; ++i) {
-        checks.check(line.write(std::string_view(&queries[i], 1)), "query " + std::to_string(queries[i]) + " is queued");
+        checks.check(line.write(std::string_view(&queries[i], 1)),
+                     "query " + std::to_string(queries[i]) + " is queued");
         checks.check(pumpUntil([&] { return recorder.received.size() > i; }, kReplyLimitMs),
                      "query " + std::to_string(queries[i]) + " gets its reply");
     }
     // Relay 1 on and off: the relay board answers nothing, the next query its one byte.
     line.write("\x21\x20\x01");
-    checks.check(pumpUntil([&] { return recorder.received.size() > sizeof queries; }, kReplyLimitMs), "the reply after relay bytes");
+    checks.check(pumpUntil([&] { return recorder.received.size() > sizeof queries; }, kReplyLimitMs),
+                 "the reply after relay bytes");
     wine_tests::pumpFor(300);
     checks.equal(recorder.received.size(), sizeof queries + 1, "one reply byte to each query, none to relay bytes");
     checks.equal(recorder.failures, "", "no failure on a working line");

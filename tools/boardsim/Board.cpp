@@ -14,15 +14,20 @@ constexpr const char *kBandCaptions[] = {"160", "80", "40", "30", "20", "17", "1
 } // namespace
 
 Board::Board(const Options &options, std::FILE *log, Clock::time_point start)
-    : m_options(options), m_log(log), m_start(start), m_lineInFree(start), m_lineOutFree(start),
-      m_random(options.seed)
+    : m_options(options)
+    , m_log(log)
+    , m_start(start)
+    , m_lineInFree(start)
+    , m_lineOutFree(start)
+    , m_random(options.seed)
 {
     if (options.baud > 0) {
         // 10 bits a byte: start, eight data bits, stop.
         m_byteTime = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(10.0 / options.baud));
     }
     if (options.healAfterS > 0)
-        m_healed = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.healAfterS));
+        m_healed =
+            start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.healAfterS));
     scheduleStray(start);
 }
 
@@ -74,7 +79,8 @@ void Board::endOfBatch()
         code += on ? '1' : '0';
         position |= (on ? 1 : 0) << bit;
     }
-    const std::string band = position >= 1 && position <= 9 ? std::string(kBandCaptions[position - 1]) + " m" : "no band";
+    const std::string band =
+        position >= 1 && position <= 9 ? std::string(kBandCaptions[position - 1]) + " m" : "no band";
     line("band code " + code + " (" + band + ")");
 }
 
@@ -90,7 +96,8 @@ std::string Board::takeDue(Clock::time_point now)
 {
     if (m_nextStray && *m_nextStray <= now) {
         if (faulty(*m_nextStray))
-            m_outgoing.emplace(*m_nextStray, static_cast<unsigned char>(std::uniform_int_distribution<int>(0, 255)(m_random)));
+            m_outgoing.emplace(*m_nextStray,
+                               static_cast<unsigned char>(std::uniform_int_distribution<int>(0, 255)(m_random)));
         scheduleStray(*m_nextStray);
     }
     std::string due;

@@ -45,13 +45,13 @@ private:
     const Options &m_options;
     std::FILE *m_log;
     Clock::time_point m_start;
-    std::optional<Clock::time_point> m_healed;  // when the faults end
+    std::optional<Clock::time_point> m_healed; // when the faults end
     Clock::duration m_byteTime{};
-    Clock::time_point m_lineInFree;   // when the incoming line has carried the last byte
-    Clock::time_point m_lineOutFree;  // when the outgoing line has carried the last reply
+    Clock::time_point m_lineInFree;  // when the incoming line has carried the last byte
+    Clock::time_point m_lineOutFree; // when the outgoing line has carried the last reply
     std::multimap<Clock::time_point, unsigned char> m_outgoing;
     std::optional<Clock::time_point> m_nextStray;
-    std::array<bool, 17> m_relays{};  // 1..16
+    std::array<bool, 17> m_relays{}; // 1..16
     bool m_bandChanged = false;
     std::mt19937 m_random;
 };

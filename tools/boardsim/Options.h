@@ -15,14 +15,14 @@ namespace boardsim {
 struct Options {
     int port = 1;
     bool makeLink = true;
-    std::array<Waveform, 8> channels;  // channel 1 is element 0
-    int baud = 0;                      // 0: no line timing
+    std::array<Waveform, 8> channels; // channel 1 is element 0
+    int baud = 0;                     // 0: no line timing
     bool silent = false;
     int lateMs = 0;
     double doubleRate = 0;
     double dropRate = 0;
     double strayPerSecond = 0;
-    double healAfterS = 0;             // 0: the faults never end
+    double healAfterS = 0; // 0: the faults never end
     unsigned seed = 1;
 };
 

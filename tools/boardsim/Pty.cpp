@@ -92,8 +92,10 @@ void Pty::watchCloses()
     if (m_closeWatch >= 0 && ::inotify_add_watch(m_closeWatch, m_slavePath.c_str(), IN_CLOSE) >= 0)
         return;
     std::fprintf(stderr, "tovana-boardsim: %s\n",
-                 systemError("cannot watch " + m_slavePath + " for its user leaving; a user killed "
-                             "while it holds the port will leave the port busy").c_str());
+                 systemError("cannot watch " + m_slavePath +
+                             " for its user leaving; a user killed "
+                             "while it holds the port will leave the port busy")
+                     .c_str());
     if (m_closeWatch >= 0)
         ::close(m_closeWatch);
     m_closeWatch = -1;

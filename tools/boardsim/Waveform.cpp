@@ -41,14 +41,10 @@ int Waveform::readingAt(double seconds, std::mt19937 &random) const
 {
     const double phase = std::fmod(seconds / periodS, 1.0);
     switch (kind) {
-    case Kind::Constant:
-        return value;
-    case Kind::Ramp:
-        return static_cast<int>(phase * 256.0) & 0xFF;
-    case Kind::Sine:
-        return static_cast<int>(std::lround(127.5 + 127.5 * std::sin(2 * std::numbers::pi * phase)));
-    case Kind::Noise:
-        return std::uniform_int_distribution<int>(0, 255)(random);
+    case Kind::Constant: return value;
+    case Kind::Ramp: return static_cast<int>(phase * 256.0) & 0xFF;
+    case Kind::Sine: return static_cast<int>(std::lround(127.5 + 127.5 * std::sin(2 * std::numbers::pi * phase)));
+    case Kind::Noise: return std::uniform_int_distribution<int>(0, 255)(random);
     }
     return 0;
 }

@@ -12,8 +12,8 @@ namespace boardsim {
 struct Waveform {
     enum class Kind { Constant, Ramp, Sine, Noise };
     Kind kind = Kind::Constant;
-    int value = 0;          // Constant
-    double periodS = 1.0;   // Ramp, Sine
+    int value = 0;        // Constant
+    double periodS = 1.0; // Ramp, Sine
 
     int readingAt(double seconds, std::mt19937 &random) const;
 

@@ -32,7 +32,7 @@ bool installSignalHandlers()
     if (::pipe(g_signalPipe) != 0)
         return false;
     ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onSignal;
     ::sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);

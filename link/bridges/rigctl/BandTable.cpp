@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <array>
 
-namespace tethra::rigctl {
-
 namespace {
 
 // Edges are the widest IARU allocations; tuning frequencies are the usual FT8 dial
@@ -35,20 +33,17 @@ std::span<const Band> bands()
 
 int bandOf(qint64 hz)
 {
-    const auto it = std::find_if(kBands.begin(), kBands.end(),
-                                 [hz](const Band &b) { return hz >= b.lowHz && hz <= b.highHz; });
+    const auto it =
+        std::find_if(kBands.begin(), kBands.end(), [hz](const Band &b) { return hz >= b.lowHz && hz <= b.highHz; });
     return it == kBands.end() ? 0 : it->number;
 }
 
 std::optional<Band> band(int number)
 {
-    const auto it = std::find_if(kBands.begin(), kBands.end(),
-                                 [number](const Band &b) { return b.number == number; });
+    const auto it = std::find_if(kBands.begin(), kBands.end(), [number](const Band &b) { return b.number == number; });
     if (it == kBands.end())
         return std::nullopt;
     return *it;
 }
 
 } // namespace BandTable
-
-} // namespace tethra::rigctl

@@ -9,15 +9,12 @@
 #include <optional>
 #include <span>
 
-namespace tethra::rigctl {
-
-struct Band
-{
-    int number;           // as published in the link server's Band field
-    const char *name;     // "20m"
-    qint64 lowHz;         // lower edge, inclusive
-    qint64 highHz;        // upper edge, inclusive
-    qint64 tuneHz;        // where SetBand tunes to
+struct Band {
+    int number;       // as published in the link server's Band field
+    const char *name; // "20m"
+    qint64 lowHz;     // lower edge, inclusive
+    qint64 highHz;    // upper edge, inclusive
+    qint64 tuneHz;    // where SetBand tunes to
 };
 
 namespace BandTable {
@@ -26,6 +23,4 @@ std::span<const Band> bands();
 int bandOf(qint64 hz);
 // The band with this number, if there is one.
 std::optional<Band> band(int number);
-}
-
-} // namespace tethra::rigctl
+} // namespace BandTable

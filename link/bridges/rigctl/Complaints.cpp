@@ -4,8 +4,6 @@
 
 #include <cstdio>
 
-namespace tethra::rigctl {
-
 void Complaints::raise(const QString &key, const QString &message)
 {
     if (m_active.contains(key))
@@ -24,5 +22,3 @@ bool Complaints::isRaised(const QString &key) const
 {
     return m_active.contains(key);
 }
-
-} // namespace tethra::rigctl

@@ -7,10 +7,7 @@
 #include <QSet>
 #include <QString>
 
-namespace tethra::rigctl {
-
-class Complaints
-{
+class Complaints {
 public:
     void raise(const QString &key, const QString &message);
     void clear(const QString &key);
@@ -19,5 +16,3 @@ public:
 private:
     QSet<QString> m_active;
 };
-
-} // namespace tethra::rigctl

@@ -5,12 +5,9 @@
 #include <algorithm>
 #include <array>
 
-namespace tethra::rigctl {
-
 namespace {
 
-struct ModeRow
-{
+struct ModeRow {
     const char *hamlib;
     int code;
 };
@@ -53,5 +50,3 @@ std::optional<QString> modeFor(int code)
 }
 
 } // namespace ModeTable
-
-} // namespace tethra::rigctl

@@ -8,13 +8,9 @@
 #include <QString>
 #include <optional>
 
-namespace tethra::rigctl {
-
 namespace ModeTable {
 // Link code of a Hamlib mode name ("USB" -> 1), none for modes the link has no code for.
 std::optional<int> codeOf(const QString &hamlibMode);
 // Hamlib mode name to request for a link code (1 -> "USB"), none for codes without a mode.
 std::optional<QString> modeFor(int code);
-}
-
-} // namespace tethra::rigctl
+} // namespace ModeTable

@@ -12,8 +12,6 @@
 #include <cmath>
 #include <cstdio>
 
-namespace tethra::rigctl {
-
 namespace {
 
 const QString kRefresh = QStringLiteral("RaiseRefresh");
@@ -50,27 +48,22 @@ void say(const QString &message)
 } // namespace
 
 const RigBridge::Query RigBridge::kQueries[] = {
-    {"f", "frequency", &RigBridge::publishFreq},
-    {"m", "mode", &RigBridge::publishMode},
-    {"t", "PTT", &RigBridge::publishPtt},
-    {"v", "VFO", &RigBridge::publishVfo},
-    {"s", "split", &RigBridge::publishSplit},
-    {"i", "TX frequency", &RigBridge::publishTxFreq},
+    {"f", "frequency", &RigBridge::publishFreq}, {"m", "mode", &RigBridge::publishMode},
+    {"t", "PTT", &RigBridge::publishPtt},        {"v", "VFO", &RigBridge::publishVfo},
+    {"s", "split", &RigBridge::publishSplit},    {"i", "TX frequency", &RigBridge::publishTxFreq},
 };
 
 const RigBridge::Request RigBridge::kRequests[] = {
-    {"RaiseFreq", "NewFreq", &RigBridge::tune},
-    {"RaiseMode", "NewMode", &RigBridge::setMode},
-    {"RaisePTT", "NewPTT", &RigBridge::setPtt},
-    {"RaiseVFO", "NewVFO", &RigBridge::setVfo},
-    {"RaiseSplit", "NewSplit", &RigBridge::setSplit},
-    {"RaiseTXFreq", "NewTXFreq", &RigBridge::setTxFreq},
-    {"RaiseBand", "NewBand", &RigBridge::selectBand},
-    {"RaiseUpDown", "NewStep", &RigBridge::step},
+    {"RaiseFreq", "NewFreq", &RigBridge::tune},       {"RaiseMode", "NewMode", &RigBridge::setMode},
+    {"RaisePTT", "NewPTT", &RigBridge::setPtt},       {"RaiseVFO", "NewVFO", &RigBridge::setVfo},
+    {"RaiseSplit", "NewSplit", &RigBridge::setSplit}, {"RaiseTXFreq", "NewTXFreq", &RigBridge::setTxFreq},
+    {"RaiseBand", "NewBand", &RigBridge::selectBand}, {"RaiseUpDown", "NewStep", &RigBridge::step},
 };
 
 RigBridge::RigBridge(RigctlClient &rig, LinkClient &link, int pollIntervalMs, QObject *parent)
-    : QObject(parent), m_rig(rig), m_link(link)
+    : QObject(parent)
+    , m_rig(rig)
+    , m_link(link)
 {
     m_pollTimer.setInterval(pollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { pollSoon(); });
@@ -79,8 +72,9 @@ RigBridge::RigBridge(RigctlClient &rig, LinkClient &link, int pollIntervalMs, QO
     m_link.setReconnect(true);
     m_link.watchEvents(events());
     connect(&m_link, &LinkClient::connected, this, &RigBridge::onLinkUp);
-    connect(&m_link, &LinkClient::connectFailed, this,
-            [this](const QString &reason) { onLinkDown(QStringLiteral("cannot reach the link server: %1").arg(reason)); });
+    connect(&m_link, &LinkClient::connectFailed, this, [this](const QString &reason) {
+        onLinkDown(QStringLiteral("cannot reach the link server: %1").arg(reason));
+    });
     connect(&m_link, &LinkClient::disconnected, this, &RigBridge::onLinkDown);
     connect(&m_link, &LinkClient::event, this, &RigBridge::onEvent);
 }
@@ -154,7 +148,8 @@ void RigBridge::poll(std::function<void()> done)
             if (reply.ok())
                 m_complaints.clear(key);
             else if (reply.answered && m_radioAnswers)
-                m_complaints.raise(key, QStringLiteral("the radio cannot report its %1: %2").arg(q.what, reply.describe()));
+                m_complaints.raise(key,
+                                   QStringLiteral("the radio cannot report its %1: %2").arg(q.what, reply.describe()));
             (this->*q.publish)(reply);
             if (last && done)
                 done();
@@ -252,7 +247,8 @@ void RigBridge::onEvent(const QString &name)
         poll([this] {
             m_link.call(QStringLiteral("SetOK"), {}, this, [this](const tethra::client::Reply &reply) {
                 if (!reply.ok())
-                    m_complaints.raise(QStringLiteral("SetOK"), QStringLiteral("cannot call SetOK: %1").arg(reply.error));
+                    m_complaints.raise(QStringLiteral("SetOK"),
+                                       QStringLiteral("cannot call SetOK: %1").arg(reply.error));
             });
         });
         return;
@@ -282,7 +278,7 @@ void RigBridge::publish(const QString &field, const QVariant &value)
     m_link.write(field, value, this, [this, field](const tethra::client::Reply &reply) {
         if (reply.ok())
             return;
-        m_written.remove(field);  // so the next poll tries again
+        m_written.remove(field); // so the next poll tries again
         const QString what = QStringLiteral("cannot write %1: %2").arg(field, reply.error);
         m_complaints.raise(what, what);
     });
@@ -421,5 +417,3 @@ void RigBridge::setSplit(const QVariant &split)
                                       : (onB ? QStringLiteral("VFOB") : QStringLiteral("VFOA"));
     command(QStringLiteral("S %1 %2").arg(*value).arg(txVfo), what);
 }
-
-} // namespace tethra::rigctl

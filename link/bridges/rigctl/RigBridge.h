@@ -21,15 +21,11 @@
 namespace tethra::client {
 class LinkClient;
 }
-
-namespace tethra::rigctl {
-
-using client::LinkClient;
+using tethra::client::LinkClient;
 class RigctlClient;
 struct RigctlReply;
 
-class RigBridge : public QObject
-{
+class RigBridge : public QObject {
     Q_OBJECT
 public:
     RigBridge(RigctlClient &rig, LinkClient &link, int pollIntervalMs, QObject *parent = nullptr);
@@ -41,15 +37,13 @@ public:
 private:
     // What one poll asks of rigctld and who publishes the answer. The frequency goes
     // first: its answer decides CAT and whether other failures are worth a word.
-    struct Query
-    {
+    struct Query {
         const char *command;
         const char *what;
         void (RigBridge::*publish)(const RigctlReply &);
     };
     // A request event, the request field it reads, and the action that carries it out.
-    struct Request
-    {
+    struct Request {
         const char *event;
         const char *field;
         void (RigBridge::*act)(const QVariant &);
@@ -100,7 +94,5 @@ private:
     std::optional<int> m_vfo;
     bool m_split = false;
     QString m_transceiver;
-    QHash<QString, QVariant> m_written;  // cleared for a new shared object and by Refresh
+    QHash<QString, QVariant> m_written; // cleared for a new shared object and by Refresh
 };
-
-} // namespace tethra::rigctl

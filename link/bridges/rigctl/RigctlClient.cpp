@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-namespace tethra::rigctl {
-
 namespace {
 constexpr int kFirstBackoffMs = 250;
 constexpr int kMaxBackoffMs = 4000;
@@ -14,7 +12,11 @@ constexpr int kReplyTimeoutMs = 10000;
 } // namespace
 
 RigctlClient::RigctlClient(const QString &host, quint16 port, QObject *parent)
-    : QObject(parent), m_host(host), m_port(port), m_socket(this), m_backoffMs(kFirstBackoffMs)
+    : QObject(parent)
+    , m_host(host)
+    , m_port(port)
+    , m_socket(this)
+    , m_backoffMs(kFirstBackoffMs)
 {
     m_reconnectTimer.setSingleShot(true);
     m_replyTimer.setSingleShot(true);
@@ -107,7 +109,8 @@ void RigctlClient::onSocketError()
 
 void RigctlClient::onReplyTimeout()
 {
-    dropConnection(QStringLiteral("rigctld did not answer \"%1\"").arg(m_queue.isEmpty() ? QString() : m_queue.head().command));
+    dropConnection(
+        QStringLiteral("rigctld did not answer \"%1\"").arg(m_queue.isEmpty() ? QString() : m_queue.head().command));
 }
 
 void RigctlClient::dropConnection(const QString &reason)
@@ -133,5 +136,3 @@ void RigctlClient::scheduleReconnect()
     m_reconnectTimer.start(m_backoffMs);
     m_backoffMs = std::min(m_backoffMs * 2, kMaxBackoffMs);
 }
-
-} // namespace tethra::rigctl

@@ -18,10 +18,7 @@
 #include <QTimer>
 #include <functional>
 
-namespace tethra::rigctl {
-
-class RigctlClient : public QObject
-{
+class RigctlClient : public QObject {
     Q_OBJECT
 public:
     using Handler = std::function<void(const RigctlReply &)>;
@@ -42,8 +39,7 @@ signals:
     void disconnected(const QString &reason);
 
 private:
-    struct Request
-    {
+    struct Request {
         QString command;
         Handler handler;
     };
@@ -67,5 +63,3 @@ private:
     QQueue<Request> m_queue;
     RigctlReplyReader m_reader;
 };
-
-} // namespace tethra::rigctl

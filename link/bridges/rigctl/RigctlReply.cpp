@@ -4,8 +4,6 @@
 
 #include <array>
 
-namespace tethra::rigctl {
-
 namespace {
 
 // Hamlib's error texts, indexed by the negated status code.
@@ -49,8 +47,9 @@ QString RigctlReply::describe() const
     if (!answered)
         return QStringLiteral("no answer from rigctld");
     const int index = -code;
-    const QString text = index >= 0 && index < int(kHamlibErrors.size()) ? QString::fromLatin1(kHamlibErrors[size_t(index)])
-                                                                        : QStringLiteral("unknown error");
+    const QString text = index >= 0 && index < int(kHamlibErrors.size())
+                             ? QString::fromLatin1(kHamlibErrors[size_t(index)])
+                             : QStringLiteral("unknown error");
     return QStringLiteral("RPRT %1 (%2)").arg(code).arg(text);
 }
 
@@ -80,5 +79,3 @@ RigctlReply RigctlReply::unanswered()
 {
     return {};
 }
-
-} // namespace tethra::rigctl

@@ -10,10 +10,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace tethra::rigctl {
-
-struct RigctlReply
-{
+struct RigctlReply {
     bool answered = false;
     int code = 0; // Hamlib status: 0 is success, negative values are Hamlib error codes
     QList<QPair<QString, QString>> fields;
@@ -28,5 +25,3 @@ struct RigctlReply
     static RigctlReply parse(const QStringList &lines);
     static RigctlReply unanswered();
 };
-
-} // namespace tethra::rigctl

@@ -2,8 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "RigctlReplyReader.h"
 
-namespace tethra::rigctl {
-
 bool RigctlReplyReader::feed(QByteArrayView bytes, QList<RigctlReply> *replies)
 {
     while (!bytes.isEmpty()) {
@@ -44,5 +42,3 @@ void RigctlReplyReader::clear()
     m_lines = QStringList();
     m_bytes = 0;
 }
-
-} // namespace tethra::rigctl

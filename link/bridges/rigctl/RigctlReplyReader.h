@@ -13,10 +13,7 @@
 #include <QList>
 #include <QStringList>
 
-namespace tethra::rigctl {
-
-class RigctlReplyReader
-{
+class RigctlReplyReader {
 public:
     // Far above any real answer: \dump_caps, the longest, runs to a few hundred lines of
     // a few kilobytes.
@@ -30,9 +27,7 @@ public:
     void clear();
 
 private:
-    QByteArray m_partial; // a line not ended yet
-    QStringList m_lines;  // the unfinished answer
+    QByteArray m_partial;  // a line not ended yet
+    QStringList m_lines;   // the unfinished answer
     qsizetype m_bytes = 0; // held by the unfinished answer, its partial line included
 };
-
-} // namespace tethra::rigctl

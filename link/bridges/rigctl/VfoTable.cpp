@@ -5,12 +5,9 @@
 #include <algorithm>
 #include <array>
 
-namespace tethra::rigctl {
-
 namespace {
 
-struct VfoRow
-{
+struct VfoRow {
     const char *hamlib;
     int code;
 };
@@ -32,8 +29,8 @@ namespace VfoTable {
 
 std::optional<int> codeOf(const QString &hamlibVfo)
 {
-    const auto it = std::find_if(kVfos.begin(), kVfos.end(),
-                                 [&](const VfoRow &r) { return hamlibVfo == QLatin1String(r.hamlib); });
+    const auto it =
+        std::find_if(kVfos.begin(), kVfos.end(), [&](const VfoRow &r) { return hamlibVfo == QLatin1String(r.hamlib); });
     if (it == kVfos.end())
         return std::nullopt;
     return it->code;
@@ -48,5 +45,3 @@ std::optional<QString> vfoFor(int code)
 }
 
 } // namespace VfoTable
-
-} // namespace tethra::rigctl

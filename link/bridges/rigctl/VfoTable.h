@@ -7,11 +7,7 @@
 #include <QString>
 #include <optional>
 
-namespace tethra::rigctl {
-
 namespace VfoTable {
 std::optional<int> codeOf(const QString &hamlibVfo);
 std::optional<QString> vfoFor(int code);
-}
-
-} // namespace tethra::rigctl
+} // namespace VfoTable

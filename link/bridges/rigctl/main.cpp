@@ -11,8 +11,6 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-using namespace tethra::rigctl;
-
 namespace {
 
 int fail(const QString &message)
@@ -30,7 +28,8 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(TOVANA_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Publishes a radio controlled by rigctld through the link server."));
+    parser.setApplicationDescription(
+        QStringLiteral("Publishes a radio controlled by rigctld through the link server."));
     cli::addStandardOptions(parser);
     const QCommandLineOption host(QStringLiteral("host"), QStringLiteral("rigctld host (default localhost)."),
                                   QStringLiteral("name"), QStringLiteral("localhost"));
@@ -46,10 +45,12 @@ int main(int argc, char **argv)
     bool ok = false;
     const uint portNumber = parser.value(port).toUInt(&ok);
     if (!ok || portNumber == 0 || portNumber > 65535)
-        return cli::usageError(parser, QStringLiteral("--port must be a number from 1 to 65535, not \"%1\".").arg(parser.value(port)));
+        return cli::usageError(
+            parser, QStringLiteral("--port must be a number from 1 to 65535, not \"%1\".").arg(parser.value(port)));
     const int intervalMs = parser.value(interval).toInt(&ok);
     if (!ok || intervalMs < 10 || intervalMs > 60000)
-        return cli::usageError(parser, QStringLiteral("--interval must be from 10 to 60000 ms, not \"%1\".").arg(parser.value(interval)));
+        return cli::usageError(
+            parser, QStringLiteral("--interval must be from 10 to 60000 ms, not \"%1\".").arg(parser.value(interval)));
 
     tethra::client::LinkClient link;
     if (const QString noBus = link.busError(); !noBus.isEmpty())

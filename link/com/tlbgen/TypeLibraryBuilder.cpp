@@ -71,13 +71,14 @@ void fitToWin32(const std::wstring &path)
         int tableEnd = 0;
         for (const auto &member : type.members) {
             if (member.function) {
-                records::setDescriptionSize(file, member,
-                                            member.descriptionSize - functionExcess - member.parameters * parameterExcess);
+                records::setDescriptionSize(
+                    file, member, member.descriptionSize - functionExcess - member.parameters * parameterExcess);
                 tableEnd = std::max(tableEnd, member.vtableOffset + records::win32::pointerSize);
             } else
                 records::setDescriptionSize(file, member, member.descriptionSize - variableExcess);
         }
-        const bool vtable = type.kind == TKIND_INTERFACE || (type.kind == TKIND_DISPATCH && (type.flags & TYPEFLAG_FDUAL));
+        const bool vtable =
+            type.kind == TKIND_INTERFACE || (type.kind == TKIND_DISPATCH && (type.flags & TYPEFLAG_FDUAL));
         if (vtable && tableEnd > 0)
             records::setVtableSize(file, type, tableEnd);
     }
@@ -90,8 +91,7 @@ void fitToWin32(const std::wstring &path)
 }
 
 // A BSTR for the duration of one call.
-class Text
-{
+class Text {
 public:
     explicit Text(std::string_view text) : m_text(SysAllocString(wideText(text).c_str())) {}
     ~Text() { SysFreeString(m_text); }
@@ -105,11 +105,12 @@ private:
 
 // Builds one library. Type descriptions are created first, in library order, and filled in
 // afterwards, so that any of them can refer to any other.
-class Builder
-{
+class Builder {
 public:
     Builder(const std::wstring &path, SYSKIND target)
-        : m_path(path), m_target(target), m_pointerSize(target == SYS_WIN64 ? 8 : 4)
+        : m_path(path)
+        , m_target(target)
+        , m_pointerSize(target == SYS_WIN64 ? 8 : 4)
     {
         check(CreateTypeLib2(target, path.c_str(), &m_library), "CreateTypeLib2");
         ComPtr<ITypeLib> stdole;
@@ -186,8 +187,7 @@ private:
 };
 
 // Type descriptions that a FUNCDESC points into; they must outlive the AddFuncDesc call.
-class TypeStore
-{
+class TypeStore {
 public:
     TYPEDESC *plain(VARTYPE vt) { return &m_types.emplace_back(TYPEDESC{{}, vt}); }
     TYPEDESC *userDefined(HREFTYPE href)
@@ -281,8 +281,8 @@ void fillVarnexInterface(Builder &builder, ICreateTypeInfo *info, const EnumRefe
     UINT index = 0;
     for (const Slot &slot : varnexSlots()) {
         if (slot.access == Access::Unused) {
-            addFunction(builder, info, index, static_cast<MEMBERID>(unusedDispid(slot.offset)), INVOKE_FUNC, slot.offset,
-                        {}, FUNCFLAG_FHIDDEN | FUNCFLAG_FRESTRICTED);
+            addFunction(builder, info, index, static_cast<MEMBERID>(unusedDispid(slot.offset)), INVOKE_FUNC,
+                        slot.offset, {}, FUNCFLAG_FHIDDEN | FUNCFLAG_FRESTRICTED);
             const std::string name = unusedName(slot.offset);
             setNames(info, index++, {name});
             continue;
@@ -293,9 +293,8 @@ void fillVarnexInterface(Builder &builder, ICreateTypeInfo *info, const EnumRefe
             std::vector<Parameter> parameters;
             std::vector<std::string_view> names{member.name};
             for (const auto &argument : member.arguments) {
-                TYPEDESC *type = argument.enumName.empty()
-                                     ? types.plain(variantType(argument.type))
-                                     : types.userDefined(enumReference(enums, argument.enumName));
+                TYPEDESC *type = argument.enumName.empty() ? types.plain(variantType(argument.type))
+                                                           : types.userDefined(enumReference(enums, argument.enumName));
                 if (argument.byReference)
                     parameters.push_back({types.pointer(type), PARAMFLAG_FIN | PARAMFLAG_FOUT});
                 else
@@ -310,7 +309,8 @@ void fillVarnexInterface(Builder &builder, ICreateTypeInfo *info, const EnumRefe
             setNames(info, index, {member.name});
         } else {
             addFunction(builder, info, index, id, INVOKE_PROPERTYGET, slot.offset,
-                        {{types.pointer(types.plain(variantType(member.type))), PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}}, 0);
+                        {{types.pointer(types.plain(variantType(member.type))), PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}},
+                        0);
             setNames(info, index, {member.name});
         }
         setHelp(info, index++, member.help);
@@ -356,8 +356,8 @@ void fillEnumeration(ICreateTypeInfo *info, const cat::Enumeration &enumeration)
     }
 }
 
-void addImplementedType(Builder &builder, ICreateTypeInfo *coclass, UINT index,
-                        const ComPtr<ICreateTypeInfo> &type, INT flags)
+void addImplementedType(Builder &builder, ICreateTypeInfo *coclass, UINT index, const ComPtr<ICreateTypeInfo> &type,
+                        INT flags)
 {
     check(coclass->AddImplType(index, builder.reference(coclass, type)), "interface of a class");
     check(coclass->SetImplTypeFlags(index, flags), "interface flags of a class");
@@ -382,8 +382,10 @@ HRESULT writePublishedLibrary(const std::wstring &path, SYSKIND target)
         const auto &library = cat::typeLibrary();
         builder.describe(library.name, library.guid, library.majorVersion, library.minorVersion, library.help);
 
-        auto connectorInterface = builder.create("_VarnexConnector", TKIND_INTERFACE, cat::connectorInterfaceId, dualFlags);
-        auto connectorClass = builder.create("VarnexConnector", TKIND_COCLASS, cat::connectorClassId, TYPEFLAG_FCANCREATE);
+        auto connectorInterface =
+            builder.create("_VarnexConnector", TKIND_INTERFACE, cat::connectorInterfaceId, dualFlags);
+        auto connectorClass =
+            builder.create("VarnexConnector", TKIND_COCLASS, cat::connectorClassId, TYPEFLAG_FCANCREATE);
         auto varnexInterface = builder.create("_Varnex", TKIND_INTERFACE, cat::varnexInterfaceId, dualFlags);
         auto varnexClass = builder.create("Varnex", TKIND_COCLASS, cat::varnexClassId, TYPEFLAG_FCANCREATE);
         std::vector<ComPtr<ICreateTypeInfo>> aliases;
@@ -405,12 +407,13 @@ HRESULT writePublishedLibrary(const std::wstring &path, SYSKIND target)
 
         // _VarnexConnector: the one read-only property Varnex, typed _Varnex.
         ICreateTypeInfo *connector = connectorInterface.Get();
-        check(connector->AddImplType(0, builder.reference(connector, builder.dispatch())), "IDispatch base of _VarnexConnector");
+        check(connector->AddImplType(0, builder.reference(connector, builder.dispatch())),
+              "IDispatch base of _VarnexConnector");
         TypeStore types;
         const cat::Member &property = cat::connectorMembers().front();
         TYPEDESC *varnexPointer = types.pointer(types.userDefined(builder.reference(connector, varnexInterface)));
-        addFunction(builder, connector, 0, static_cast<MEMBERID>(property.dispid), INVOKE_PROPERTYGET, property.getOffset,
-                    {{types.pointer(varnexPointer), PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}}, 0);
+        addFunction(builder, connector, 0, static_cast<MEMBERID>(property.dispid), INVOKE_PROPERTYGET,
+                    property.getOffset, {{types.pointer(varnexPointer), PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}}, 0);
         setNames(connector, 0, {property.name});
         setHelp(connector, 0, property.help);
 
@@ -440,7 +443,8 @@ HRESULT writeEarlierLibrary(const std::wstring &path, SYSKIND target)
         std::vector<ComPtr<ICreateTypeInfo>> eventInterfaces;
         const auto eventIds = cat::eventInterfaceIds();
         for (std::size_t i = 1; i < eventIds.size(); ++i)
-            eventInterfaces.push_back(builder.create("__Varnex___v" + std::to_string(i - 1), TKIND_DISPATCH, eventIds[i], eventFlags));
+            eventInterfaces.push_back(
+                builder.create("__Varnex___v" + std::to_string(i - 1), TKIND_DISPATCH, eventIds[i], eventFlags));
         std::vector<ComPtr<ICreateTypeInfo>> enumInfos;
         for (const auto &enumeration : cat::enumerations())
             enumInfos.push_back(builder.create(enumeration.name, TKIND_ENUM, enumeration.guid, 0));

@@ -8,22 +8,21 @@ namespace {
 // Positions of the fields used here: in the header, in a type's record, in a member's record.
 constexpr std::uint32_t magic = 0x5446534D; // "MSFT"
 constexpr std::size_t headerSize = 0x54;
-constexpr std::size_t headerFlags = 0x14;        // low 4 bits: SYSKIND; 0x100: one more header word
+constexpr std::size_t headerFlags = 0x14; // low 4 bits: SYSKIND; 0x100: one more header word
 constexpr std::size_t headerTypeCount = 0x20;
-constexpr std::size_t segmentEntrySize = 16;     // 15 segments; the first lists the types' records
+constexpr std::size_t segmentEntrySize = 16; // 15 segments; the first lists the types' records
 constexpr std::size_t typeRecordSize = 0x64;
-constexpr std::size_t typeKind = 0x00;           // low 4 bits: TYPEKIND; bits 11-15: alignment
-constexpr std::size_t typeMembers = 0x04;        // position of the member records
-constexpr std::size_t typeMemberCounts = 0x18;   // functions in the low half, variables in the high
+constexpr std::size_t typeKind = 0x00;         // low 4 bits: TYPEKIND; bits 11-15: alignment
+constexpr std::size_t typeMembers = 0x04;      // position of the member records
+constexpr std::size_t typeMemberCounts = 0x18; // functions in the low half, variables in the high
 constexpr std::size_t typeFlags = 0x30;
-constexpr std::size_t typeVtableSize = 0x4E;     // 16 bits
+constexpr std::size_t typeVtableSize = 0x4E; // 16 bits
 constexpr std::size_t typeInstanceSize = 0x50;
-constexpr std::size_t memberVtableOffset = 0x0C; // 16 bits; the low 2 bits are flags
+constexpr std::size_t memberVtableOffset = 0x0C;    // 16 bits; the low 2 bits are flags
 constexpr std::size_t memberDescriptionSize = 0x0E; // 16 bits
-constexpr std::size_t memberParameters = 0x14;   // 16 bits
+constexpr std::size_t memberParameters = 0x14;      // 16 bits
 
-class Reader
-{
+class Reader {
 public:
     explicit Reader(const std::vector<std::uint8_t> &file) : m_file(file) {}
     bool has(std::size_t position, std::size_t size) const

@@ -28,18 +28,18 @@ inline constexpr int pointerSize = 4;
 } // namespace win32
 
 struct Member {
-    std::size_t position;  // of the record in the file
-    bool function;         // else a variable (an enumeration's constant)
-    int vtableOffset;      // functions: byte offset of the slot
-    int parameters;        // functions
+    std::size_t position; // of the record in the file
+    bool function;        // else a variable (an enumeration's constant)
+    int vtableOffset;     // functions: byte offset of the slot
+    int parameters;       // functions
     int descriptionSize;
 };
 
 struct Type {
-    std::size_t position;  // of the type's record in the file
-    int kind;              // TYPEKIND
+    std::size_t position; // of the type's record in the file
+    int kind;             // TYPEKIND
     int alignment;
-    int flags;             // TYPEFLAGS
+    int flags; // TYPEFLAGS
     int vtableSize;
     int instanceSize;
     std::vector<Member> members;

@@ -9,8 +9,7 @@
 
 namespace wine_tests {
 
-class Checks
-{
+class Checks {
 public:
     // Records one check; returns ok so a caller can stop early on a broken precondition.
     bool check(bool ok, const std::string &what);

@@ -15,8 +15,7 @@ std::string narrow(const wchar_t *text, std::size_t length);
 std::string narrow(BSTR text);
 std::string guidText(const GUID &guid); // "{AD389A93-FD1A-11D1-9FFC-8703DD3BB166}"
 
-class Bstr
-{
+class Bstr {
 public:
     Bstr() = default;
     explicit Bstr(std::string_view text);
@@ -24,7 +23,12 @@ public:
     Bstr(const Bstr &) = delete;
     Bstr &operator=(const Bstr &) = delete;
     BSTR get() const { return m_text; }
-    BSTR *out() { SysFreeString(m_text); m_text = nullptr; return &m_text; }
+    BSTR *out()
+    {
+        SysFreeString(m_text);
+        m_text = nullptr;
+        return &m_text;
+    }
     std::string text() const { return narrow(m_text); }
 
 private:

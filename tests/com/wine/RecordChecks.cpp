@@ -105,7 +105,8 @@ void checkEventRecord(Checks &checks, const records::Type &type, const std::stri
         return;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const std::string where = label + " event " + std::string(events[i].name);
-        checks.equal(type.members[i].vtableOffset, inherited + static_cast<int>(i) * win32::pointerSize, where + " slot");
+        checks.equal(type.members[i].vtableOffset, inherited + static_cast<int>(i) * win32::pointerSize,
+                     where + " slot");
         checks.equal(type.members[i].descriptionSize, functionDescription(0, 0), where + " description size");
     }
 }
@@ -119,7 +120,8 @@ void checkEnumRecords(Checks &checks, const std::vector<records::Type> &types, s
         checkSizes(checks, type, 0, label);
         checks.equal(type.members.size(), static_cast<long long>(enumerations[e].members.size()), label + " records");
         for (const auto &member : type.members)
-            checks.equal(member.descriptionSize, win32::varDescSize + win32::variantSize, label + " constant description size");
+            checks.equal(member.descriptionSize, win32::varDescSize + win32::variantSize,
+                         label + " constant description size");
     }
 }
 

@@ -10,8 +10,7 @@
 
 namespace wine_tests {
 
-class RecordingPropertySink final : public IPropertyNotifySink
-{
+class RecordingPropertySink final : public IPropertyNotifySink {
 public:
     const std::vector<DISPID> &received() const { return m_received; }
 

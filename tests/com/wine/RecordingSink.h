@@ -11,8 +11,7 @@
 
 namespace wine_tests {
 
-class RecordingSink final : public IDispatch
-{
+class RecordingSink final : public IDispatch {
 public:
     RecordingSink(const IID &iid, HRESULT answer) : m_iid(iid), m_answer(answer) {}
 
@@ -24,7 +23,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *,
+                                     UINT *) override;
 
     ULONG references() const { return m_references; }
 

@@ -165,8 +165,8 @@ void checkRegistration(Checks &checks, const std::wstring &server)
     for (auto id : cat::eventInterfaceIds())
         checks.check(keyExists(HKEY_CLASSES_ROOT, L"Interface\\" + wide(id) + L"\\ProxyStubClsid32"),
                      "marshaler registered for event interface " + std::string(id));
-    checks.check(keyValue(HKEY_CLASSES_ROOT, L"Interface\\" + wide(cat::varnexAliases()[0].guid) +
-                                                 L"\\TypeLib").find("59B0C210") != std::string::npos,
+    checks.check(keyValue(HKEY_CLASSES_ROOT, L"Interface\\" + wide(cat::varnexAliases()[0].guid) + L"\\TypeLib")
+                         .find("59B0C210") != std::string::npos,
                  "earlier identifiers point to the second library");
 
     const std::wstring userClassKey = L"Software\\Classes\\CLSID\\" + wide(cat::connectorClassId);
@@ -211,7 +211,8 @@ void checkSharedBand(Checks &checks, const std::wstring &self)
     checks.equal(runAndWait(self, L"--write-band 7"), 0, "another client writes Band 7");
     checks.equal(runAndWait(self, L"--read-band"), 7, "a third client reads 7 through slot 175");
     LONG band = 0;
-    checks.check(SUCCEEDED(client::readBand(link.varnex.Get(), &band)) && band == 7, "this client reads 7 through slot 175");
+    checks.check(SUCCEEDED(client::readBand(link.varnex.Get(), &band)) && band == 7,
+                 "this client reads 7 through slot 175");
     checks.equal(client::bandSlot(), 175, "Band's read accessor is slot 175");
 
     VARIANT value;
@@ -239,14 +240,20 @@ void checkText(Checks &checks)
     Link link;
     if (!connect(checks, link))
         return;
-    struct Case { HRESULT (STDMETHODCALLTYPE _Varnex::*put)(BSTR); HRESULT (STDMETHODCALLTYPE _Varnex::*get)(BSTR *);
-                  std::string written, expected, what; };
+    struct Case {
+        HRESULT (STDMETHODCALLTYPE _Varnex::*put)(BSTR);
+        HRESULT (STDMETHODCALLTYPE _Varnex::*get)(BSTR *);
+        std::string written, expected, what;
+    };
     const Case cases[] = {
         {&_Varnex::put_CallSign, &_Varnex::get_CallSign, "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKL", "CallSign cut to 12"},
-        {&_Varnex::put_NewCallSign, &_Varnex::get_NewCallSign, "DL", "DL" + std::string(10, ' '), "NewCallSign filled to 12"},
+        {&_Varnex::put_NewCallSign, &_Varnex::get_NewCallSign, "DL", "DL" + std::string(10, ' '),
+         "NewCallSign filled to 12"},
         {&_Varnex::put_Comment, &_Varnex::get_Comment, std::string(35, 'x'), std::string(30, 'x'), "Comment cut to 30"},
-        {&_Varnex::put_NewComment, &_Varnex::get_NewComment, "cq", "cq" + std::string(28, ' '), "NewComment filled to 30"},
-        {&_Varnex::put_sData, &_Varnex::get_sData, std::string(50, 's'), std::string(50, 's'), "sData keeps any length"},
+        {&_Varnex::put_NewComment, &_Varnex::get_NewComment, "cq", "cq" + std::string(28, ' '),
+         "NewComment filled to 30"},
+        {&_Varnex::put_sData, &_Varnex::get_sData, std::string(50, 's'), std::string(50, 's'),
+         "sData keeps any length"},
     };
     for (const auto &c : cases) {
         Bstr written(c.written), read;
@@ -304,12 +311,14 @@ void checkEvents(Checks &checks)
 
     for (auto &[connection, cookie] : connections)
         checks.check(SUCCEEDED(connection->Unadvise(cookie)), "a sink disconnects");
-    checks.check(sinks[0]->received() == std::vector<DISPID>{11, 25, 27}, "RaiseFreq reached the sinks before the failing one");
+    checks.check(sinks[0]->received() == std::vector<DISPID>{11, 25, 27},
+                 "RaiseFreq reached the sinks before the failing one");
     checks.check(SUCCEEDED(link.varnex->SetBand(4)), "SetBand with no sink succeeds");
     checks.equal(sinks[0]->received().size(), 3, "a disconnected sink hears nothing more");
 
     ComPtr<IConnectionPoint> unknown;
-    checks.check(FAILED(container->FindConnectionPoint(IID_IDispatch, &unknown)), "no connection point for other identifiers");
+    checks.check(FAILED(container->FindConnectionPoint(IID_IDispatch, &unknown)),
+                 "no connection point for other identifiers");
 }
 
 void checkPropertyNotifications(Checks &checks, const std::wstring &self)
@@ -350,7 +359,8 @@ void checkInterfaceIds(Checks &checks)
     link.varnex->put_Band(5);
     for (auto id : cat::varnexInterfaceIds()) {
         ComPtr<_Varnex> other;
-        const bool answered = SUCCEEDED(link.varnex->QueryInterface(guidFromText(id), reinterpret_cast<void **>(other.GetAddressOf())));
+        const bool answered =
+            SUCCEEDED(link.varnex->QueryInterface(guidFromText(id), reinterpret_cast<void **>(other.GetAddressOf())));
         checks.check(answered, "QueryInterface for " + std::string(id));
         LONG band = 0;
         checks.check(answered && SUCCEEDED(client::readBand(other.Get(), &band)) && band == 5,
@@ -404,7 +414,8 @@ void checkLifetime(Checks &checks)
 
 void checkServer(Checks &checks, const std::wstring &serverPath, const std::wstring &selfPath)
 {
-    checks.group("registration: /RegServer, /UnregServer and the per-user variant", [&](Checks &c) { checkRegistration(c, serverPath); });
+    checks.group("registration: /RegServer, /UnregServer and the per-user variant",
+                 [&](Checks &c) { checkRegistration(c, serverPath); });
     checks.group("activation out of process; Varnex not creatable", checkActivation);
     checks.group("Band written by one client, read by another through slot 175 and IDispatch",
                  [&](Checks &c) { checkSharedBand(c, selfPath); });
@@ -420,7 +431,8 @@ void checkServer(Checks &checks, const std::wstring &serverPath, const std::wstr
 int writeBandChild(long band)
 {
     Link link;
-    if (FAILED(client::createConnector(&link.connector)) || FAILED(client::readVarnex(link.connector.Get(), &link.varnex)))
+    if (FAILED(client::createConnector(&link.connector)) ||
+        FAILED(client::readVarnex(link.connector.Get(), &link.varnex)))
         return 2;
     VARIANT value = longVariant(band);
     return FAILED(invoke(link.varnex.Get(), dispid("Band"), DISPATCH_PROPERTYPUT, {value}, nullptr)) ? 3 : 0;
@@ -430,7 +442,8 @@ int readBandChild()
 {
     Link link;
     LONG band = -1;
-    if (FAILED(client::createConnector(&link.connector)) || FAILED(client::readVarnex(link.connector.Get(), &link.varnex)) ||
+    if (FAILED(client::createConnector(&link.connector)) ||
+        FAILED(client::readVarnex(link.connector.Get(), &link.varnex)) ||
         FAILED(client::readBand(link.varnex.Get(), &band)))
         return -1;
     return static_cast<int>(band);

@@ -26,19 +26,31 @@ struct FunctionDesc {
     ITypeInfo *info;
     FUNCDESC *desc = nullptr;
     FunctionDesc(ITypeInfo *i, UINT index) : info(i) { info->GetFuncDesc(index, &desc); }
-    ~FunctionDesc() { if (desc) info->ReleaseFuncDesc(desc); }
+    ~FunctionDesc()
+    {
+        if (desc)
+            info->ReleaseFuncDesc(desc);
+    }
 };
 struct VariableDesc {
     ITypeInfo *info;
     VARDESC *desc = nullptr;
     VariableDesc(ITypeInfo *i, UINT index) : info(i) { info->GetVarDesc(index, &desc); }
-    ~VariableDesc() { if (desc) info->ReleaseVarDesc(desc); }
+    ~VariableDesc()
+    {
+        if (desc)
+            info->ReleaseVarDesc(desc);
+    }
 };
 struct TypeAttributes {
     ITypeInfo *info;
     TYPEATTR *attr = nullptr;
     explicit TypeAttributes(ITypeInfo *i) : info(i) { info->GetTypeAttr(&attr); }
-    ~TypeAttributes() { if (attr) info->ReleaseTypeAttr(attr); }
+    ~TypeAttributes()
+    {
+        if (attr)
+            info->ReleaseTypeAttr(attr);
+    }
 };
 
 std::string memberName(ITypeInfo *info, MEMBERID id, std::string *help = nullptr)
@@ -93,13 +105,14 @@ std::string catalogueTypeName(cat::Type type)
     return "_Varnex*";
 }
 
-constexpr WORD publishedDualFlags = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION;
+constexpr WORD publishedDualFlags =
+    TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION;
 
 // IUnknown's and IDispatch's functions, which a dispinterface's description lists first.
 bool isInherited(const std::string &name)
 {
-    for (const char *inherited : {"QueryInterface", "AddRef", "Release", "GetTypeInfoCount", "GetTypeInfo",
-                                  "GetIDsOfNames", "Invoke"})
+    for (const char *inherited :
+         {"QueryInterface", "AddRef", "Release", "GetTypeInfoCount", "GetTypeInfo", "GetIDsOfNames", "Invoke"})
         if (name == inherited)
             return true;
     return false;
@@ -157,8 +170,8 @@ void checkVarnexFunctions(Checks &checks, ITypeInfo *dispatchView, const std::st
             checks.equal(desc.cParams, static_cast<long long>(member.arguments.size()), name + " argument count");
             for (std::size_t i = 0; i < member.arguments.size() && i < static_cast<std::size_t>(desc.cParams); ++i) {
                 const auto &argument = member.arguments[i];
-                std::string expected = argument.enumName.empty() ? catalogueTypeName(argument.type)
-                                                                 : std::string(argument.enumName);
+                std::string expected =
+                    argument.enumName.empty() ? catalogueTypeName(argument.type) : std::string(argument.enumName);
                 if (argument.byReference)
                     expected += "*";
                 checks.equal(typeName(info.Get(), desc.lprgelemdescParam[i].tdesc), expected, name + " argument type");
@@ -227,7 +240,12 @@ void checkPublishedLibrary(Checks &checks, ITypeLib *library, SYSKIND target)
     // The 24 types, in library order.
     // Flags as seen on each description; a dual interface's oleautomation flag shows on its
     // vtable view, checked with its members.
-    struct Expected { std::string name; TYPEKIND kind; std::string guid; WORD flags; };
+    struct Expected {
+        std::string name;
+        TYPEKIND kind;
+        std::string guid;
+        WORD flags;
+    };
     const WORD dual = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE;
     std::vector<Expected> types = {
         {"_VarnexConnector", TKIND_DISPATCH, std::string(cat::connectorInterfaceId), dual},
@@ -237,8 +255,8 @@ void checkPublishedLibrary(Checks &checks, ITypeLib *library, SYSKIND target)
     };
     for (const auto &alias : cat::varnexAliases())
         types.push_back({std::string(alias.name), TKIND_ALIAS, std::string(alias.guid), TYPEFLAG_FHIDDEN});
-    types.push_back({"__Varnex", TKIND_DISPATCH, std::string(cat::eventInterfaceId),
-                     TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE});
+    types.push_back(
+        {"__Varnex", TKIND_DISPATCH, std::string(cat::eventInterfaceId), TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE});
     for (const auto &enumeration : cat::enumerations())
         types.push_back({std::string(enumeration.name), TKIND_ENUM, std::string(enumeration.guid), 0});
     checks.equal(types.size(), 24, "the catalogue names 24 types");
@@ -266,7 +284,8 @@ void checkPublishedMembers(Checks &checks, ITypeLib *library)
     checks.equal(varnex.desc->memid, static_cast<long>(0x68030000), "connector property DISPID");
     checks.equal(varnex.desc->invkind, INVOKE_PROPERTYGET, "connector property is read only");
     checks.equal(publishedOffset(*varnex.desc), 28, "connector property offset");
-    checks.equal(typeName(connector.Get(), varnex.desc->lprgelemdescParam[0].tdesc), "_Varnex**", "connector property type");
+    checks.equal(typeName(connector.Get(), varnex.desc->lprgelemdescParam[0].tdesc), "_Varnex**",
+                 "connector property type");
 }
 
 // Values from the published interface itself, so that a wrong catalogue row shows here too.
@@ -279,8 +298,9 @@ void checkPublishedSpots(Checks &checks, ITypeLib *library)
             FunctionDesc function(info.Get(), i);
             if (publishedOffset(*function.desc) == offset) {
                 std::string help;
-                const char *kind = function.desc->invkind == INVOKE_PROPERTYGET ? "get " :
-                                   function.desc->invkind == INVOKE_PROPERTYPUT ? "let " : "";
+                const char *kind = function.desc->invkind == INVOKE_PROPERTYGET   ? "get "
+                                   : function.desc->invkind == INVOKE_PROPERTYPUT ? "let "
+                                                                                  : "";
                 return kind + memberName(info.Get(), function.desc->memid, &help);
             }
         }
@@ -344,7 +364,12 @@ void checkAliasesAndClasses(Checks &checks, ITypeLib *library)
         TypeAttributes attributes(alias.Get());
         checks.equal(typeName(alias.Get(), attributes.attr->tdescAlias), "_Varnex", "alias target");
     }
-    struct Implemented { UINT type; UINT index; std::string name; INT flags; };
+    struct Implemented {
+        UINT type;
+        UINT index;
+        std::string name;
+        INT flags;
+    };
     const Implemented expected[] = {
         {1, 0, "_VarnexConnector", IMPLTYPEFLAG_FDEFAULT},
         {3, 0, "_Varnex", IMPLTYPEFLAG_FDEFAULT},
@@ -399,8 +424,9 @@ void checkTypeLibraries(Checks &checks, const std::wstring &serverPath, const st
             one->GetDocumentation(-1, name.out(), nullptr, nullptr, nullptr);
         c.equal(name.text(), "Tethra", "resource 1 is the published library");
         ComPtr<ITypeInfo> earlier;
-        c.check(two && SUCCEEDED(two->GetTypeInfoOfGuid(tethra::com::guidFromText(cat::varnexAliases()[0].guid), &earlier)),
-                "resource 2 carries the earlier identifiers");
+        c.check(
+            two && SUCCEEDED(two->GetTypeInfoOfGuid(tethra::com::guidFromText(cat::varnexAliases()[0].guid), &earlier)),
+            "resource 2 carries the earlier identifiers");
     });
 
     ComPtr<ITypeLib> published, earlier;
@@ -412,18 +438,13 @@ void checkTypeLibraries(Checks &checks, const std::wstring &serverPath, const st
     });
     if (!published)
         return;
-    checks.group("type library: every member's offset, DISPID, kind, arguments and help text", [&](Checks &c) {
-        checkPublishedMembers(c, published.Get());
-    });
-    checks.group("type library: published offsets, texts and enumeration quirks", [&](Checks &c) {
-        checkPublishedSpots(c, published.Get());
-    });
-    checks.group("type library: 16 enumerations in declaration order with help texts", [&](Checks &c) {
-        checkEnumerations(c, published.Get());
-    });
-    checks.group("type library: aliases and classes", [&](Checks &c) {
-        checkAliasesAndClasses(c, published.Get());
-    });
+    checks.group("type library: every member's offset, DISPID, kind, arguments and help text",
+                 [&](Checks &c) { checkPublishedMembers(c, published.Get()); });
+    checks.group("type library: published offsets, texts and enumeration quirks",
+                 [&](Checks &c) { checkPublishedSpots(c, published.Get()); });
+    checks.group("type library: 16 enumerations in declaration order with help texts",
+                 [&](Checks &c) { checkEnumerations(c, published.Get()); });
+    checks.group("type library: aliases and classes", [&](Checks &c) { checkAliasesAndClasses(c, published.Get()); });
     checks.group("type library: earlier identifiers as real interfaces", [&](Checks &c) {
         if (c.check(SUCCEEDED(loadedEarlier), "the library of earlier identifiers loads"))
             checkEarlierLibrary(c, earlier.Get());

@@ -11,8 +11,7 @@
 
 namespace {
 
-class AboutBox : public ::testing::Test
-{
+class AboutBox : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -38,8 +37,7 @@ TEST_F(AboutBox, OkShowsTheMainWindowAgainAndDeletesTheBox)
 {
     QPointer<frmAbout> box = openBox();
     bool mainShownBeforeBoxWent = false;
-    QObject::connect(box, &QObject::destroyed, &mainWindow,
-                     [&] { mainShownBeforeBoxWent = mainWindow.isVisible(); });
+    QObject::connect(box, &QObject::destroyed, &mainWindow, [&] { mainShownBeforeBoxWent = mainWindow.isVisible(); });
     auto *ok = box->findChild<QPushButton *>(QStringLiteral("cmdOK"));
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), QStringLiteral("OK"));
@@ -55,8 +53,7 @@ TEST_F(AboutBox, ClosingTheWindowShowsTheMainWindowAgainAndDeletesTheBox)
 {
     QPointer<frmAbout> box = openBox();
     bool mainShownBeforeBoxWent = false;
-    QObject::connect(box, &QObject::destroyed, &mainWindow,
-                     [&] { mainShownBeforeBoxWent = mainWindow.isVisible(); });
+    QObject::connect(box, &QObject::destroyed, &mainWindow, [&] { mainShownBeforeBoxWent = mainWindow.isVisible(); });
 
     box->close();
 
@@ -67,8 +64,7 @@ TEST_F(AboutBox, ClosingTheWindowShowsTheMainWindowAgainAndDeletesTheBox)
 
 TEST_F(AboutBox, CaptionsFollowTheProgramsOwnNameAndVersion)
 {
-    const struct
-    {
+    const struct {
         const char *name;
         const char *version;
         const char *shown;
@@ -84,8 +80,7 @@ TEST_F(AboutBox, CaptionsFollowTheProgramsOwnNameAndVersion)
         const QString name = QString::fromLatin1(c.name);
         EXPECT_EQ(box->windowTitle(), QStringLiteral("About ") + name);
         EXPECT_EQ(box->findChild<QLabel *>(QStringLiteral("lblTitle"))->text(), name);
-        EXPECT_EQ(box->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(),
-                  QString::fromLatin1(c.shown))
+        EXPECT_EQ(box->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QString::fromLatin1(c.shown))
             << c.version;
         delete box;
     }
@@ -102,8 +97,7 @@ TEST_F(AboutBox, ShowsItsIconDescriptionDisclaimerAndButtons)
         EXPECT_FALSE(label->text().contains(QLatin1Char('\n'))) << name << " is one line";
         EXPECT_TRUE(label->isVisible()) << name;
     }
-    EXPECT_EQ(box->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->text(),
-              QStringLiteral("&System Info..."));
+    EXPECT_EQ(box->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->text(), QStringLiteral("&System Info..."));
 
     auto *picIcon = box->findChild<QLabel *>(QStringLiteral("picIcon"));
     ASSERT_NE(picIcon, nullptr);

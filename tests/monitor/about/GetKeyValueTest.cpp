@@ -10,8 +10,7 @@ namespace {
 const QByteArray Key = "SOFTWARE\\Example\\Tool";
 const QString KeyName = QString::fromLatin1(Key);
 
-class GetKeyValueOnMemoryRegistry : public ::testing::Test
-{
+class GetKeyValueOnMemoryRegistry : public ::testing::Test {
 protected:
     bool read(const QString &valueName, QString &text)
     {
@@ -38,8 +37,7 @@ TEST_F(GetKeyValueOnMemoryRegistry, StringValuesReadAsTheirTextWithOrWithoutTrai
 
 TEST_F(GetKeyValueOnMemoryRegistry, DwordValuesReadAsAmpersandHAndUpperCaseHex)
 {
-    const struct
-    {
+    const struct {
         quint32 value;
         const char *text;
     } cases[] = {{261, "&h105"}, {0, "&h0"}, {0xDEADBEEF, "&hDEADBEEF"}, {0x1000000, "&h1000000"}};
@@ -86,8 +84,7 @@ TEST_F(GetKeyValueOnMemoryRegistry, MissingKeyOrValueGivesFalseAndEmptyText)
 TEST_F(GetKeyValueOnMemoryRegistry, ValuesLongerThan1024CharactersCannotBeRead)
 {
     registry.setString(Registry::LocalMachine, Key, "Fits", QByteArray(1023, 'a'));
-    registry.setValue(Registry::LocalMachine, Key, "FitsUnterminated", Registry::StringType,
-                      QByteArray(1024, 'b'));
+    registry.setValue(Registry::LocalMachine, Key, "FitsUnterminated", Registry::StringType, QByteArray(1024, 'b'));
     registry.setString(Registry::LocalMachine, Key, "TooLong", QByteArray(1024, 'c'));
     registry.setString(Registry::LocalMachine, Key, "FarTooLong", QByteArray(5000, 'd'));
 
@@ -123,8 +120,7 @@ TEST(GetKeyValueForStandardUser, ReadsValuesTheUserMayNotChange)
 
     // The store does refuse such a user anything beyond reading ...
     Registry::Handle key = 0;
-    EXPECT_EQ(registry.openKey(Registry::LocalMachine, Key, Registry::AllAccess, key),
-              Registry::AccessDenied);
+    EXPECT_EQ(registry.openKey(Registry::LocalMachine, Key, Registry::AllAccess, key), Registry::AccessDenied);
     EXPECT_EQ(registry.openKeyCount(), 0);
 
     // ... and the value is read all the same.

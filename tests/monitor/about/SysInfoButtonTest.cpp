@@ -20,8 +20,7 @@ const QString Unavailable = QStringLiteral("System Information Is Unavailable At
 
 // Each case gets an empty directory of its own as the whole PATH, so only the programs it
 // puts there can be found.
-class SysInfoButton : public ::testing::Test
-{
+class SysInfoButton : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -34,8 +33,7 @@ protected:
 
     void TearDown() override { qputenv("PATH", savedPath); }
 
-    void putOnPath(const QString &name, const QByteArray &script = "#!/bin/sh\n",
-                   bool executable = true)
+    void putOnPath(const QString &name, const QByteArray &script = "#!/bin/sh\n", bool executable = true)
     {
         QFile file(pathDir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -123,8 +121,7 @@ TEST_F(SysInfoButton, FolderOfTheSecondRegistryValueGivesItsMsinfo32WhenThatFile
 {
     registry.setString(Registry::LocalMachine, FolderKey, "MSINFO",
                        "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
-    const QString tool =
-        QStringLiteral("C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\MSINFO32.EXE");
+    const QString tool = QStringLiteral("C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\MSINFO32.EXE");
     existingFiles << tool;
 
     frmAbout *box = pressSysInfo();
@@ -203,8 +200,7 @@ TEST_F(SysInfoButton, NothingToStartShowsTheMessageWithTheProgramsTitleAndAnOkBu
 TEST_F(SysInfoButton, OnThisMachineTheButtonRunsTheToolFoundOnPath)
 {
     const QString marker = QDir(pathDir.path()).filePath(QStringLiteral("ran"));
-    putOnPath(QStringLiteral("kinfocenter"),
-              "#!/bin/sh\n: > \"" + QFile::encodeName(marker) + "\"\n");
+    putOnPath(QStringLiteral("kinfocenter"), "#!/bin/sh\n: > \"" + QFile::encodeName(marker) + "\"\n");
 
     frmAbout *box = pressSysInfo(new frmAbout(&mainWindow));
 

@@ -36,8 +36,8 @@ bool Radio::attach()
     if (created.type() != QDBusMessage::ReplyMessage)
         return false;
     m_connector = created.arguments().value(0).value<QDBusObjectPath>().path();
-    const QDBusMessage read = call(m_connector, kProperties, "Get", {QStringLiteral("org.tethra.Tethra._VarnexConnector"),
-                                                                  QStringLiteral("Varnex")});
+    const QDBusMessage read = call(m_connector, kProperties, "Get",
+                                   {QStringLiteral("org.tethra.Tethra._VarnexConnector"), QStringLiteral("Varnex")});
     m_object = read.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
     return read.type() == QDBusMessage::ReplyMessage && !m_object.isEmpty();
 }
@@ -51,9 +51,9 @@ bool Radio::detach()
 
 bool Radio::set(const QString &field, int value)
 {
-    const QDBusMessage reply = call(m_object, kProperties, "Set",
-                                    {QStringLiteral("org.tethra.Tethra._Varnex"), field,
-                                     QVariant::fromValue(QDBusVariant(qint32(value)))});
+    const QDBusMessage reply =
+        call(m_object, kProperties, "Set",
+             {QStringLiteral("org.tethra.Tethra._Varnex"), field, QVariant::fromValue(QDBusVariant(qint32(value)))});
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 

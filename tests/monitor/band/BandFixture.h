@@ -83,8 +83,8 @@ protected:
     PrivateBus bus;
     Radio radio{bus.connect("radio")};
     std::unique_ptr<tovana::frmMonitor> window;
-    QString monitorName;  // the window's unique name on the bus
+    QString monitorName; // the window's unique name on the bus
     std::unique_ptr<QSignalSpy> reads;
-    std::unique_ptr<QSignalSpy> announcements;  // of Band, by the link client
+    std::unique_ptr<QSignalSpy> announcements; // of Band, by the link client
     std::unique_ptr<QSignalSpy> links;
 };

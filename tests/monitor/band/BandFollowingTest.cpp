@@ -143,7 +143,7 @@ TEST_F(BandFollowing, UnknownBandsChangeNothing)
 TEST_F(BandFollowing, StoredBandGoesOutWheneverThePortOpens)
 {
     home.writeStore("[StartUp]\nBandStatus5=\"True\"\n");
-    start();  // takes the start state, band code included, off the board's bytes
+    start(); // takes the start state, band code included, off the board's bytes
     EXPECT_EQ(visibleIndicators(), QList<int>{5});
     EXPECT_EQ(window->Label2()->text(), "1010");
     ASSERT_TRUE(radio.setBand(5));
@@ -164,7 +164,7 @@ TEST_F(BandFollowing, StoredBandGoesOutWheneverThePortOpens)
 TEST_F(BandFollowing, SeveralStoredIndicatorsAreEncodedInTableOrderUntilTheNextSelection)
 {
     home.writeStore("[StartUp]\nBandStatus5=\"True\"\nBandStatus1=\"True\"\n");
-    start();  // takes the start state off the board's bytes: 160 m's code, then 20 m's
+    start(); // takes the start state off the board's bytes: 160 m's code, then 20 m's
     EXPECT_EQ(visibleIndicators(), (QList<int>{1, 5}));
     EXPECT_EQ(window->Label2()->text(), "1010") << "Label2 ends with the last code sent";
 
@@ -182,7 +182,7 @@ TEST_F(BandFollowing, CodeChosenWhileThePortIsClosedGoesOutOnTheFirstTickWithThe
     followingOn();
     ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20; }, kWaitMs));
 
-    window->MSComm1()->close();  // as the setup dialog's Apply does
+    window->MSComm1()->close(); // as the setup dialog's Apply does
     ASSERT_TRUE(radio.setBand(3));
     ASSERT_TRUE(QTest::qWaitFor([&] { return visibleIndicators() == QList<int>{3}; }, kWaitMs));
     ASSERT_TRUE(waitForReads(2));
@@ -191,7 +191,7 @@ TEST_F(BandFollowing, CodeChosenWhileThePortIsClosedGoesOutOnTheFirstTickWithThe
     EXPECT_EQ(window->Label2()->text(), "1010") << "Label2 shows the code last sent";
     EXPECT_EQ(messageBox(), nullptr) << "the tick fails silently";
 
-    reactivate();  // reopens the port; band following goes on
+    reactivate(); // reopens the port; band following goes on
     ASSERT_TRUE(window->MSComm1()->isOpen());
     ASSERT_TRUE(QTest::qWaitFor([&] { return bandBytes() == k20 + k40; }, kWaitMs)) << bandBytes().toHex().constData();
     EXPECT_EQ(window->Label2()->text(), "1100");

@@ -32,10 +32,7 @@ int visibleMessageBoxes()
 // dbus-monitor.
 class CallLog {
 public:
-    CallLog(const QString &address)
-    {
-        m_process.start("dbus-monitor", {"--address", address, "type='method_call'"});
-    }
+    CallLog(const QString &address) { m_process.start("dbus-monitor", {"--address", address, "type='method_call'"}); }
     ~CallLog()
     {
         m_process.kill();
@@ -75,7 +72,7 @@ TEST_F(LinkLifetime, NewConnectorIsInHandBeforeTheOldOneIsReleased)
     CallLog log(bus.address());
     ASSERT_TRUE(log.ready());
     start();
-    ASSERT_TRUE(radio.detach());  // the window is now the server's only client
+    ASSERT_TRUE(radio.detach()); // the window is now the server's only client
     const uint server = radio.serverPid();
     ASSERT_NE(server, 0u);
 

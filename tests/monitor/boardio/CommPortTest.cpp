@@ -80,7 +80,7 @@ TEST_F(CommPortTest, BytesTravelBothWaysAndInputHonoursTheReadLength)
     ASSERT_TRUE(port.input(&bytes));
     EXPECT_EQ(bytes, QByteArray(1, '\0'));
     EXPECT_EQ(port.waitingCount(), 2);
-    port.setInputLength(0);  // everything that waits
+    port.setInputLength(0); // everything that waits
     ASSERT_TRUE(port.input(&bytes));
     EXPECT_EQ(bytes, QByteArray("\xAB\xCD", 2));
     ASSERT_TRUE(port.input(&bytes));
@@ -132,7 +132,8 @@ TEST_F(CommPortTest, PortHeldByAnotherProgramSaysSo)
     CommPort second;
     second.setPortNumber(3);
     EXPECT_FALSE(second.open());
-    EXPECT_EQ(second.errorString(), board.slavePath() + ": another program holds COM3; close the port there, or choose another port.");
+    EXPECT_EQ(second.errorString(),
+              board.slavePath() + ": another program holds COM3; close the port there, or choose another port.");
 }
 
 TEST_F(CommPortTest, BoardGoingAwayClosesThePortAndSaysSo)

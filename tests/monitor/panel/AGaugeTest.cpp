@@ -140,7 +140,7 @@ TEST(AGauge, DrawingFollowsNeedleCaptionBandsAndTicks)
     EXPECT_NE(captioned, before);
 
     gauge.setAnnulus(4);
-    gauge.setAnnulusColor(0x00FF0000);  // blue instead of red
+    gauge.setAnnulusColor(0x00FF0000); // blue instead of red
     const QImage recoloured = picture(gauge);
     EXPECT_NE(recoloured, captioned);
 
@@ -157,7 +157,7 @@ TEST(AGauge, BandColourIsLaidOutBlueGreenRed)
         gauge.setAnnulus(ring);
         gauge.setAnnulusStart(0);
         gauge.setAnnulusStop(5);
-        gauge.setAnnulusColor(0x000000FF);  // pure red
+        gauge.setAnnulusColor(0x000000FF); // pure red
     }
     const QImage image = picture(gauge);
     int red = 0;
@@ -176,7 +176,7 @@ TEST(AGauge, BandColourIsLaidOutBlueGreenRed)
 TEST(AGauge, ScaleNumbersStandApartOnACrowdedScale)
 {
     AGauge gauge;
-    gauge.resize(105, 57);  // the designed size
+    gauge.resize(105, 57); // the designed size
     for (const auto &[lo, hi] : {std::pair{0.0, 1500.0}, {-1000.0, 1000.0}, {0.0, 0.0125}, {13.8, 14.2}}) {
         gauge.setScaleMin(lo);
         gauge.setScaleMax(hi);
@@ -193,7 +193,8 @@ TEST(AGauge, DegenerateScalesDrawWithoutHanging)
 {
     AGauge gauge;
     gauge.resize(105, 57);
-    const std::pair<double, double> scales[] = {{3, 3}, {1e20, 1e20 + 32768.0}, {10, -10}, {0, 1e-300}, {-1e308, 1e308}};
+    const std::pair<double, double> scales[] = {
+        {3, 3}, {1e20, 1e20 + 32768.0}, {10, -10}, {0, 1e-300}, {-1e308, 1e308}};
     for (const auto &[lo, hi] : scales) {
         gauge.setScaleMin(lo);
         gauge.setScaleMax(hi);

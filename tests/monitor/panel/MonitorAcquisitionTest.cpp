@@ -37,9 +37,14 @@ protected:
 
 TEST_F(Acquisition, ReadingsShowOnTheirOwnGaugesWithEachMetersScale)
 {
-    startWith({{"ScaleMin-Gauge2", "-10"}, {"ScaleMax-Gauge2", "10"}, {"Multiplier2", "2"},
-               {"ScaleMin-Gauge5", "1"}, {"ScaleMax-Gauge5", "3"}, {"Multiplier5", "0"},
-               {"ScaleMin-Gauge7", "100"}, {"ScaleMax-Gauge7", "0"}});
+    startWith({{"ScaleMin-Gauge2", "-10"},
+               {"ScaleMax-Gauge2", "10"},
+               {"Multiplier2", "2"},
+               {"ScaleMin-Gauge5", "1"},
+               {"ScaleMax-Gauge5", "3"},
+               {"Multiplier5", "0"},
+               {"ScaleMin-Gauge7", "100"},
+               {"ScaleMax-Gauge7", "0"}});
     const std::array<int, 8> readings = {23, 43, 63, 0, 255, 123, 143, 51};
     ASSERT_TRUE(script.answerCycle(readings));
     ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs)) << "the display phase never came";
@@ -94,7 +99,7 @@ TEST_F(Acquisition, LampsKeepAlternatingWhileTheWindowIsHidden)
     ASSERT_TRUE(script.answerCycle({1, 2, 3, 4, 5, 6, 7, 8}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return lampA(); }, kTimeoutMs));
 
-    window->hide();  // as behind the setup dialog: acquisition goes on
+    window->hide(); // as behind the setup dialog: acquisition goes on
     ASSERT_TRUE(script.answerCycle({1, 2, 3, 4, 5, 6, 7, 8}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return lampB(); }, kTimeoutMs));
     EXPECT_FALSE(lampA());
@@ -111,7 +116,7 @@ TEST_F(Acquisition, SilentBoardIsToldBesideComPortUntilItAnswersAgain)
     ASSERT_NE(notice, nullptr);
     ASSERT_TRUE(script.answerCycle({51, 51, 51, 51, 51, 51, 51, 51}));
     ASSERT_TRUE(script.answer(1, "\x40"));
-    ASSERT_TRUE(script.expect(2));  // and the board falls silent
+    ASSERT_TRUE(script.expect(2)); // and the board falls silent
 
     ASSERT_EVENTUALLY(!notice->isHidden(), kTimeoutMs);
     EXPECT_EQ(notice->text(), "No reply from the board");
@@ -135,7 +140,7 @@ TEST_F(Acquisition, ResponseSettingReachesTheRunningCycle)
     EXPECT_EQ(w.station().protocol().settleDelay(), 150) << "the stored response";
     ASSERT_TRUE(script.answer(1, "\x10"));
 
-    w.setupForm()->setResponse(0);  // the setup dialog's slider
+    w.setupForm()->setResponse(0); // the setup dialog's slider
     EXPECT_EQ(w.station().meterResponse(), 0);
     EXPECT_EQ(w.station().protocol().settleDelay(), 0);
     EXPECT_TRUE(w.station().protocol().isRunning()) << "the cycle goes on with the new delay";
@@ -145,7 +150,7 @@ TEST_F(Acquisition, ResponseSettingReachesTheRunningCycle)
 
     w.setupForm()->setResponse(32767);
     EXPECT_EQ(w.station().protocol().settleDelay(), 32767);
-    w.relayButton(1)->click();  // a restart keeps the setting
+    w.relayButton(1)->click(); // a restart keeps the setting
     EXPECT_EQ(w.station().protocol().settleDelay(), 32767);
 }
 
@@ -157,7 +162,7 @@ TEST_F(Acquisition, ShowingTheWindowAgainReplacesTheRunningCycle)
     ASSERT_TRUE(script.expect(3));
 
     window->hide();
-    window->show();  // as when the setup dialog or the about box closes
+    window->show(); // as when the setup dialog or the about box closes
     ASSERT_TRUE(window->MSComm1()->isOpen());
     ASSERT_TRUE(script.expectBytes(panelStartState(*window))) << "the port opened again gets the panel's state";
     ASSERT_TRUE(script.answerCycle({1, 2, 3, 4, 5, 6, 7, 8})) << "a new cycle from channel 1";

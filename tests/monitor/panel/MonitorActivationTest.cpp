@@ -95,11 +95,10 @@ TEST_F(Activation, FirstShowSeedsTheStoreAndLoadsTheDefaults)
 TEST_F(Activation, SpeedButtonFollowsTheStoredSettingsString)
 {
     const std::pair<QString, QList<int>> cases[] = {
-        {"9600,N,8,1", {0, 13}},    // upper case: selected by loading
-        {"9600,n,8,1", {0, 13}},    // lower case: selected by the activation
-        {"19200,N,8,1", {0, 14}},
-        {"2400,e,7,1", {0}},        // none of the ten forms: no speed button
-        {"9600,N,8,1 ", {0}},       // exact comparison
+        {"9600,N,8,1", {0, 13}},                       // upper case: selected by loading
+        {"9600,n,8,1", {0, 13}},                       // lower case: selected by the activation
+        {"19200,N,8,1", {0, 14}}, {"2400,e,7,1", {0}}, // none of the ten forms: no speed button
+        {"9600,N,8,1 ", {0}},                          // exact comparison
     };
     for (const auto &[settings, expected] : cases) {
         writeStore({{"Meter-ComSettings", settings}});
@@ -136,10 +135,17 @@ TEST_F(Activation, BandIndicatorsShowTheStoredBandsWithTheTenthDeciding)
 
 TEST_F(Activation, StoredLabelsLampsAndMetersReachTheWindow)
 {
-    writeStore({{"Relay3", "Antenna B"}, {"RelayStatus3", "True"}, {"RelayStatus12", "True"},
-                {"Caption-Gauge2", "Amps"}, {"ScaleMin-Gauge2", "-10"}, {"ScaleMax-Gauge2", "10"},
-                {"TicSubCount-Gauge2", "2"}, {"Start-Annular2-Gauge2", "7"}, {"Multiplier2", "2"},
-                {"Stop-Annular3-Gauge2", "6,5"}, {"Meter Response", "20000"}});
+    writeStore({{"Relay3", "Antenna B"},
+                {"RelayStatus3", "True"},
+                {"RelayStatus12", "True"},
+                {"Caption-Gauge2", "Amps"},
+                {"ScaleMin-Gauge2", "-10"},
+                {"ScaleMax-Gauge2", "10"},
+                {"TicSubCount-Gauge2", "2"},
+                {"Start-Annular2-Gauge2", "7"},
+                {"Multiplier2", "2"},
+                {"Stop-Annular3-Gauge2", "6,5"},
+                {"Meter Response", "20000"}});
     frmMonitor &w = start();
     EXPECT_EQ(w.relayButton(3)->text(), "Antenna B");
     EXPECT_FALSE(w.relayLamp(3)->isHidden());
@@ -162,9 +168,15 @@ TEST_F(Activation, StoredLabelsLampsAndMetersReachTheWindow)
 
 TEST_F(Activation, HandEditedNonsenseLoadsWithoutHarm)
 {
-    writeStore({{"ScaleMin-Gauge0", "zero"}, {"ScaleMax-Gauge0", "lots"}, {"Meter-ComPort", "COM1"},
-                {"Meter Response", "fast"}, {"Position-Left", "left"}, {"RelayStatus1", "maybe"},
-                {"BandStatus2", "yes"}, {"Color-Annular4-Gauge0", "red"}, {"TicSubCount-Gauge0", "-3"},
+    writeStore({{"ScaleMin-Gauge0", "zero"},
+                {"ScaleMax-Gauge0", "lots"},
+                {"Meter-ComPort", "COM1"},
+                {"Meter Response", "fast"},
+                {"Position-Left", "left"},
+                {"RelayStatus1", "maybe"},
+                {"BandStatus2", "yes"},
+                {"Color-Annular4-Gauge0", "red"},
+                {"TicSubCount-Gauge0", "-3"},
                 {"Multiplier0", "0"}});
     frmMonitor &w = start();
     EXPECT_TRUE(w.isVisible());
@@ -220,7 +232,8 @@ TEST_F(Activation, UnavailablePortIsReportedOnceAndTheWindowStaysUsable)
     QMessageBox *box = awaitMessage();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), "Tovana");
-    EXPECT_EQ(box->text(), "COM 999: not available. Check Comm Port setting.\n/dev/ttyS998: No such file or directory.");
+    EXPECT_EQ(box->text(),
+              "COM 999: not available. Check Comm Port setting.\n/dev/ttyS998: No such file or directory.");
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     EXPECT_FALSE(w.MSComm1()->isOpen());
     EXPECT_FALSE(w.station().following());
@@ -251,9 +264,11 @@ TEST_F(Activation, RefusedDeviceNamesItsPathAndTheGroupToJoin)
         start();
     }
     EXPECT_FALSE(window->MSComm1()->isOpen());
-    const QString expected = "COM 1: not available. Check Comm Port setting.\nPermission denied on " + board.slavePath();
+    const QString expected =
+        "COM 1: not available. Check Comm Port setting.\nPermission denied on " + board.slavePath();
     if (root) {
-        EXPECT_NE(MessageBoxes::awaitSaying(expected + " (group dialout): add your user to the group dialout and log in again."),
+        EXPECT_NE(MessageBoxes::awaitSaying(expected +
+                                            " (group dialout): add your user to the group dialout and log in again."),
                   nullptr);
     } else {
         ASSERT_EVENTUALLY_EQ(MessageBoxes::mentioning(expected), 1, 5000);

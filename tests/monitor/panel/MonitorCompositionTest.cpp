@@ -43,7 +43,7 @@ TEST_F(MainWindow, WindowHoldsEveryControlUnderItsDesignName)
     EXPECT_FALSE(find(QString("Picture1_12")));
 
     const QStringList bands{"160", "80", "40", "30", "20", "17", "15", "12", "10"};
-    const QStringList buttons{"Command1", "Command22", "Command23", "Command24", "Command25",
+    const QStringList buttons{"Command1",  "Command22", "Command23", "Command24", "Command25",
                               "Command26", "Command27", "Command28", "Command29"};
     const QStringList indicators{"Command14", "Command15", "Command16", "Command17", "Command18",
                                  "Command19", "Command20", "Command21", "Command30"};
@@ -90,14 +90,21 @@ TEST_F(MainWindow, ControlsKeepTheirDesignedPlacesAtOneScale)
         EXPECT_DOUBLE_EQ(w.panel()->scale(), scale);
         const QPointF origin((size.width() - 232 * scale) / 2, (size.height() - 477 * scale) / 2);
         const std::pair<const char *, QRectF> places[] = {
-            {"AGauge1_0", {120, 120, 1575, 855}}, {"AGauge1_5", {1800, 2040, 1575, 855}},
-            {"AGauge1_6", {120, 3000, 1575, 855}}, {"Command2", {120, 4200, 735, 300}},
+            {"AGauge1_0", {120, 120, 1575, 855}},
+            {"AGauge1_5", {1800, 2040, 1575, 855}},
+            {"AGauge1_6", {120, 3000, 1575, 855}},
+            {"Command2", {120, 4200, 735, 300}},
             // Each lamp just above its own button (the design had it nearer the one above).
-            {"Command13", {2640, 5400, 735, 300}}, {"Picture1_0", {240, 4035, 495, 135}},
-            {"Picture1_27", {2760, 5235, 495, 135}}, {"Frame1", {75, 5760, 2608, 975}},
-            {"Frame2", {2745, 5760, 615, 975}}, {"Picture2", {2880, 6840, 225, 225}},
-            {"Picture4", {3120, 6840, 225, 225}}, {"Label1", {2160, 6840, 705, 225}},
-            {"Command1", {195, 6000, 375, 255}}, {"Command26", {195, 6360, 375, 255}}};
+            {"Command13", {2640, 5400, 735, 300}},
+            {"Picture1_0", {240, 4035, 495, 135}},
+            {"Picture1_27", {2760, 5235, 495, 135}},
+            {"Frame1", {75, 5760, 2608, 975}},
+            {"Frame2", {2745, 5760, 615, 975}},
+            {"Picture2", {2880, 6840, 225, 225}},
+            {"Picture4", {3120, 6840, 225, 225}},
+            {"Label1", {2160, 6840, 705, 225}},
+            {"Command1", {195, 6000, 375, 255}},
+            {"Command26", {195, 6360, 375, 255}}};
         for (const auto &[name, twips] : places) {
             const QRectF expected(origin + twips.topLeft() * scale / 15, twips.size() * scale / 15);
             const QRect actual = find(name)->geometry();
@@ -245,4 +252,3 @@ TEST_F(MainWindow, BandFollowingSwitchShowsItsStateAndRunsTheTimer)
     EXPECT_TRUE(find("Command34")->isHidden());
     EXPECT_FALSE(find("Command33")->isHidden());
 }
-

@@ -89,12 +89,12 @@ TEST_F(Relays, EveryClickWritesTheWholeSettingsFile)
 {
     startWith({{"Relay6", "Preamp"}, {"Caption-Gauge3", "SWR"}});
     const QMap<QString, QString> seeded = home.readStore();
-    home.writeStore("[StartUp]\nRelay1=Relay1\n");  // the file loses everything else
+    home.writeStore("[StartUp]\nRelay1=Relay1\n"); // the file loses everything else
 
     ASSERT_TRUE(clickAndWaitFor(6, "\x2B"));
     const QMap<QString, QString> saved = home.readStore();
     for (auto it = seeded.begin(); it != seeded.end(); ++it) {
-        if (!it.key().startsWith("Multiplier")) {  // not the window's to save
+        if (!it.key().startsWith("Multiplier")) { // not the window's to save
             EXPECT_TRUE(saved.contains(it.key())) << qPrintable(it.key());
         }
     }
@@ -126,7 +126,7 @@ TEST_F(Relays, ClickMidCycleSendsItsByteAndRestartsAtChannelOne)
     startWith();
     for (int channel = 1; channel <= 4; ++channel)
         ASSERT_TRUE(script.answer(channel, QByteArray(1, char(10 + channel))));
-    ASSERT_TRUE(script.expect(5));  // the cycle now waits for channel 5
+    ASSERT_TRUE(script.expect(5)); // the cycle now waits for channel 5
 
     QTest::mouseClick(window->relayButton(2), Qt::LeftButton);
     ASSERT_TRUE(script.expect(0x23)) << "the relay byte first";
@@ -137,7 +137,7 @@ TEST_F(Relays, ClickMidCycleSendsItsByteAndRestartsAtChannelOne)
 
     // The late reply to the channel 5 query comes after the discard read: it is taken
     // for channel 1, and every later reading of this cycle shifts by one channel.
-    board.send("\x37");  // 55
+    board.send("\x37"); // 55
     for (int query = 2; query <= 7; ++query)
         ASSERT_TRUE(script.answer(query, QByteArray(1, char(100 + query - 1))));
     // The replies to queries 7 and 8 together: the second is surplus, and the discard read
@@ -158,7 +158,7 @@ TEST_F(Relays, ClickOnAClosedPortTellsTheUserAndChangesNothing)
 {
     frmMonitor &w = startWith({{"RelayStatus5", "True"}});
     ASSERT_TRUE(script.expect(0x01));
-    w.MSComm1()->close();  // as the setup dialog's "Apply" does
+    w.MSComm1()->close(); // as the setup dialog's "Apply" does
     ASSERT_FALSE(w.station().protocol().isRunning());
     const QByteArray sentBefore = board.received();
     const TempConfigHome::Stamp storeBefore = home.storeStamp();

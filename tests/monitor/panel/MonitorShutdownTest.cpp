@@ -32,7 +32,7 @@ TEST_F(ShutdownAndMenus, ClosingTheWindowSavesTheStationsState)
     w.panel()->bandButton(9)->click();
     s.setCaption(5, "SWR");
     s.applyScale(5, 1, 3.5);
-    s.setBandColour(5, 1, 0x00123456);  // the second band is "Annular3"
+    s.setBandColour(5, 1, 0x00123456); // the second band is "Annular3"
     s.setTicks(5, 7);
     s.setMeterResponse(32000);
     w.move(300, 200);
@@ -60,8 +60,8 @@ TEST_F(ShutdownAndMenus, ClosingTheWindowSavesTheStationsState)
     EXPECT_EQ(store.value("Position-Top"), "3000");
     EXPECT_EQ(store.value("Meter-ComSettings"), "19200,n,8,1") << "saved as the port holds it";
     EXPECT_EQ(store.value("Multiplier5"), "1.0") << "a save leaves the multipliers alone";
-    EXPECT_EQ(home.readStore("Window"),
-              (QMap<QString, QString>{{"Width", QString::number(w.width() * 15)}, {"Height", QString::number(w.height() * 15)}}))
+    EXPECT_EQ(home.readStore("Window"), (QMap<QString, QString>{{"Width", QString::number(w.width() * 15)},
+                                                                {"Height", QString::number(w.height() * 15)}}))
         << "the size in a section of its own";
 }
 
@@ -74,7 +74,8 @@ TEST_F(ShutdownAndMenus, WindowLeftOutOfReachIsSavedWhereItsTitleBarCanBeReached
         const QMap<QString, QString> store = home.readStore();
         const QPoint saved(store.value("Position-Left").toInt() / 15, store.value("Position-Top").toInt() / 15);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        EXPECT_TRUE(screen.contains(saved)) << saved.x() << "," << saved.y() << " for " << outside.x() << "," << outside.y();
+        EXPECT_TRUE(screen.contains(saved))
+            << saved.x() << "," << saved.y() << " for " << outside.x() << "," << outside.y();
         EXPECT_TRUE(screen.contains(saved + QPoint(w.frameGeometry().width() - 1, 0))) << "the whole title bar";
     }
 }
@@ -145,7 +146,7 @@ TEST_F(ShutdownAndMenus, StoreThatIsAFifoIsRefusedWithAMessageAndTheDefaultsServ
     EXPECT_TRUE(box->text().contains("is not a regular file")) << qPrintable(box->text());
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.gauge(0)->caption(), "Volts DC");
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(home.storeFile()).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO is left as it was";
 }
@@ -240,7 +241,7 @@ TEST_F(ShutdownAndMenus, HelpContentsOpensTheHelpFileOrSaysWhyNot)
     QTest::qWait(200);
     EXPECT_EQ(messageBox(), nullptr);
 
-    setStatus("3");  // xdg-open's status when it finds no browser
+    setStatus("3"); // xdg-open's status when it finds no browser
     contents->trigger();
     QMessageBox *box = awaitMessage();
     ASSERT_NE(box, nullptr);
@@ -254,4 +255,3 @@ TEST_F(ShutdownAndMenus, HelpContentsOpensTheHelpFileOrSaysWhyNot)
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->text().contains("xdg-utils")) << qPrintable(box->text());
 }
-

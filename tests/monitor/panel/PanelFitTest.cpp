@@ -18,9 +18,9 @@ using namespace tovana;
 
 namespace {
 
-const QStringList kLongCaptions{"Forward power (W)", "Reflected power (W)", "Supply voltage 13.8 V",
-                                "PA temperature (deg C)", "Drain current (A)", "SWR at the antenna",
-                                "Filament voltage", "Plate voltage (kV)"};
+const QStringList kLongCaptions{"Forward power (W)",      "Reflected power (W)", "Supply voltage 13.8 V",
+                                "PA temperature (deg C)", "Drain current (A)",   "SWR at the antenna",
+                                "Filament voltage",       "Plate voltage (kV)"};
 
 QString where(const QWidget *w)
 {
@@ -38,8 +38,9 @@ QStringList clippedTexts(MonitorPanel *panel)
         option.text = button->text();
         QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
         if (qobject_cast<IndicatorButton *>(button))
-            room.adjust(IndicatorButton::markWidthFor(button->height()), IndicatorButton::markWidthFor(button->height()),
-                        -IndicatorButton::markWidthFor(button->height()), -IndicatorButton::markWidthFor(button->height()));
+            room.adjust(
+                IndicatorButton::markWidthFor(button->height()), IndicatorButton::markWidthFor(button->height()),
+                -IndicatorButton::markWidthFor(button->height()), -IndicatorButton::markWidthFor(button->height()));
         const QFontMetricsF metrics(button->font());
         if (metrics.horizontalAdvance(button->text()) > room.width() || metrics.height() > room.height())
             clipped << where(button) + QStringLiteral(" in %1x%2").arg(room.width()).arg(room.height());
@@ -58,8 +59,10 @@ QStringList clippedTexts(MonitorPanel *panel)
         option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
         option.lineWidth = 1;
         option.textAlignment = Qt::AlignLeft;
-        const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
-        if (!frame->rect().contains(title) || title.width() < QFontMetricsF(frame->font()).horizontalAdvance(frame->title()))
+        const QRect title =
+            frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+        if (!frame->rect().contains(title) ||
+            title.width() < QFontMetricsF(frame->font()).horizontalAdvance(frame->title()))
             clipped << frame->objectName() + " \"" + frame->title() + "\"";
         // Nothing lies over the title, shown now or later (the "TX" beside the band title).
         const QRect titleOnPanel = title.translated(frame->pos());
@@ -125,7 +128,8 @@ protected:
     {
         MonitorPanel *panel = window->panel();
         const QStringList clipped = clippedTexts(panel);
-        EXPECT_TRUE(clipped.isEmpty()) << when << ", scale " << panel->scale() << ": " << qPrintable(clipped.join("; "));
+        EXPECT_TRUE(clipped.isEmpty()) << when << ", scale " << panel->scale() << ": "
+                                       << qPrintable(clipped.join("; "));
         for (int i = 0; i < MonitorPanel::kGaugeCount; ++i)
             EXPECT_TRUE(needleKeepsOffTheCaption(panel->gauge(i))) << when;
     }

@@ -54,7 +54,7 @@ TEST_F(StoreTest, HandEditedNonsenseFallsBackValueByValueAndLeavesTheFileAlone)
     keys["RelayStatus4"] = "true";
     keys["BandStatus2"] = " TRUE ";
     keys["Position-Left"] = "left";
-    keys["Position-Top"] = "1e99";  // beyond single precision
+    keys["Position-Top"] = "1e99"; // beyond single precision
     handEdit(keys);
     const QByteArray edited = home.storeBytes();
     const TempConfigHome::Stamp stamp = home.storeStamp();
@@ -119,10 +119,10 @@ TEST_F(StoreTest, CommaDecimalsLoadAsNumbers)
 {
     seed();
     auto keys = home.readStore();
-    keys["ScaleMax-Gauge0"] = "4,5";  // unquoted in an editor: QSettings sees a list
+    keys["ScaleMax-Gauge0"] = "4,5"; // unquoted in an editor: QSettings sees a list
     keys["Stop-Annular2-Gauge0"] = "2,25";
     keys["Position-Left"] = "100,5";
-    keys["ScaleMin-Gauge1"] = "1.234,5";  // both separators: ambiguous, not a number
+    keys["ScaleMin-Gauge1"] = "1.234,5"; // both separators: ambiguous, not a number
     keys["Multiplier0"] = "1,5";
     handEdit(keys);
 

@@ -21,7 +21,7 @@ Preferences busyStation()
     p.relays[2].label = "Ωmega @ antenna";
     p.relays[3].label = "@Variant(x)";
     p.bandStatus[4] = true;
-    p.bandStatus[8] = p.bandStatus[9] = true;  // both read from the "10" indicator
+    p.bandStatus[8] = p.bandStatus[9] = true; // both read from the "10" indicator
     p.port = {7, "9600,N,8,1"};
     p.meterResponse = 32767;
     for (int i = 0; i < kMeterCount; ++i) {
@@ -55,7 +55,7 @@ TEST_F(StoreTest, SaveWritesNumbersInTheirShortestText)
 {
     seed();
     Preferences p = busyStation();
-    p.meters[0].bands[1].stop = 0.6 * 3;  // 1.7999999999999998 in binary
+    p.meters[0].bands[1].stop = 0.6 * 3; // 1.7999999999999998 in binary
     p.meters[0].scaleMax = 3;
     p.position = {1440.123456, 0.1};
     SettingsStore store;

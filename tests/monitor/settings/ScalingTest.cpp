@@ -58,7 +58,7 @@ TEST_F(StoreTest, MetersThatCannotScaleShowTheirMinimumWithoutDividingByZero)
     handEdit(keys);
 
     std::array<MeterConfig, kMeterCount> scales = metersOn(1, 5);
-    scales[0].scaleMin = scales[0].scaleMax = 3;  // zero span
+    scales[0].scaleMin = scales[0].scaleMax = 3; // zero span
     const SettingsStore store;
     const ScalingTable t = GetMultiplier(store, scales);
 

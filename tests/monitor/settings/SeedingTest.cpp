@@ -29,7 +29,7 @@ TEST_F(StoreTest, FirstRunFillsAnEmptyStoreWithEveryDefault)
     EXPECT_EQ(keys.value("Multiplier6"), "1.0");
     EXPECT_EQ(keys.value("Relay1"), "Relay1");
     EXPECT_EQ(keys.value("Relay12"), "Relay12");
-    EXPECT_EQ(keys.value("Position-Left"), "1234.568");  // single precision
+    EXPECT_EQ(keys.value("Position-Left"), "1234.568"); // single precision
     EXPECT_EQ(keys.value("Position-Top"), "907.25");
     EXPECT_EQ(keys.value("RelayStatus12"), "False");
     EXPECT_EQ(keys.value("BandStatus10"), "False");
@@ -52,7 +52,7 @@ TEST_F(StoreTest, SeedingRefillsEmptyValuesAndKeepsAnyText)
 
     SettingsStore store;
     SeedValues seed = firstRunSeed();
-    seed.relayLabels[3] = "Linear";  // what button 4 shows at this moment
+    seed.relayLabels[3] = "Linear"; // what button 4 shows at this moment
     seed.position = {300, 400};
     ASSERT_TRUE(RegInit(store, seed));
 
@@ -69,7 +69,7 @@ TEST_F(StoreTest, SeedingRefillsEmptyValuesAndKeepsAnyText)
 TEST_F(StoreTest, PartialStoreIsCompletedKeyByKey)
 {
     handEdit({{"Meter Response", "20000"},
-              {"Meter-ComSettings", "9600,N,8,1"},  // unquoted, as typed in an editor
+              {"Meter-ComSettings", "9600,N,8,1"}, // unquoted, as typed in an editor
               {"Relay3", "Beam,Dipole"},
               {"BandStatus5", "True"},
               {"Notes", "kept too"}});

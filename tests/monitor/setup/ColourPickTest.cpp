@@ -44,7 +44,7 @@ TEST_F(ColourPicking, CancelLeavesTheBandAndThePickersColourAsTheyWere)
     QColorDialog *picker = pressColour("Command4");
     ASSERT_TRUE(picker);
     EXPECT_EQ(picker->currentColor(), QColor(0, 128, 0)) << "the picker opens on the band's colour";
-    picker->setCurrentColor(QColor(0, 0, 255));  // the user browses, then thinks better of it
+    picker->setCurrentColor(QColor(0, 0, 255)); // the user browses, then thinks better of it
     picker->reject();
     EXPECT_EQ(colourOf(gauge(0), 2), 32768u) << "band 1 stays green";
 

@@ -32,8 +32,8 @@ TEST_F(ComPortTab, ApplyStoresPortAndSpeedAndTheyTakeEffectWhenTheDialogCloses)
     start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return port()->isOpen(); }, 10000));
     openSetup();
-    choose(2);   // "Com 3"
-    choose(13);  // "9600"
+    choose(2);  // "Com 3"
+    choose(13); // "9600"
     click("Command2");
 
     EXPECT_FALSE(port()->isOpen()) << "Apply closes the port";
@@ -43,8 +43,8 @@ TEST_F(ComPortTab, ApplyStoresPortAndSpeedAndTheyTakeEffectWhenTheDialogCloses)
     EXPECT_EQ(store.value("Meter-ComPort"), "3");
     EXPECT_EQ(store.value("Meter-ComSettings"), "9600,N,8,1");
 
-    click("Command10");  // a later save on the tab does not reopen it either
-    click("Command2");   // nor does a second Apply
+    click("Command10"); // a later save on the tab does not reopen it either
+    click("Command2");  // nor does a second Apply
     EXPECT_FALSE(port()->isOpen());
 
     closeSetup();

@@ -27,9 +27,14 @@ Stops annulus(AGauge *g, int ring)
 
 TEST_F(MetersTab, OpeningShowsMeterOneAsTheGaugeAndTheStoreHoldIt)
 {
-    writeStore({{"Caption-Gauge0", "Forward"}, {"ScaleMin-Gauge0", "-1"}, {"ScaleMax-Gauge0", "2.5"},
-                {"Stop-Annular2-Gauge0", "0.5"}, {"Stop-Annular3-Gauge0", "1.25"},
-                {"Stop-Annular4-Gauge0", "2.5"}, {"TicSubCount-Gauge0", "7"}, {"Caption-Gauge1", "Reflected"}});
+    writeStore({{"Caption-Gauge0", "Forward"},
+                {"ScaleMin-Gauge0", "-1"},
+                {"ScaleMax-Gauge0", "2.5"},
+                {"Stop-Annular2-Gauge0", "0.5"},
+                {"Stop-Annular3-Gauge0", "1.25"},
+                {"Stop-Annular4-Gauge0", "2.5"},
+                {"TicSubCount-Gauge0", "7"},
+                {"Caption-Gauge1", "Reflected"}});
     openSetup();
 
     EXPECT_EQ(control<QComboBox>("Combo1")->currentText(), "Meter 1");
@@ -57,8 +62,8 @@ TEST_F(MetersTab, ScaleApplyPutsTheBandsAtSixtyAndEightyPercentOfTheSpan)
     const Case cases[] = {
         {"0", "5", "3", "4"},
         {"-10", "10", "2", "6"},
-        {"0", "3", "1.8", "2.4"},  // 3 * 0.6 is 1.7999999999999998 before formatting
-        {"5", "0", "2", "1"},      // a negative span takes the same formula
+        {"0", "3", "1.8", "2.4"}, // 3 * 0.6 is 1.7999999999999998 before formatting
+        {"5", "0", "2", "1"},     // a negative span takes the same formula
     };
     openSetup();
     for (const Case &c : cases) {
@@ -116,8 +121,8 @@ TEST_F(MetersTab, BandApplyStartsBandOneAtTheZeroBoxWithoutTouchingTheScale)
 
 TEST_F(MetersTab, PickedMeterIsTheOneTitleAndMultiplierChange)
 {
-    writeStore({{"Caption-Gauge2", "SWR"}, {"ScaleMax-Gauge2", "3"}, {"TicSubCount-Gauge2", "2"},
-                {"Multiplier2", "2.5"}});
+    writeStore(
+        {{"Caption-Gauge2", "SWR"}, {"ScaleMax-Gauge2", "3"}, {"TicSubCount-Gauge2", "2"}, {"Multiplier2", "2.5"}});
     openSetup();
     auto *combo = control<QComboBox>("Combo1");
     combo->setFocus();
@@ -239,7 +244,7 @@ TEST_F(MetersTab, StoredMultiplierIsRoundedOntoTheSliderHalvesToEven)
         {"1.234", 123, "1.23"}, {"0.125", 12, "0.12"}, {"0.375", 38, "0.38"}};
     for (const auto &[stored, position, rounded] : cases) {
         SCOPED_TRACE(stored);
-        window.reset();  // the next start loads the store afresh
+        window.reset(); // the next start loads the store afresh
         writeStore({{"Multiplier0", stored}});
         openSetup();
         EXPECT_EQ(control<QScrollBar>("HScroll4")->value(), position);
@@ -266,8 +271,8 @@ TEST_F(MetersTab, ResponseSurvivesOpeningAndClosing)
 
 TEST_F(MetersTab, StoredValuesBeyondTheSlidersAreClampedOnThemAndKeptInTheStore)
 {
-    writeStore({{"TicSubCount-Gauge0", "12"}, {"Meter Response", "-5"}, {"Multiplier0", "20"},
-                {"Multiplier1", "0.001"}});
+    writeStore(
+        {{"TicSubCount-Gauge0", "12"}, {"Meter Response", "-5"}, {"Multiplier0", "20"}, {"Multiplier1", "0.001"}});
     openSetup();
     EXPECT_EQ(control<QScrollBar>("HScroll2")->value(), 9);
     EXPECT_EQ(control<QScrollBar>("HScroll3")->value(), 0);

@@ -112,15 +112,15 @@ TEST_F(SetupDialog, MetersTabHoldsItsControlsWithTheirDesignContents)
 
 TEST_F(SetupDialog, ComPortTabOffersTwoIndependentGroupsShowingTheStationsPort)
 {
-    frmMonitor w;  // never shown: the station holds the default port
+    frmMonitor w; // never shown: the station holds the default port
     frmSetup *setup = w.setupForm();
 
     for (int k = 0; k < 15; ++k) {
         auto *option = control<QRadioButton>(setup, QString("Option1_%1").arg(k));
         ASSERT_TRUE(option);
         EXPECT_EQ(option->isChecked(), k == 0 || k == 14) << k;
-        const QString expected = k < 10 ? QString("Com %1").arg(k + 1)
-                                        : QStringList{"1200", "2400", "4800", "9600", "19200"}[k - 10];
+        const QString expected =
+            k < 10 ? QString("Com %1").arg(k + 1) : QStringList{"1200", "2400", "4800", "9600", "19200"}[k - 10];
         EXPECT_EQ(option->text(), expected);
     }
     auto *com3 = control<QRadioButton>(setup, "Option1_2");
@@ -142,7 +142,7 @@ TEST_F(SetupDialog, ComPortTabOffersTwoIndependentGroupsShowingTheStationsPort)
 TEST_F(SetupDialog, RelaysTabHasTwelveLabelledBoxesInRelayOrder)
 {
     frmSetup *setup = start().setupForm();
-    const QStringList names{"Text2", "Text4", "Text6", "Text10", "Text11", "Text12",
+    const QStringList names{"Text2",  "Text4",  "Text6",  "Text10", "Text11", "Text12",
                             "Text13", "Text14", "Text15", "Text16", "Text17", "Text18"};
     for (int n = 1; n <= 12; ++n)
         EXPECT_EQ(control<QLineEdit>(setup, names[n - 1]), setup->relayLabelBox(n)) << n;
@@ -206,13 +206,13 @@ TEST_F(SetupDialog, ResponseSliderHandsEverySettingToTheWindow)
     frmSetup *setup = w.setupForm();
 
     w.station().setMeterResponse(1);
-    setup->setResponse(15000);  // where the slider already stands
+    setup->setResponse(15000); // where the slider already stands
     EXPECT_EQ(w.station().meterResponse(), 15000);
 
     setup->setResponse(20000);
     EXPECT_EQ(w.station().meterResponse(), 20000);
 
-    setup->setResponse(40000);  // beyond the slider's reach: the slider's end counts
+    setup->setResponse(40000); // beyond the slider's reach: the slider's end counts
     EXPECT_EQ(setup->response(), 32767);
     EXPECT_EQ(w.station().meterResponse(), 32767);
 

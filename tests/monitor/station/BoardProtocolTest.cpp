@@ -56,7 +56,7 @@ TEST(BoardProtocol, RestartMidCycleDropsWhatWaitsAndBeginsAtChannelOne)
     BoardProtocol protocol;
     protocol.restart();
     protocol.bytesReceived("\x05");
-    protocol.bytesReceived("\x06\x07\x08");  // channel 2's reply and a surplus
+    protocol.bytesReceived("\x06\x07\x08"); // channel 2's reply and a surplus
     const BoardProtocol::Result restarted = protocol.restart();
     EXPECT_TRUE(has(restarted, Kind::DiscardInput));
     EXPECT_EQ(written(restarted), "\x01");
@@ -80,7 +80,7 @@ TEST(BoardProtocol, ShortSettleIsSpunOnTheSpotAndALongOneWaitsForItsTimer)
     const BoardProtocol::Result waiting = protocol.bytesReceived("\x02");
     EXPECT_TRUE(has(waiting, Kind::StartSettleTimer, 33));
     EXPECT_EQ(written(waiting), "") << "nothing is read before the settle delay";
-    protocol.bytesReceived("\x99");  // comes during the delay; the read takes one byte
+    protocol.bytesReceived("\x99"); // comes during the delay; the read takes one byte
     EXPECT_EQ(written(protocol.settleElapsed()), "\x03");
     EXPECT_EQ(protocol.reading(2), 2);
 }
@@ -110,10 +110,10 @@ TEST(BoardProtocol, LateAndDoubledRepliesShiftTheReadingsAsOnTheLine)
     BoardProtocol protocol;
     protocol.restart();
     protocol.bytesReceived("\x11");
-    protocol.restart();                        // channel 2's query is out, its reply not yet in
-    protocol.bytesReceived("\x22");            // channel 2's late reply
+    protocol.restart();             // channel 2's query is out, its reply not yet in
+    protocol.bytesReceived("\x22"); // channel 2's late reply
     EXPECT_EQ(protocol.reading(1), 0x22);
-    protocol.bytesReceived(std::string("\x01\x02", 2));  // channel 2's reply, and a second one
+    protocol.bytesReceived(std::string("\x01\x02", 2)); // channel 2's reply, and a second one
     EXPECT_EQ(protocol.reading(2), 0x01);
     EXPECT_EQ(protocol.reading(3), 0x02) << "the doubled byte answers channel 3 as soon as it is asked";
     EXPECT_EQ(protocol.channel(), 4);

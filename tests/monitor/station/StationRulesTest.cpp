@@ -53,7 +53,7 @@ TEST(StationRules, OpeningThePortGivesTheBoardThePanelsRelaysAndBandThenStartsTh
 {
     Preferences prefs;
     prefs.relays[1].status = true;
-    prefs.bandStatus[4] = true;  // 20 m
+    prefs.bandStatus[4] = true; // 20 m
     prefs.meterResponse = 0;
     Station station;
     MemoryStore store;
@@ -69,7 +69,7 @@ TEST(StationRules, RelayClickSendsItsByteSavesAndRestartsTheCycleAtChannelOne)
     Station station;
     opened(station);
     station.bytesReceived("\x10");
-    station.bytesReceived("\x11");  // the cycle waits for channel 3 now
+    station.bytesReceived("\x11"); // the cycle waits for channel 3 now
     ASSERT_EQ(station.protocol().channel(), 3);
 
     const Outcome outcome = station.switchRelay(5);
