@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// tovana: the station monitor. Shows the main window; the window does the rest.
+// tovana: the station monitor. Shows the main window; the window does the rest. With
+// --headless it runs the same station with no window, on the MQTT broker alone. Either way
+// the station goes on the broker when the "Network" settings (or their options) name one.
 //
 // Demo and testing aid: with TOVANA_SCREENSHOT=<file.png> the program saves a picture of
 // its main window after TOVANA_SCREENSHOT_AFTER milliseconds (default 2000), prints the
@@ -9,12 +11,17 @@
 // offscreen demo turns band following on this way, where nobody can click "On").
 #include "CommandLine.h"
 #include "GaugeIcon.h"
+#include "HeadlessStation.h"
+#include "NetworkOptions.h"
+#include "StationNetwork.h"
+#include "StationPublisher.h"
 #include "frmMonitor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -57,6 +64,11 @@ void describeCommandLine(QCommandLineParser &parser)
                        "buttons and a band switch, on the serial port chosen in the setup dialog.\n"
                        "Settings: $XDG_CONFIG_HOME/Tovana2/Tovana2.conf (default ~/.config/Tovana2/Tovana2.conf)."));
     cli::addStandardOptions(parser);
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("headless"),
+        QStringLiteral("Run the station with no window: the board, band following and the hold, seen and "
+                       "switched through the MQTT broker, a log line per event on stderr.")));
+    tovana::network::addNetworkOptions(parser);
     // As Qt reads its own options: -platform, -style, ... are words after one dash.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 }
@@ -83,6 +95,26 @@ bool hasDisplay(const QCommandLineParser &parser)
            parser.unknownOptionNames().contains(QStringLiteral("platform"));
 }
 
+// The panel and the broker are two views of one station: a click is published, a command
+// shows on the panel.
+std::unique_ptr<tovana::network::StationPublisher> startNetwork(const QCommandLineParser &parser,
+                                                                tovana::frmMonitor &window)
+{
+    const tovana::network::StationNetwork network = tovana::network::stationNetwork(&parser);
+    for (const QString &problem : network.problems)
+        std::fprintf(stderr, "tovana: %s\n", qPrintable(problem));
+    if (!network.usable())
+        return {};
+    auto publisher = std::make_unique<tovana::network::StationPublisher>(
+        *window.host(), network.settings, QString::fromStdString(tovana::network::localHostName()),
+        QApplication::applicationVersion());
+    const auto log = [](const QString &line) { std::fprintf(stderr, "tovana: %s\n", qPrintable(line)); };
+    QObject::connect(publisher.get(), &tovana::network::StationPublisher::logLine, log);
+    QObject::connect(&publisher->connection(), &tovana::network::MqttConnection::problem, log);
+    publisher->start();
+    return publisher;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -96,6 +128,9 @@ int main(int argc, char **argv)
     QStringList raw;
     for (int i = 0; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
+    parser.parse(raw);
+    if (parser.isSet(QStringLiteral("headless")))
+        return tovana::headless::runHeadless(parser, argc, argv);
     if (cli::answerBeforeToolkit(parser, raw, qtOwnOptions())) {
         QCoreApplication app(argc, argv);
         return cli::answer(parser, app.arguments(), false, qtOwnOptions()).value_or(0);
@@ -112,6 +147,7 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(gaugeWindowIcon());
 
     tovana::frmMonitor window;
+    const auto network = startNetwork(parser, window);
     window.show();
     scheduleClick(&window);
     scheduleScreenshot(&window);

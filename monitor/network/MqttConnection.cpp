@@ -120,6 +120,9 @@ QString MqttConnection::setUp()
     m_mosq = mosquitto_new(m_clientId.toUtf8().constData(), true, this);
     if (!m_mosq)
         return QStringLiteral("The MQTT client cannot be made: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    // A command or a reading is one small packet: Nagle's algorithm would hold it back until
+    // the broker acknowledged the one before, up to the 40 ms of a delayed acknowledgement.
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_mosq, &MqttConnection::onConnect);
     mosquitto_disconnect_callback_set(m_mosq, &MqttConnection::onDisconnect);
     mosquitto_publish_callback_set(m_mosq, &MqttConnection::onPublish);

@@ -84,6 +84,7 @@ MosquittoBroker::MosquittoBroker(const QList<User> &users, Tls tls)
                        "password_file %3\n"
                        "acl_file %4\n"
                        "persistence false\n"
+                       "set_tcp_nodelay true\n"
                        "log_dest stderr\n"
                        "log_type all\n"
                        "user %5\n")
