@@ -6,6 +6,10 @@
 #include "StationCommand.h"
 #include "StationHost.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cmath>
 #include <variant>
 
@@ -30,6 +34,28 @@ QString boardText(station::BoardState state)
     case station::BoardState::Gone: break;
     }
     return topics::kBoardGone;
+}
+
+// The gauge's face, for a client that draws it as the panel does (the web panel).
+// Colours are stored as the platform's BGR numbers and sent as "#rrggbb".
+QString scaleJson(const station::MeterConfig &meter)
+{
+    QJsonArray bands;
+    for (const station::Annulus &band : meter.bands) {
+        const std::uint32_t bgr = band.color;
+        const QString colour = QStringLiteral("#%1%2%3")
+                                   .arg(bgr & 0xFF, 2, 16, QLatin1Char('0'))
+                                   .arg((bgr >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+                                   .arg((bgr >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
+        bands.append(QJsonArray{band.start, band.stop, colour});
+    }
+    const QJsonObject face{
+        {QStringLiteral("min"), meter.scaleMin},
+        {QStringLiteral("max"), meter.scaleMax},
+        {QStringLiteral("ticks"), meter.ticSubCount},
+        {QStringLiteral("bands"), bands},
+    };
+    return QString::fromUtf8(QJsonDocument(face).toJson(QJsonDocument::Compact));
 }
 
 } // namespace
@@ -110,7 +136,9 @@ void StationPublisher::publishAll()
 
 void StationPublisher::publishMeter(int m)
 {
-    publish(topics::meterCaption(m_prefix, m), QString::fromStdString(m_host.station().meter(m).caption));
+    const station::MeterConfig &meter = m_host.station().meter(m);
+    publish(topics::meterCaption(m_prefix, m), QString::fromStdString(meter.caption));
+    publish(topics::meterScale(m_prefix, m), scaleJson(meter));
 }
 
 // A reading that moves within a hundredth of the scale is noise on the gauge and on the

@@ -27,6 +27,10 @@ QString meterCaption(const QString &prefix, int m)
 {
     return meter(prefix, m) + QStringLiteral("/caption");
 }
+QString meterScale(const QString &prefix, int m)
+{
+    return meter(prefix, m) + QStringLiteral("/scale");
+}
 QString relay(const QString &prefix, int n)
 {
     return under(prefix, QStringLiteral("relay/%1").arg(n));

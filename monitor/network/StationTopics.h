@@ -10,6 +10,8 @@
 // | P/availability        | "online"; "offline" (also the broker's will)  | yes      | station    |
 // | P/meter/<m>           | the scaled reading, decimal text with a point | yes      | station    |
 // | P/meter/<m>/caption   | the meter's caption                           | yes      | station    |
+// | P/meter/<m>/scale     | the gauge's face as JSON: {"min", "max",      | yes      | station    |
+// |                       | "ticks", "bands": [[from, to, "#rrggbb"] x3]}  |          |            |
 // | P/relay/<n>           | "ON" / "OFF"                                  | yes      | station    |
 // | P/relay/<n>/label     | the relay's label                             | yes      | station    |
 // | P/relay/<n>/set       | "ON" / "OFF"                                  | no       | operator   |
@@ -55,6 +57,7 @@ inline const QStringList kBands = {QStringLiteral("160"), QStringLiteral("80"), 
 QString availability(const QString &prefix);
 QString meter(const QString &prefix, int m);
 QString meterCaption(const QString &prefix, int m);
+QString meterScale(const QString &prefix, int m);
 QString relay(const QString &prefix, int n);
 QString relayLabel(const QString &prefix, int n);
 QString relaySet(const QString &prefix, int n);

@@ -131,6 +131,9 @@ TEST_F(HeadlessStationTest, PublishesItsStateAndSwitchesForTheOperatorOnly)
     ASSERT_EVENTUALLY(!watcher->payloads(topics::meter(kPrefix, 0)).isEmpty(), kWaitMs);
     EXPECT_NEAR(watcher->payloads(topics::meter(kPrefix, 0)).last().toDouble(), 100 * 5.0 / 255, 0.05);
     EXPECT_EQ(watcher->payloads(topics::meterCaption(kPrefix, 0)).value(0), "Volts DC");
+    // The face as the web panel draws it; the stored BGR colours as #rrggbb.
+    EXPECT_EQ(watcher->payloads(topics::meterScale(kPrefix, 0)).value(0),
+              R"({"bands":[[0,3,"#008000"],[3,4,"#ffff00"],[4,5,"#ff0000"]],"max":5,"min":0,"ticks":4})");
     EXPECT_EQ(watcher->payloads(topics::relay(kPrefix, 3)).value(0), "OFF");
     EXPECT_EQ(watcher->payloads(topics::relayLabel(kPrefix, 3)).value(0), "Relay3");
     EXPECT_EQ(watcher->payloads(topics::following(kPrefix)).value(0), "OFF");
