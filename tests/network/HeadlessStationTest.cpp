@@ -8,6 +8,9 @@
 #include "MosquittoBroker.h"
 #include "PrivateBus.h"
 #include "PtyBoard.h"
+#include "Station.h"
+#include "StationHost.h"
+#include "StationPublisher.h"
 #include "StationTopics.h"
 #include "TempConfigHome.h"
 #include "WireFormat.h"
@@ -239,6 +242,46 @@ TEST_F(HeadlessStationTest, ItsStateIsBackAfterTheBrokerRestarts)
     board.dropReceived(board.received().size());
     ASSERT_TRUE(publish(QStringLiteral("operator"), topics::relaySet(kPrefix, 7), "OFF"));
     ASSERT_EVENTUALLY(board.received().contains(relayOffByte(7)), kWaitMs) << qPrintable(log());
+}
+
+// The panel's side in this process: the same host and network face. A click is published;
+// a renamed label renames the Home Assistant entity, under the same unique id.
+TEST_F(HeadlessStationTest, AClickIsPublishedAndARenamedLabelRenamesItsEntity)
+{
+    const QString passwordFile = home.path() + QStringLiteral("/mqtt-password");
+    QFile file(passwordFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("station secret\n");
+    file.close();
+    ASSERT_TRUE(QFile::setPermissions(passwordFile, QFile::ReadOwner | QFile::WriteOwner));
+    tovana::network::NetworkSettings settings;
+    settings.brokerHost = broker.host().toStdString();
+    settings.brokerPort = broker.port();
+    settings.user = "tovana";
+    settings.passwordFile = passwordFile.toStdString();
+    settings.topicPrefix = kPrefix.toStdString();
+
+    tovana::StationHost host(bus.address());
+    tovana::network::StationPublisher face(host, settings, QStringLiteral("shack"), QString());
+    const auto watcher = subscribed(QStringLiteral("viewer"), kPrefix + QStringLiteral("/#"));
+    const auto discovery = subscribed(QStringLiteral("viewer"), QStringLiteral("homeassistant/switch/#"));
+    host.activate();
+    face.start();
+    waitUntilOnline(*watcher);
+    const QString relay2Config = QStringLiteral("homeassistant/switch/tovana_shack/relay_2/config");
+    ASSERT_EVENTUALLY(!discovery->payloads(relay2Config).isEmpty(), kWaitMs);
+
+    host.perform(host.station().switchRelay(2));
+    ASSERT_EVENTUALLY(watcher->payloads(topics::relay(kPrefix, 2)).endsWith("ON"), kWaitMs);
+    ASSERT_EVENTUALLY(board.received().contains(relayOnByte(2)), kWaitMs);
+
+    host.station().setRelayLabel(2, "Amplifier");
+    ASSERT_EVENTUALLY(watcher->payloads(topics::relayLabel(kPrefix, 2)).endsWith("Amplifier"), kWaitMs);
+    ASSERT_EVENTUALLY(discovery->payloads(relay2Config).size() == 2, kWaitMs);
+    const QJsonObject before = QJsonDocument::fromJson(discovery->payloads(relay2Config).first()).object();
+    const QJsonObject after = QJsonDocument::fromJson(discovery->payloads(relay2Config).last()).object();
+    EXPECT_EQ(after.value(QStringLiteral("name")).toString(), QStringLiteral("Amplifier"));
+    EXPECT_EQ(after.value(QStringLiteral("unique_id")), before.value(QStringLiteral("unique_id")));
 }
 
 } // namespace
