@@ -10,6 +10,7 @@ import { spawn, execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
 import net from 'node:net';
+import os from 'node:os';
 import path from 'node:path';
 import readline from 'node:readline';
 
@@ -77,8 +78,9 @@ async function setUp() {
   const webPort = await freePort();
   // The example access list as shipped; the listeners as the example has them, on free
   // ports and without TLS (the browser here would not trust a test CA).
+  // `user`: the broker run as root would otherwise become "mosquitto" and lose our files.
   fs.writeFileSync(path.join(work, 'mosquitto.conf'), [
-    'per_listener_settings false', 'allow_anonymous false',
+    `user ${os.userInfo().username}`, 'per_listener_settings false', 'allow_anonymous false',
     `password_file ${passwd}`, `acl_file ${path.join(source, 'docs/mqtt/tovana.acl')}`,
     `listener ${mqttPort} 127.0.0.1`,
     `listener ${webPort} 127.0.0.1`, 'protocol websockets', `http_dir ${path.join(bin, 'share/tovana/web')}`, '',
@@ -164,12 +166,20 @@ function percentile(values, q) {
 }
 
 async function measure({ boards, browser, url, mqttPort }) {
+  // A cold load each time: a new page has a new browser context, with nothing cached.
   const loads = [];
+  const logins = [];
   for (let k = 0; k < 10; ++k) {
     const started = performance.now();
-    const page = await login(browser, url, 'operator', passwords.operator);
+    const page = await browser.newPage();
+    await page.goto(url);
+    const loaded = performance.now();
+    await page.fill('#user', 'operator');
+    await page.fill('#password', passwords.operator);
+    await page.click('#connect');
     await page.waitForFunction(() => document.querySelector('svg.gauge')?.dataset.noReading === 'false');
-    loads.push(performance.now() - started);
+    loads.push(loaded - started);
+    logins.push(performance.now() - loaded);
     await page.close();
   }
   const page = await login(browser, url, 'operator', passwords.operator);
@@ -188,9 +198,13 @@ async function measure({ boards, browser, url, mqttPort }) {
   await new Promise((r) => setTimeout(r, 15000));
   const moves = await page.evaluate(() => window.moves);
   const needle = [];
+  // A value comes round again on the ramp: a move counts for a publish only within 2 s. The
+  // page may beat the bench's own subscriber to it: a difference can be below zero.
+  let missed = 0;
   for (const p of published.slice(1)) {
-    const move = moves.find((m) => m.at >= p.at - 1 && Number(m.value) === p.value);
+    const move = moves.find((m) => m.at >= p.at - 50 && m.at <= p.at + 2000 && Number(m.value) === p.value);
     if (move) needle.push(move.at - p.at);
+    else ++missed;
   }
   const clicks = [];
   for (let k = 0; k < 20; ++k) {
@@ -201,8 +215,10 @@ async function measure({ boards, browser, url, mqttPort }) {
   }
   watcher.end();
   const show = (name, v) => console.log(`${name}: median ${percentile(v, 0.5).toFixed(1)} ms, p99 ${percentile(v, 0.99).toFixed(1)} ms, n=${v.length}`);
-  show('page load to first gauge with a reading', loads);
-  show('station publish to needle moved', needle);
+  show('page load (the broker serving the files)', loads);
+  show('log in to the first gauge with a reading', logins);
+  show('station publish to needle moved, against a plain subscriber', needle);
+  console.log(`  publishes with no move within 2 s: ${missed} of ${published.length - 1}`);
   show('click to relay byte on the line', clicks);
 }
 
