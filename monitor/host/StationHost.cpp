@@ -9,6 +9,9 @@
 #include "SettingsStore.h"
 #include "KeyCatalogue.h"
 
+#include <QDateTime>
+#include <QDebug>
+
 namespace tovana {
 
 StationHost::StationHost(const QString &linkBusAddress, QObject *parent)
@@ -29,6 +32,8 @@ StationHost::StationHost(const QString &linkBusAddress, QObject *parent)
         if (m_station.portOpen())
             perform(m_station.portClosed(false));
     });
+    m_station.setClock([] { return QDateTime::currentMSecsSinceEpoch(); });
+    m_station.addObserver(this);
     m_reopen.setInterval(kReopenMs);
     connect(&m_reopen, &QTimer::timeout, this, &StationHost::tryReopen);
 }
@@ -37,6 +42,7 @@ StationHost::~StationHost()
 {
     // The link follower watches the station, a member, which would go before the children.
     delete m_link;
+    m_station.removeObserver(this);
 }
 
 void StationHost::activate()
@@ -49,6 +55,12 @@ void StationHost::activate()
     const station::Preferences prefs = station::GetPreferences(store, m_station.windowPosition());
     closePort();
     m_station.load(prefs, station::GetMultiplier(store, prefs.meters));
+    std::vector<std::string> unreadable;
+    m_station.setLimits(station::loadLimits(store, unreadable));
+    if (!unreadable.empty())
+        emit message(QStringLiteral("These limits could not be read and are off:\n%1")
+                         .arg(QString::fromStdString(unreadable.front())) +
+                     (unreadable.size() > 1 ? QStringLiteral(" (and %1 more)").arg(unreadable.size() - 1) : QString()));
     m_link->connectToServer();
     // Off at program start; after a dialog it stays as the operator left it.
     if (!m_activated)
@@ -126,6 +138,7 @@ bool StationHost::save(const QString &addendum)
     if (m_beforeSave)
         m_beforeSave();
     SettingsStore store;
+    station::saveLimits(store, m_station.limits());
     if (station::SaveSettings(store, m_station.preferences()))
         return true;
     QString text = QStringLiteral("The settings could not be saved: %1").arg(store.errorString());
@@ -145,6 +158,19 @@ bool StationHost::saveMultiplier(int meter, double multiplier)
     m_station.setMultiplier(meter,
                             store.GetSetting(QString::fromStdString(station::multiplierKey(meter))).toStdString());
     return true;
+}
+
+// Every trip and acknowledgement goes to the log with its time.
+void StationHost::stationChanged(station::StationChange change, int index)
+{
+    if (change != station::StationChange::Trip)
+        return;
+    const station::LimitEvent &event = m_station.lastLimitEvent();
+    qInfo().noquote() << QDateTime::fromMSecsSinceEpoch(event.at).toString(Qt::ISODateWithMs)
+                      << QString::fromStdString(m_station.meter(index).caption)
+                      << (event.kind == station::LimitEvent::Kind::Tripped ? "limit tripped at"
+                                                                           : "trip acknowledged at")
+                      << event.reading;
 }
 
 } // namespace tovana

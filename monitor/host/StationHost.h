@@ -22,7 +22,7 @@ class CommPort;
 class LinkFollower;
 class SerialLine;
 
-class StationHost : public QObject {
+class StationHost : public QObject, private station::StationObserver {
     Q_OBJECT
 public:
     static constexpr int kReopenMs = 2000;
@@ -55,6 +55,7 @@ signals:
     void message(const QString &text);
 
 private:
+    void stationChanged(station::StationChange change, int index) override;
     void closePort();
     void configurePort();
     void openPort();
