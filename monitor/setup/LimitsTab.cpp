@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -54,7 +55,15 @@ LimitsTab::LimitsTab(StationHost &host, QWidget *parent)
         relays->addWidget(move, row, column + 1);
         m_relays[n - 1] = move;
     }
-    auto *column = new QVBoxLayout(this);
+    // The dialog keeps its designed size: the tab scrolls where it is taller.
+    auto *content = new QWidget;
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    (new QVBoxLayout(this))->addWidget(scroll);
+    layout()->setContentsMargins(0, 0, 0, 0);
+    auto *column = new QVBoxLayout(content);
     column->addWidget(m_title);
     column->addLayout(form);
     column->addWidget(new QLabel(QStringLiteral("A trip switches:"), this));
