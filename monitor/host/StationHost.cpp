@@ -3,6 +3,7 @@
 #include "StationHost.h"
 
 #include "CommPort.h"
+#include "HistoryCsv.h"
 #include "LinkFollower.h"
 #include "SerialLine.h"
 #include "Settings.h"
@@ -20,7 +21,9 @@ StationHost::StationHost(const QString &linkBusAddress, QObject *parent)
     , m_line(new SerialLine(m_comm1, this))
     , m_link(new LinkFollower(
           m_station, [this](station::Outcome outcome) { perform(std::move(outcome)); }, linkBusAddress, this))
+    , m_csv(new HistoryCsv(m_station, this))
 {
+    connect(m_csv, &HistoryCsv::failed, this, &StationHost::message);
     m_comm1->setObjectName("MSComm1");
     connect(m_line, &SerialLine::bytesReceived, this,
             [this](const std::string &bytes) { perform(m_station.bytesReceived(bytes)); });
@@ -40,8 +43,10 @@ StationHost::StationHost(const QString &linkBusAddress, QObject *parent)
 
 StationHost::~StationHost()
 {
-    // The link follower watches the station, a member, which would go before the children.
+    // The link follower and the CSV writer watch the station, a member, which would go
+    // before the children.
     delete m_link;
+    delete m_csv;
     m_station.removeObserver(this);
 }
 
@@ -55,6 +60,7 @@ void StationHost::activate()
     const station::Preferences prefs = station::GetPreferences(store, m_station.windowPosition());
     closePort();
     m_station.load(prefs, station::GetMultiplier(store, prefs.meters));
+    m_csv->configure(store);
     std::vector<std::string> unreadable;
     m_station.setLimits(station::loadLimits(store, unreadable));
     if (!unreadable.empty())

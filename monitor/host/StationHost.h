@@ -19,6 +19,7 @@
 namespace tovana {
 
 class CommPort;
+class HistoryCsv;
 class LinkFollower;
 class SerialLine;
 
@@ -66,6 +67,7 @@ private:
     CommPort *m_comm1;
     SerialLine *m_line;
     LinkFollower *m_link;
+    HistoryCsv *m_csv;
     QTimer m_reopen; // while the board's port is lost: the next try to open it again
     std::function<void()> m_beforeSave;
     bool m_activated = false;
