@@ -3,7 +3,8 @@
 // The station: the monitor's whole state and every rule that acts on it, in plain C++.
 // State: each meter's configuration, scaling and last reading; each relay's label and
 // state; the bands shown and the band code; band following; the transmit hold and the
-// transmit state; the port, its settings and the board's state; the window's stored place.
+// transmit state; the port, its settings and the board's state; the window's stored place;
+// each meter's limit, its latched trip and its last 24 hours of readings.
 // Rules: each operation a person or a program can ask for answers with an Outcome (what goes
 // on the line, in order; whether a full save is due; or a refusal with its message), and
 // tells every observer what changed. It does no I/O: adapters carry out the outcomes (the
