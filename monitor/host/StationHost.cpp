@@ -3,11 +3,15 @@
 #include "StationHost.h"
 
 #include "CommPort.h"
+#include "HistoryCsv.h"
 #include "LinkFollower.h"
 #include "SerialLine.h"
 #include "Settings.h"
 #include "SettingsStore.h"
 #include "KeyCatalogue.h"
+
+#include <QDateTime>
+#include <QDebug>
 
 namespace tovana {
 
@@ -17,7 +21,9 @@ StationHost::StationHost(const QString &linkBusAddress, QObject *parent)
     , m_line(new SerialLine(m_comm1, this))
     , m_link(new LinkFollower(
           m_station, [this](station::Outcome outcome) { perform(std::move(outcome)); }, linkBusAddress, this))
+    , m_csv(new HistoryCsv(m_station, this))
 {
+    connect(m_csv, &HistoryCsv::failed, this, &StationHost::message);
     m_comm1->setObjectName("MSComm1");
     connect(m_line, &SerialLine::bytesReceived, this,
             [this](const std::string &bytes) { perform(m_station.bytesReceived(bytes)); });
@@ -29,14 +35,19 @@ StationHost::StationHost(const QString &linkBusAddress, QObject *parent)
         if (m_station.portOpen())
             perform(m_station.portClosed(false));
     });
+    m_station.setClock([] { return QDateTime::currentMSecsSinceEpoch(); });
+    m_station.addObserver(this);
     m_reopen.setInterval(kReopenMs);
     connect(&m_reopen, &QTimer::timeout, this, &StationHost::tryReopen);
 }
 
 StationHost::~StationHost()
 {
-    // The link follower watches the station, a member, which would go before the children.
+    // The link follower and the CSV writer watch the station, a member, which would go
+    // before the children.
     delete m_link;
+    delete m_csv;
+    m_station.removeObserver(this);
 }
 
 void StationHost::activate()
@@ -49,6 +60,13 @@ void StationHost::activate()
     const station::Preferences prefs = station::GetPreferences(store, m_station.windowPosition());
     closePort();
     m_station.load(prefs, station::GetMultiplier(store, prefs.meters));
+    m_csv->configure(store);
+    std::vector<std::string> unreadable;
+    m_station.setLimits(station::loadLimits(store, unreadable));
+    if (!unreadable.empty())
+        emit message(QStringLiteral("These limits could not be read and are off:\n%1")
+                         .arg(QString::fromStdString(unreadable.front())) +
+                     (unreadable.size() > 1 ? QStringLiteral(" (and %1 more)").arg(unreadable.size() - 1) : QString()));
     m_link->connectToServer();
     // Off at program start; after a dialog it stays as the operator left it.
     if (!m_activated)
@@ -126,6 +144,7 @@ bool StationHost::save(const QString &addendum)
     if (m_beforeSave)
         m_beforeSave();
     SettingsStore store;
+    station::saveLimits(store, m_station.limits());
     if (station::SaveSettings(store, m_station.preferences()))
         return true;
     QString text = QStringLiteral("The settings could not be saved: %1").arg(store.errorString());
@@ -145,6 +164,19 @@ bool StationHost::saveMultiplier(int meter, double multiplier)
     m_station.setMultiplier(meter,
                             store.GetSetting(QString::fromStdString(station::multiplierKey(meter))).toStdString());
     return true;
+}
+
+// Every trip and acknowledgement goes to the log with its time.
+void StationHost::stationChanged(station::StationChange change, int index)
+{
+    if (change != station::StationChange::Trip)
+        return;
+    const station::LimitEvent &event = m_station.lastLimitEvent();
+    qInfo().noquote() << QDateTime::fromMSecsSinceEpoch(event.at).toString(Qt::ISODateWithMs)
+                      << QString::fromStdString(m_station.meter(index).caption)
+                      << (event.kind == station::LimitEvent::Kind::Tripped ? "limit tripped at"
+                                                                           : "trip acknowledged at")
+                      << event.reading;
 }
 
 } // namespace tovana

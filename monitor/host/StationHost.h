@@ -19,10 +19,11 @@
 namespace tovana {
 
 class CommPort;
+class HistoryCsv;
 class LinkFollower;
 class SerialLine;
 
-class StationHost : public QObject {
+class StationHost : public QObject, private station::StationObserver {
     Q_OBJECT
 public:
     static constexpr int kReopenMs = 2000;
@@ -55,6 +56,7 @@ signals:
     void message(const QString &text);
 
 private:
+    void stationChanged(station::StationChange change, int index) override;
     void closePort();
     void configurePort();
     void openPort();
@@ -65,6 +67,7 @@ private:
     CommPort *m_comm1;
     SerialLine *m_line;
     LinkFollower *m_link;
+    HistoryCsv *m_csv;
     QTimer m_reopen; // while the board's port is lost: the next try to open it again
     std::function<void()> m_beforeSave;
     bool m_activated = false;

@@ -45,7 +45,7 @@ LinkFollower::LinkFollower(station::Station &station, std::function<void(station
         m_perform(m_station.setLinkAway(false));
         if (m_station.following())
             tick();
-        if (m_station.holdWhileTx())
+        if (m_station.wantsTx())
             pollPtt();
     });
     const auto lost = [this] {
@@ -87,8 +87,8 @@ void LinkFollower::stationChanged(station::StationChange change, int)
         watch();
     }
     if (change == StationChange::Hold || change == StationChange::All) {
-        if (m_station.holdWhileTx() != m_pttPoll.isActive()) {
-            if (m_station.holdWhileTx()) {
+        if (m_station.wantsTx() != m_pttPoll.isActive()) {
+            if (m_station.wantsTx()) {
                 m_pttPoll.start();
                 // Read at once, once the station has finished telling of the change.
                 QMetaObject::invokeMethod(this, &LinkFollower::pollPtt, Qt::QueuedConnection);
@@ -104,7 +104,7 @@ void LinkFollower::stationChanged(station::StationChange change, int)
 // Announcements are only wanted while something follows them.
 void LinkFollower::watch()
 {
-    m_link->watchChanges(m_station.following() || m_station.holdWhileTx());
+    m_link->watchChanges(m_station.following() || m_station.wantsTx());
 }
 
 // A code kept back goes out first; then one read of Band, unless the last is still out (a
@@ -156,7 +156,7 @@ void LinkFollower::pollPtt()
 void LinkFollower::onChanged(const QVariantMap &changed)
 {
     // PTT first: a PTT and a Band announced together hold before the band is acted on.
-    if (const auto ptt = longOf(changed.value(kPtt)); ptt && m_station.holdWhileTx()) {
+    if (const auto ptt = longOf(changed.value(kPtt)); ptt && m_station.wantsTx()) {
         m_perform(m_station.linkPtt(*ptt));
         emit pttSeen(*ptt);
     }

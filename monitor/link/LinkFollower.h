@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 // The link adapter on Linux: the station's view of the link server through link/client.
 // While band following is on it reads Band on every tick of Timer1 (200 ms) and takes every
-// Band the server announces as changed; while the transmit hold is on it follows PTT the
+// Band the server announces as changed; while the hold or a limit needs it, it follows PTT the
 // same way, with a 200 ms read of its own. Each value goes to the station, whose outcome
 // goes to `perform`. The client reconnects with its growing delay: a link server that goes
 // away (restarted, not started yet) is taken up again when it is back, and the station is

@@ -113,7 +113,9 @@ void StationPublisher::stationChanged(station::StationChange change, int index)
     case StationChange::All: publishAll(); break;
     case StationChange::Link:
     case StationChange::Lamps:
-    case StationChange::Response: break;
+    case StationChange::Response:
+    case StationChange::Limit:
+    case StationChange::Trip: break;
     }
 }
 

@@ -35,6 +35,7 @@ const QColor kFaceColor(246, 243, 232);
 const QColor kInkColor(30, 30, 30);
 const QColor kNeedleColor(200, 20, 20);
 const QColor kNoReadingColor(150, 150, 150);
+const QColor kTrippedColor(220, 0, 0);
 
 QColor fromBgr(std::uint32_t bgr)
 {
@@ -234,6 +235,20 @@ void AGauge::setNoReading(bool noReading)
         return;
     m_noReading = noReading;
     update();
+}
+
+void AGauge::setTripped(bool tripped)
+{
+    if (tripped == m_tripped)
+        return;
+    m_tripped = tripped;
+    update();
+}
+
+void AGauge::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QWidget::mouseDoubleClickEvent(event);
+    emit doubleClicked();
 }
 
 // A caption too long for the face even in the smallest text shows whole in a tooltip.
@@ -498,6 +513,14 @@ void AGauge::paintEvent(QPaintEvent *)
     p.setPen(Qt::NoPen);
     p.setBrush(m_noReading ? kNoReadingColor : kInkColor);
     p.drawEllipse(g.pivot, g.cap, g.cap);
+
+    // Drawn over the face, not into it: a trip comes and goes without a new face.
+    if (m_tripped) {
+        const double frame = std::max(2.0, height() / 30.0);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(kTrippedColor, frame));
+        p.drawRect(QRectF(rect()).adjusted(frame / 2, frame / 2, -frame / 2, -frame / 2));
+    }
 }
 
 } // namespace tovana

@@ -73,6 +73,10 @@ public:
     bool noReading() const { return m_noReading; }
     void setNoReading(bool noReading);
 
+    // "Tripped": the meter's limit tripped and is not yet acknowledged; a red frame says so.
+    bool tripped() const { return m_tripped; }
+    void setTripped(bool tripped);
+
     // Where the face puts things at the present size (logical pixels), as drawn.
     QRectF captionRect() const; // the caption's text
     // The caption as shown: elided only when even the smallest text cannot hold it (the
@@ -84,7 +88,11 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    void doubleClicked();
+
 protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -137,6 +145,7 @@ private:
     std::array<Ring, kAnnulusCount> m_rings;
 
     bool m_noReading = false;
+    bool m_tripped = false;
 
     QPixmap m_face;
     bool m_faceValid = false;

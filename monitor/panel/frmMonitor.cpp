@@ -8,11 +8,13 @@
 #include "HelpPage.h"
 #include "LinkClient.h"
 #include "LinkFollower.h"
+#include "MeterPlot.h"
 #include "Message.h"
 #include "MonitorPanel.h"
 #include "PanelControls.h"
 #include "Station.h"
 #include "StationHost.h"
+#include "TripBar.h"
 #include "WindowFrame.h"
 #include "WindowPlacement.h"
 #include "frmAbout.h"
@@ -25,6 +27,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QTimer>
 #include <cmath>
 
@@ -46,6 +49,7 @@ frmMonitor::frmMonitor(const QString &linkBusAddress, QWidget *parent)
     , m_panel(new MonitorPanel(this))
     , m_host(new StationHost(linkBusAddress, this))
     , m_frame(new WindowFrame(this))
+    , m_tripBar(new TripBar(this))
 {
     setObjectName("frmMonitor");
     setWindowTitle("Tovana");
@@ -74,6 +78,15 @@ frmMonitor::frmMonitor(const QString &linkBusAddress, QWidget *parent)
         showRelay(n);
     showFollowing();
     showHold();
+
+    // The trip's line takes room below the panel only while a trip waits.
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(m_tripBar, 1);
+    statusBar()->hide();
+    for (int i = 0; i < station::kMeterCount; ++i)
+        connect(gauge(i), &AGauge::doubleClicked, this, [this, i] { openPlot(i); });
+    connect(m_tripBar, &TripBar::acknowledgeClicked, this,
+            [this](int meter) { m_host->perform(station().acknowledge(meter)); });
 }
 
 frmMonitor::~frmMonitor()
@@ -81,6 +94,7 @@ frmMonitor::~frmMonitor()
     // Setup dialogs (the open one, and one closed but not yet deleted) watch the station
     // too; the host that owns the station is an older child and would go first.
     qDeleteAll(findChildren<frmSetup *>(Qt::FindDirectChildrenOnly));
+    qDeleteAll(findChildren<MeterPlot *>(Qt::FindDirectChildrenOnly));
     station().removeObserver(this);
 }
 
@@ -186,7 +200,9 @@ void frmMonitor::stationChanged(station::StationChange change, int index)
     case StationChange::Board: showBoard(); break;
     case StationChange::Lamps: showLamps(); break;
     case StationChange::Port:
-    case StationChange::Response: break;
+    case StationChange::Response:
+    case StationChange::Limit: break;
+    case StationChange::Trip: showTrip(index); break;
     case StationChange::All:
         showWindowPlace();
         for (int i = 0; i < station::kMeterCount; ++i)
@@ -197,8 +213,32 @@ void frmMonitor::stationChanged(station::StationChange change, int index)
         showFollowing();
         showHold();
         showBoard();
+        showTrip(-1);
         break;
     }
+}
+
+// One plot per meter: a second double-click raises the one open.
+MeterPlot *frmMonitor::openPlot(int meter)
+{
+    for (MeterPlot *plot : findChildren<MeterPlot *>(Qt::FindDirectChildrenOnly)) {
+        if (plot->meter() == meter) {
+            plot->raise();
+            plot->activateWindow();
+            return plot;
+        }
+    }
+    auto *plot = new MeterPlot(station(), meter, this);
+    plot->show();
+    return plot;
+}
+
+void frmMonitor::showTrip(int)
+{
+    m_tripBar->showTrips(station());
+    statusBar()->setVisible(m_tripBar->meter() >= 0);
+    for (int i = 0; i < station::kMeterCount; ++i)
+        gauge(i)->setTripped(station().trip(i).latched);
 }
 
 void frmMonitor::showMeter(int index)

@@ -24,8 +24,10 @@ namespace tovana {
 class AGauge;
 class CommPort;
 class LinkFollower;
+class MeterPlot;
 class MonitorPanel;
 class StationHost;
+class TripBar;
 class WindowFrame;
 class frmSetup;
 
@@ -60,6 +62,9 @@ public:
     CommPort *MSComm1() const;
     QTimer *Timer1() const;
     LinkFollower *link() const;
+    TripBar *tripBar() const { return m_tripBar; }
+    // The meter's plot of its history, opened as a double-click on its gauge does.
+    MeterPlot *openPlot(int meter);
 
     void stationChanged(station::StationChange change, int index) override;
 
@@ -77,6 +82,7 @@ private:
     void showHold();
     void showBoard();
     void showLamps();
+    void showTrip(int index);
     void showWindowPlace();
     QSize naturalSize() const;
     void rememberWindowPlace();
@@ -89,6 +95,7 @@ private:
     MonitorPanel *m_panel;
     StationHost *m_host;
     WindowFrame *m_frame;
+    TripBar *m_tripBar;
     QPointer<frmSetup> m_setup;
     bool m_closeDespiteFailedSave = false;
     bool m_tellLinkAway = false; // the operator turned following on and has not been told yet

@@ -4,6 +4,7 @@
 // edit to the station, the multiplier also to the store.
 #include "frmSetup.h"
 
+#include "LimitsTab.h"
 #include "Station.h"
 #include "StationHost.h"
 #include "TextForms.h"
@@ -95,6 +96,7 @@ void frmSetup::loadMeter(int meter, Loading how)
     if (how == Loading::Activation && m_station.responseLoaded())
         setResponse(m_station.meterResponse());
     loadMultiplier();
+    m_limitsTab->showMeter(meter);
 }
 
 // The label shows the multiplier as the store holds it ("1.0" as seeded). The slider takes

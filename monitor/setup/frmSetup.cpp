@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "frmSetup.h"
 
+#include "LimitsTab.h"
 #include "Station.h"
 #include "StationHost.h"
 #include "Message.h"
@@ -109,6 +110,9 @@ frmSetup::frmSetup(frmMonitor *monitor)
     m_tabs->addTab(buildComPortTab(), "Com Port");
     m_tabs->addTab(buildMetersTab(), "Meters");
     m_tabs->addTab(buildRelaysTab(), "Relays");
+    m_limitsTab = named(new LimitsTab(*m_host), "LimitsTab");
+    m_tabs->addTab(m_limitsTab, "Limits");
+    connect(m_limitsTab, &LimitsTab::refused, this, &frmSetup::showMessage);
     m_tabs->setCurrentIndex(1);
 
     auto *layout = new QVBoxLayout(this);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
-// The setup dialog: tabs "Com Port", "Meters" and "Relays", a view of the station and the
+// The setup dialog: tabs "Com Port", "Meters", "Relays" and "Limits", a view of the station and the
 // controller of its edits; it keeps no copy of the station's state. Made when the operator
 // asks for it, it shows the relay labels, port and speed, transmit hold and response; each
 // showing loads meter 1 into the "Meters" tab. Every edit goes straight to the station
@@ -28,6 +28,7 @@ class QTabWidget;
 
 namespace tovana {
 
+class LimitsTab;
 class StationHost;
 class frmMonitor;
 
@@ -104,6 +105,7 @@ private:
     StationHost *m_host;
     station::Station &m_station;
     QTabWidget *m_tabs;
+    LimitsTab *m_limitsTab = nullptr;
     std::array<QRadioButton *, kPortOptionCount + kSpeedOptionCount> m_options{};
     std::array<QLineEdit *, 12> m_relayBoxes{};
     std::array<int, 12> m_labelRoom{}; // the longest label each box takes now

@@ -189,6 +189,10 @@ Outcome Station::switchRelay(int n)
         outcome.refusal = m_relays[n - 1].label + " was not switched: " + portName() + " is not open.";
         return outcome;
     }
+    if (const std::string kept = keptByTrip(n); !kept.empty()) {
+        outcome.refusal = kept;
+        return outcome;
+    }
     RelayConfig &relay = m_relays[n - 1];
     relay.status = !relay.status;
     outcome.line.push_back({LineAction::Kind::Write, std::string(1, relayByte(n, relay.status))});
@@ -290,7 +294,7 @@ Outcome Station::setLinkAway(bool away)
 
 void Station::setTx(Tx tx, Outcome &outcome)
 {
-    if (!m_hold || tx == m_tx)
+    if (!wantsTx() || tx == m_tx)
         return;
     const bool held = holds();
     m_tx = tx;
@@ -404,6 +408,8 @@ Outcome Station::fromProtocol(BoardProtocol::Result &&result)
     if (result.readings) {
         for (int i = 0; i < kMeterCount; ++i)
             m_readings[i] = m_scaling.scaling[i].value((*result.readings)[i]);
+        m_history.add(m_clock(), m_readings);
+        checkLimits(outcome);
         if (m_board != BoardState::Answering) {
             m_board = BoardState::Answering;
             notify(StationChange::Board);
@@ -412,6 +418,104 @@ Outcome Station::fromProtocol(BoardProtocol::Result &&result)
         m_lampA = !m_lampA;
         notify(StationChange::Lamps);
     }
+    return outcome;
+}
+
+// -- Limits
+
+bool Station::wantsTx() const
+{
+    return m_hold || std::any_of(m_limits.begin(), m_limits.end(), [](const LimitConfig &limit) {
+               return limit.kind != LimitKind::Off && limit.onlyWhileTx;
+           });
+}
+
+void Station::setLimits(const LimitTable &limits)
+{
+    const bool wanted = wantsTx();
+    for (int i = 0; i < kMeterCount; ++i) {
+        m_limits[i] = limits[i];
+        m_trips[i].run = 0;
+        notify(StationChange::Limit, i);
+    }
+    // The link is asked for PTT only while something needs it.
+    if (wanted != wantsTx())
+        notify(StationChange::Hold);
+}
+
+Outcome Station::setLimit(int index, const LimitConfig &limit)
+{
+    const bool wanted = wantsTx();
+    m_limits[index] = limit;
+    m_limits[index].readings = std::clamp(limit.readings, 1, LimitConfig::kMaxReadings);
+    m_trips[index].run = 0;
+    notify(StationChange::Limit, index);
+    // The link is asked for PTT only while something needs it.
+    if (wanted != wantsTx())
+        notify(StationChange::Hold);
+    Outcome outcome;
+    outcome.save = true;
+    return outcome;
+}
+
+std::string Station::keptByTrip(int relay) const
+{
+    for (int i = 0; i < kMeterCount; ++i) {
+        if (m_trips[i].latched && m_limits[i].moves(relay))
+            return m_relays[relay - 1].label + " is kept by the " + m_meters[i].caption +
+                   " limit until the trip is acknowledged.";
+    }
+    return {};
+}
+
+// Counted on every completed cycle; a trip's relay bytes go ahead of the next query.
+void Station::checkLimits(Outcome &outcome)
+{
+    std::string bytes;
+    for (int i = 0; i < kMeterCount; ++i) {
+        const LimitConfig &limit = m_limits[i];
+        LimitTrip &trip = m_trips[i];
+        const bool counting = limit.kind != LimitKind::Off && (!limit.onlyWhileTx || m_tx == Tx::Transmit);
+        trip.run = counting && limit.beyond(m_readings[i]) ? trip.run + 1 : 0;
+        if (trip.latched || trip.run < limit.readings || !counting)
+            continue;
+        trip.latched = true;
+        trip.reading = m_readings[i];
+        trip.at = m_clock();
+        m_history.markTrip(i, trip.at);
+        for (int n = 1; n <= kRelayCount; ++n) {
+            if (!limit.moves(n))
+                continue;
+            m_relays[n - 1].status = limit.action[n - 1] == RelayMove::On;
+            bytes += relayByte(n, m_relays[n - 1].status);
+            notify(StationChange::Relay, n);
+        }
+        m_lastLimitEvent = {LimitEvent::Kind::Tripped, i, trip.reading, trip.at};
+        notify(StationChange::Trip, i);
+        outcome.save = true;
+    }
+    if (!bytes.empty())
+        outcome.line.insert(outcome.line.begin(), {LineAction::Kind::Write, bytes});
+}
+
+Outcome Station::acknowledge(int index)
+{
+    Outcome outcome;
+    LimitTrip &trip = m_trips[index];
+    if (!trip.latched)
+        return outcome;
+    const LimitConfig &limit = m_limits[index];
+    if (limit.kind != LimitKind::Off && limit.beyond(m_readings[index])) {
+        outcome.refusal =
+            m_meters[index].caption + " is still " + (limit.kind == LimitKind::Above ? "above " : "below ") +
+            formatReal(limit.value, 15, m_separator) + " (" + formatReal(m_readings[index], 4, m_separator) +
+            "): the trip stays until the reading is back within its limit.";
+        return outcome;
+    }
+    trip.latched = false;
+    trip.run = 0;
+    m_lastLimitEvent = {LimitEvent::Kind::Acknowledged, index, m_readings[index], m_clock()};
+    notify(StationChange::Trip, index);
     return outcome;
 }
 

@@ -3,7 +3,8 @@
 // The station: the monitor's whole state and every rule that acts on it, in plain C++.
 // State: each meter's configuration, scaling and last reading; each relay's label and
 // state; the bands shown and the band code; band following; the transmit hold and the
-// transmit state; the port, its settings and the board's state; the window's stored place.
+// transmit state; the port, its settings and the board's state; the window's stored place;
+// each meter's limit, its latched trip and its last 24 hours of readings.
 // Rules: each operation a person or a program can ask for answers with an Outcome (what goes
 // on the line, in order; whether a full save is due; or a refusal with its message), and
 // tells every observer what changed. It does no I/O: adapters carry out the outcomes (the
@@ -12,12 +13,16 @@
 #pragma once
 
 #include "BoardProtocol.h"
+#include "History.h"
+#include "LimitSettings.h"
 #include "LineAction.h"
 #include "Records.h"
 #include "Settings.h"
 #include "StationObserver.h"
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -141,7 +146,32 @@ public:
     const WindowPosition &windowPosition() const { return m_position; }
     const WindowSize &windowSize() const { return m_size; }
 
+    // -- Limits: a trip switches its relays at once and keeps them until acknowledged
+    // What trips and acknowledgements are stamped with (milliseconds since 1970).
+    void setClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
+    const LimitTable &limits() const { return m_limits; }
+    const LimitTrip &trip(int index) const { return m_trips[index]; }
+    const LimitEvent &lastLimitEvent() const { return m_lastLimitEvent; }
+    // Loaded limits; a latched trip stays latched.
+    void setLimits(const LimitTable &limits);
+    // One meter's limit from the setup dialog: counted afresh, saved.
+    Outcome setLimit(int index, const LimitConfig &limit);
+    // Releases a latched trip; refused while the reading is still beyond the limit.
+    Outcome acknowledge(int index);
+    // Something needs the transmit state: the hold, or a limit that counts only under transmit.
+    bool wantsTx() const;
+    // Every meter's readings of the last 24 hours, and its trips.
+    const History &history() const { return m_history; }
+
 private:
+    void checkLimits(Outcome &outcome);
+    std::string keptByTrip(int relay) const;
+    std::function<std::int64_t()> m_clock = [] { return std::int64_t(0); };
+    LimitTable m_limits;
+    std::array<LimitTrip, kMeterCount> m_trips;
+    LimitEvent m_lastLimitEvent;
+    History m_history;
+
     void notify(StationChange change, int index = -1);
     void select(int position);
     void setTx(Tx tx, Outcome &outcome);

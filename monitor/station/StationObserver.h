@@ -20,6 +20,8 @@ enum class StationChange {
     Port,      // the port's number or settings, open or closed
     Lamps,     // the activity lamps changed over
     Response,  // the meter response (settle delay)
+    Limit,     // a meter's limit set; index: the meter 0..7
+    Trip,      // a limit tripped or was acknowledged (see lastLimitEvent()); index: the meter
     All,       // everything, after loading
 };
 

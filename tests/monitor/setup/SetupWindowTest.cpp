@@ -45,7 +45,7 @@ QStringList texts(frmSetup *setup, const QString &className)
 
 } // namespace
 
-TEST_F(SetupDialog, SetupOpensOnMetersWithThreeTabsInOrder)
+TEST_F(SetupDialog, SetupOpensOnMetersWithItsFourTabsInOrder)
 {
     frmSetup *setup = start().setupForm();
     EXPECT_EQ(setup->windowTitle(), "Setup");
@@ -53,10 +53,11 @@ TEST_F(SetupDialog, SetupOpensOnMetersWithThreeTabsInOrder)
     EXPECT_EQ(setup->size(), QSize(402, 305)) << "every tab fits the designed size";
     auto *tabs = control<QTabWidget>(setup, "SSTab1");
     ASSERT_TRUE(tabs);
-    ASSERT_EQ(tabs->count(), 3);
+    ASSERT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->tabText(0), "Com Port");
     EXPECT_EQ(tabs->tabText(1), "Meters");
     EXPECT_EQ(tabs->tabText(2), "Relays");
+    EXPECT_EQ(tabs->tabText(3), "Limits");
     EXPECT_EQ(tabs->currentIndex(), 1);
 }
 
