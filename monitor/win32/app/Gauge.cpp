@@ -95,6 +95,7 @@ public:
 
     void paint(HDC dc, int w, int h)
     {
+        m_dc = dc;
         Bitmap buffer(std::max(1, w), std::max(1, h), PixelFormat32bppPARGB);
         Graphics g(&buffer);
         g.SetSmoothingMode(SmoothingModeAntiAlias);
@@ -121,13 +122,6 @@ private:
     void draw(Graphics &g, int w, int h)
     {
         const station::MeterConfig &meter = m_look.meter;
-        // The system's message font, as the rest of the window; a sans serif if GDI+ lacks it.
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        FontFamily named(metrics.lfMessageFont.lfFaceName);
-        std::unique_ptr<FontFamily> fallback(named.IsAvailable() ? nullptr : FontFamily::GenericSansSerif()->Clone());
-        FontFamily &family = fallback ? *fallback : named;
         // The face: a cream plate with a thin dark bevel.
         const double corner = std::max(3.0, h * 0.06);
         GraphicsPath plate;
@@ -145,7 +139,7 @@ private:
         // From the bottom up: the caption, the hub just above it, the arc above the hub.
         const double margin = std::max(2.0, h * 0.04);
         const double captionPixels = std::max(kSmallestText, h * 0.135);
-        Font captionFont(&family, REAL(captionPixels), FontStyleBold, UnitPixel);
+        Font captionFont(m_dc, &messageFont(captionPixels, true));
         const double captionHeight = captionFont.GetHeight(&g);
         const RectF captionBox(REAL(margin), REAL(h - margin - captionHeight), REAL(std::max(0.0, w - 2 * margin)),
                                REAL(captionHeight));
@@ -164,10 +158,10 @@ private:
                 return;
             GraphicsPath path;
             // GDI+ measures angles clockwise from the x axis.
-            path.AddArc(REAL(pivot.X - outerR), REAL(pivot.Y - outerR), REAL(2 * outerR), REAL(2 * outerR),
-                        REAL(-a0), REAL(a0 - a1));
-            path.AddArc(REAL(pivot.X - innerR), REAL(pivot.Y - innerR), REAL(2 * innerR), REAL(2 * innerR),
-                        REAL(-a1), REAL(a1 - a0));
+            path.AddArc(REAL(pivot.X - outerR), REAL(pivot.Y - outerR), REAL(2 * outerR), REAL(2 * outerR), REAL(-a0),
+                        REAL(a0 - a1));
+            path.AddArc(REAL(pivot.X - innerR), REAL(pivot.Y - innerR), REAL(2 * innerR), REAL(2 * innerR), REAL(-a1),
+                        REAL(a1 - a0));
             path.CloseFigure();
             SolidBrush brush(colour);
             g.FillPath(&brush, &path);
@@ -177,7 +171,7 @@ private:
             ring(band.start, band.stop, radius, inner, fromBgr(band.color));
         ring(meter.scaleMin, meter.scaleMax, inner + 0.8 * line, inner, kInnerLineColor);
 
-        drawScale(g, family, pivot, radius, inner, ringWidth, line, h);
+        drawScale(g, pivot, radius, inner, ringWidth, line, h);
 
         // The caption, bold, below the hub, shortened with an ellipsis when it does not fit.
         const auto caption = widen(meter.caption);
@@ -205,8 +199,7 @@ private:
     // Majors across the ring with their numbers inside it: the finest step whose numbers
     // stand apart, in a smaller text when even the coarsest crowds them; the minor ticks on
     // the ring's outer and inner halves.
-    void drawScale(Graphics &g, FontFamily &family, PointF pivot, double radius, double inner, double ringWidth,
-                   double line, int h)
+    void drawScale(Graphics &g, PointF pivot, double radius, double inner, double ringWidth, double line, int h)
     {
         const station::MeterConfig &meter = m_look.meter;
         const double span = meter.scaleMax - meter.scaleMin;
@@ -215,7 +208,7 @@ private:
         std::vector<Number> numbers;
         double chosenStep = 0, chosenPixels = kSmallestText;
         for (double pixels = std::max(kSmallestText, h * 0.13); usable(finest); pixels -= 1) {
-            Font font(&family, REAL(pixels), FontStyleRegular, UnitPixel);
+            Font font(m_dc, &messageFont(pixels, false));
             const bool smallest = pixels - 1 < kSmallestText;
             bool placed = false;
             for (double step = finest; usable(step) && !placed; step = niceStep(span, step)) {
@@ -239,7 +232,7 @@ private:
             if (placed || smallest)
                 break;
         }
-        Font font(&family, REAL(chosenPixels), FontStyleRegular, UnitPixel);
+        Font font(m_dc, &messageFont(chosenPixels, false));
         StringFormat centred;
         centred.SetAlignment(StringAlignmentCenter);
         centred.SetLineAlignment(StringAlignmentCenter);
@@ -291,7 +284,24 @@ private:
         return numbers;
     }
 
+    // The system's message font at this pixel height, through GDI's font mapping (which
+    // finds a face where GDI+'s own font list may have none).
+    const LOGFONTW &messageFont(double pixels, bool bold)
+    {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        m_font = metrics.lfMessageFont;
+        m_font.lfHeight = -std::max(1, int(pixels));
+        m_font.lfWidth = 0;
+        m_font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+        m_font.lfQuality = ANTIALIASED_QUALITY;
+        return m_font;
+    }
+
     HWND m_window;
+    HDC m_dc = nullptr; // while painting
+    LOGFONTW m_font{};
     GaugeLook m_look;
     bool m_shown = false;
 };
@@ -300,9 +310,7 @@ LRESULT CALLBACK gaugeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     auto *gauge = reinterpret_cast<Gauge *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
-    case WM_NCCREATE:
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Gauge(window)));
-        break;
+    case WM_NCCREATE: SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Gauge(window))); break;
     case WM_NCDESTROY:
         delete gauge;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
