@@ -230,15 +230,13 @@ int wmain(int argc, wchar_t **argv)
     g_monitor = argv[1];
     g_boardLog = argv[3];
     Checks checks;
-    checks.group("Tovana.exe: Tethra.exe registered",
-                 [&](Checks &c) {
-                     c.equal(wine_tests::runAndWait(argv[2], L"/RegServer"), 0, "Tethra.exe /RegServer");
-                     c.check(holdServer(), "a COM client holds the link server");
-                 });
+    checks.group("Tovana.exe: Tethra.exe registered", [&](Checks &c) {
+        c.equal(wine_tests::runAndWait(argv[2], L"/RegServer"), 0, "Tethra.exe /RegServer");
+        c.check(holdServer(), "a COM client holds the link server");
+    });
     checks.group("Tovana.exe: first start, queries, a relay, a band, band following announced, first save",
                  checkFirstRun);
-    checks.group("Tovana.exe: the earlier program's store, band following by the tick alone",
-                 checkEarlierStoreAndTick);
+    checks.group("Tovana.exe: the earlier program's store, band following by the tick alone", checkEarlierStoreAndTick);
     g_varnex.Reset();
     g_connector.Reset();
     CoUninitialize();

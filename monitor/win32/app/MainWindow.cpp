@@ -66,32 +66,39 @@ std::vector<ControlSpec> layoutTable()
     const auto left = [](int column) { return 120 + 840 * column; };
     const auto top = [](int row) { return 4200 + 600 * row; };
     for (int n = 1; n <= station::kRelayCount; ++n)
-        table.push_back({relayButtonId(n), Kind::Button, L"Relay" + std::to_wstring(n), kSystem,
+        table.push_back({relayButtonId(n),
+                         Kind::Button,
+                         L"Relay" + std::to_wstring(n),
+                         kSystem,
                          {left((n - 1) % 4), top((n - 1) / 4), 735, 300}});
     // Each relay's red bar, then its green lamp over it, just above its button.
     for (int green = 0; green < 2; ++green)
         for (int n = 1; n <= station::kRelayCount; ++n)
-            table.push_back({relayLampId(green ? 15 + n : n - 1), green ? Kind::OnBar : Kind::OffBar, L"",
+            table.push_back({relayLampId(green ? 15 + n : n - 1),
+                             green ? Kind::OnBar : Kind::OffBar,
+                             L"",
                              green ? RGB(0, 192, 0) : RGB(192, 0, 0),
                              {left((n - 1) % 4) + 120, top((n - 1) / 4) - 165, 495, 135},
                              !green});
     table.push_back({frameId(1), Kind::Frame, L"Antenna/Band Switch", kSystem, {75, 5760, 2608, 975}});
     table.push_back({frameId(2), Kind::Frame, L"OLE", kSystem, {2745, 5760, 615, 975}});
     for (int b = 0; b < station::kBandCount; ++b)
-        table.push_back({commandId(kBandButtonCommands[b]), Kind::Button, bandCaption(b), kBandButtonColour,
-                         bandPlace(b)});
+        table.push_back(
+            {commandId(kBandButtonCommands[b]), Kind::Button, bandCaption(b), kBandButtonColour, bandPlace(b)});
     for (int b = 0; b < station::kBandCount; ++b)
         table.push_back({commandId(kBandIndicatorCommands[b]), Kind::Indicator, bandCaption(b), kIndicatorColour,
                          bandPlace(b), false});
     table.push_back({labelId(2), Kind::Label, L"", kSystem, {2115, 6360, 495, 255}});
     table.push_back({commandId(kFollowOffButton), Kind::Button, L"Off", kSystem, {2865, 6000, 375, 255}});
     table.push_back({commandId(kFollowOnButton), Kind::Button, L"On", kSystem, {2865, 6360, 375, 255}});
-    table.push_back({commandId(kFollowOffIndicator), Kind::Indicator, L"Off", kIndicatorColour, {2865, 6000, 375, 255}});
+    table.push_back(
+        {commandId(kFollowOffIndicator), Kind::Indicator, L"Off", kIndicatorColour, {2865, 6000, 375, 255}});
     table.push_back(
         {commandId(kFollowOnIndicator), Kind::Indicator, L"On", kIndicatorColour, {2865, 6360, 375, 255}, false});
     table.push_back({commandId(kTxIndicator), Kind::Tx, L"TX", kSystem, {75, 6810, 390, 285}, false});
     table.push_back({labelId(1), Kind::Label, L"Com Port", kSystem, {2160, 6840, 705, 225}});
-    table.push_back({labelId(3), Kind::Notice, L"No reply from the board", kNoticeColour, {525, 6840, 1560, 225}, false});
+    table.push_back(
+        {labelId(3), Kind::Notice, L"No reply from the board", kNoticeColour, {525, 6840, 1560, 225}, false});
     table.push_back({pictureId(2), Kind::Lamp, L"", RGB(110, 0, 0), {2880, 6840, 225, 225}});
     table.push_back({pictureId(3), Kind::Lamp, L"", RGB(255, 40, 40), {2880, 6840, 225, 225}, false});
     table.push_back({pictureId(4), Kind::Lamp, L"", RGB(0, 90, 0), {3120, 6840, 225, 225}});
@@ -215,12 +222,12 @@ void MainWindow::createControls()
             ShowWindow(window, spec.visible ? SW_SHOW : SW_HIDE);
             break;
         case Kind::Button:
-            window = CreateWindowExW(0, WC_BUTTONW, spec.caption.c_str(), shown | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
-                                     0, 0, m_window, id, m_instance, nullptr);
+            window = CreateWindowExW(0, WC_BUTTONW, spec.caption.c_str(), shown | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0,
+                                     0, m_window, id, m_instance, nullptr);
             break;
         case Kind::Frame:
-            window = CreateWindowExW(WS_EX_TRANSPARENT, WC_BUTTONW, spec.caption.c_str(), shown | BS_GROUPBOX, 0, 0,
-                                     0, 0, m_window, id, m_instance, nullptr);
+            window = CreateWindowExW(WS_EX_TRANSPARENT, WC_BUTTONW, spec.caption.c_str(), shown | BS_GROUPBOX, 0, 0, 0,
+                                     0, m_window, id, m_instance, nullptr);
             break;
         case Kind::Indicator:
         case Kind::Tx:
@@ -233,10 +240,9 @@ void MainWindow::createControls()
         case Kind::Lamp:
         case Kind::Label:
         case Kind::Notice:
-            window = CreateWindowExW(spec.kind == Kind::OnBar ? WS_EX_STATICEDGE : 0, WC_STATICW,
-                                     spec.caption.c_str(),
-                                     shown | SS_CENTERIMAGE | (spec.kind == Kind::Notice ? SS_RIGHT : SS_LEFT), 0, 0,
-                                     0, 0, m_window, id, m_instance, nullptr);
+            window = CreateWindowExW(spec.kind == Kind::OnBar ? WS_EX_STATICEDGE : 0, WC_STATICW, spec.caption.c_str(),
+                                     shown | SS_CENTERIMAGE | (spec.kind == Kind::Notice ? SS_RIGHT : SS_LEFT), 0, 0, 0,
+                                     0, m_window, id, m_instance, nullptr);
             break;
         }
         m_placed.push_back({spec, window});
@@ -413,8 +419,8 @@ void MainWindow::openHelp()
         tellOperator("The help file could not be found: " + narrow(page));
         return;
     }
-    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(m_window, L"open", page.c_str(), nullptr, nullptr,
-                                                                SW_SHOWNORMAL));
+    const auto result =
+        reinterpret_cast<INT_PTR>(ShellExecuteW(m_window, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32)
         tellOperator("The help file cannot be shown: " + systemMessage(GetLastError()) + "\nThe help file is " +
                      narrow(page));

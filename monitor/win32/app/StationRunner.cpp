@@ -39,24 +39,23 @@ StationRunner::StationRunner(std::function<void(const std::string &)> message, b
     , m_message(std::move(message))
     , m_line({[this](std::string_view bytes) { perform(m_station.bytesReceived(bytes)); },
               [this](const std::string &reason) { portLost(reason); }})
-    , m_link(
-          {[this] { perform(m_station.setLinkAway(false)); },
-           [this](const std::string &) { perform(m_station.setLinkAway(true)); },
-           [this](ComLink::Field field, std::int32_t value) {
-               perform(field == ComLink::Field::Band ? m_station.linkBand(value) : m_station.linkPtt(value));
-           },
-           [this](ComLink::Field field, std::optional<std::int32_t> value, const std::string &) {
-               // A failed read of Band changes nothing; one of PTT releases the hold.
-               if (field == ComLink::Field::Band && value)
-                   perform(m_station.linkBand(*value));
-               else if (field == ComLink::Field::PTT)
-                   perform(value ? m_station.linkPtt(*value) : m_station.linkPttUnknown());
-           }},
-          [subscribe] {
-              ComLink::Options options;
-              options.subscribe = subscribe;
-              return options;
-          }())
+    , m_link({[this] { perform(m_station.setLinkAway(false)); },
+              [this](const std::string &) { perform(m_station.setLinkAway(true)); },
+              [this](ComLink::Field field, std::int32_t value) {
+                  perform(field == ComLink::Field::Band ? m_station.linkBand(value) : m_station.linkPtt(value));
+              },
+              [this](ComLink::Field field, std::optional<std::int32_t> value, const std::string &) {
+                  // A failed read of Band changes nothing; one of PTT releases the hold.
+                  if (field == ComLink::Field::Band && value)
+                      perform(m_station.linkBand(*value));
+                  else if (field == ComLink::Field::PTT)
+                      perform(value ? m_station.linkPtt(*value) : m_station.linkPttUnknown());
+              }},
+             [subscribe] {
+                 ComLink::Options options;
+                 options.subscribe = subscribe;
+                 return options;
+             }())
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW type{};
