@@ -5,8 +5,8 @@
 // BOARD_LOG) and the real Tethra.exe. The windows are driven through their controls, found
 // by their control IDs: the channel queries in order, a relay click's byte, a band's four
 // bytes, band following from a Band written by another COM client (announced, and by the
-// tick alone), the registry after the first start and the first save, and a store the
-// earlier program left with a decimal comma.
+// tick alone), the transmit hold, the registry after the first start and the first save, and
+// a store the earlier program left with a decimal comma.
 #include "BandTable.h"
 #include "Checks.h"
 #include "ControlIds.h"
@@ -218,6 +218,36 @@ void checkEarlierStoreAndTick(Checks &checks)
     checks.equal(narrowAscii(startUpValue(L"ScaleMax-Gauge0")), expected, "the scale of \"2,5\" is kept");
 }
 
+// The transmit hold, stored on: a band announced while the radio transmits waits, and goes
+// out once PTT drops.
+void checkHold(Checks &checks)
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStoreKey);
+    const wchar_t on[] = L"True";
+    RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(kStoreKey) + L"\\Interlock").c_str(), L"HoldWhileTx", REG_SZ, on,
+                    sizeof on);
+    checks.check(g_varnex && SUCCEEDED(g_varnex->put_PTT(1)), "the radio transmits (PTT 1)");
+
+    Monitor monitor(L"");
+    if (!checks.check(monitor.window() != nullptr, "Tovana.exe shows its window"))
+        return;
+    checks.check(
+        pumpUntil([&] { return IsWindowVisible(GetDlgItem(monitor.window(), commandId(kTxIndicator))); }, kLimitMs),
+        "the TX indicator shows the hold");
+    monitor.click(commandId(kFollowOnButton));
+    checks.check(pumpUntil([&] { return IsWindowVisible(GetDlgItem(monitor.window(), commandId(kFollowOnIndicator))); },
+                           kLimitMs),
+                 "band following switched on");
+    wine_tests::pumpFor(1000); // PTT read on the tick
+    const std::size_t from = boardBytes().size();
+    checks.check(writeBand(4), "another COM client writes Band 4");
+    wine_tests::pumpFor(1500);
+    checks.check(boardBytes().find(bandBytes(4), from) == std::string::npos, "band 4 waits while transmitting");
+    checks.check(SUCCEEDED(g_varnex->put_PTT(0)), "the radio receives (PTT 0)");
+    checks.check(boardReceives(bandBytes(4), from), "band 4's bytes go out");
+    checks.check(monitor.exit(), "Exit ends the program");
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
@@ -237,6 +267,7 @@ int wmain(int argc, wchar_t **argv)
     checks.group("Tovana.exe: first start, queries, a relay, a band, band following announced, first save",
                  checkFirstRun);
     checks.group("Tovana.exe: the earlier program's store, band following by the tick alone", checkEarlierStoreAndTick);
+    checks.group("Tovana.exe: the transmit hold keeps a band back until PTT drops", checkHold);
     g_varnex.Reset();
     g_connector.Reset();
     CoUninitialize();
