@@ -105,9 +105,10 @@ void measure(const wchar_t *arguments, const char *name, _Varnex *varnex, int wr
     }
     std::sort(times.begin(), times.end());
     if (!times.empty())
-        std::printf("%s: Band written to its last byte on the line, median %.1f ms, p99 %.1f ms, max %.1f ms (%zu writes)\n",
-                    name, times[times.size() / 2], times[std::min(times.size() - 1, times.size() * 99 / 100)],
-                    times.back(), times.size());
+        std::printf(
+            "%s: Band written to its last byte on the line, median %.1f ms, p99 %.1f ms, max %.1f ms (%zu writes)\n",
+            name, times[times.size() / 2], times[std::min(times.size() - 1, times.size() * 99 / 100)], times.back(),
+            times.size());
     PostMessageW(window, WM_CLOSE, 0, 0);
     WaitForSingleObject(process.hProcess, 30000);
     CloseHandle(process.hProcess);
