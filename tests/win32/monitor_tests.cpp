@@ -7,6 +7,7 @@
 // bytes, band following from a Band written by another COM client (announced, and by the
 // tick alone), the transmit hold, the registry after the first start and the first save, and
 // a store the earlier program left with a decimal comma.
+#include "AboutBox.h"
 #include "BandTable.h"
 #include "Checks.h"
 #include "ControlIds.h"
@@ -248,6 +249,39 @@ void checkHold(Checks &checks)
     checks.check(monitor.exit(), "Exit ends the program");
 }
 
+// Help > About: the main window steps aside for the box; "System Info..." starts the tool
+// the registry names; OK brings the main window back.
+void checkAbout(Checks &checks)
+{
+    const wchar_t tool[] = L"C:\\windows\\system32\\notepad.exe";
+    checks.equal(RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH", REG_SZ,
+                                 tool, sizeof tool),
+                 ERROR_SUCCESS, "the registry names a system-information tool");
+    Monitor monitor(L"");
+    if (!checks.check(monitor.window() != nullptr, "Tovana.exe shows its window"))
+        return;
+    PostMessageW(monitor.window(), WM_COMMAND, mnuHelpAbout, 0);
+    HWND about = nullptr;
+    if (!checks.check(
+            pumpUntil([&] { return (about = FindWindowW(L"TovanaAbout", L"About Tovana")) != nullptr; }, kLimitMs),
+            "Help > About opens \"About Tovana\""))
+        return;
+    checks.check(!IsWindowVisible(monitor.window()), "the main window steps aside");
+    wchar_t text[64] = {};
+    GetWindowTextW(GetDlgItem(about, kAboutSysInfo), text, 64);
+    checks.check(std::wstring(text) == L"&System Info...", "with its System Info... button");
+    PostMessageW(about, WM_COMMAND, kAboutSysInfo, 0);
+    checks.check(pumpUntil([] { return !wine_tests::processesNamed(L"notepad.exe").empty(); }, kLimitMs),
+                 "System Info... starts the tool the registry names");
+    for (DWORD process : wine_tests::processesNamed(L"notepad.exe"))
+        wine_tests::endProcess(process);
+    PostMessageW(about, WM_COMMAND, kAboutOk, 0);
+    checks.check(pumpUntil([&] { return !IsWindow(about) && IsWindowVisible(monitor.window()); }, kLimitMs),
+                 "OK closes the box and the main window comes back");
+    checks.check(monitor.exit(), "Exit ends the program");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH");
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
@@ -268,6 +302,7 @@ int wmain(int argc, wchar_t **argv)
                  checkFirstRun);
     checks.group("Tovana.exe: the earlier program's store, band following by the tick alone", checkEarlierStoreAndTick);
     checks.group("Tovana.exe: the transmit hold keeps a band back until PTT drops", checkHold);
+    checks.group("Tovana.exe: the about box, System Info... through the registry", checkAbout);
     g_varnex.Reset();
     g_connector.Reset();
     CoUninitialize();

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "MainWindow.h"
 
+#include "AboutBox.h"
 #include "BandTable.h"
 #include "ControlIds.h"
 #include "Text.h"
@@ -152,8 +153,9 @@ MainWindow::MainWindow(bool subscribe) : m_runner(std::make_unique<StationRunner
 MainWindow::~MainWindow()
 {
     m_runner->station().removeObserver(this);
-    if (m_font)
-        DeleteObject(m_font);
+    for (HFONT font : {m_font, m_dialogFont})
+        if (font)
+            DeleteObject(font);
 }
 
 bool MainWindow::create(HINSTANCE instance, int show)
@@ -400,12 +402,27 @@ void MainWindow::command(int id)
     case commandId(kFollowOnButton): m_runner->perform(s.setFollowing(true)); break;
     case mnuExit: PostMessageW(m_window, WM_CLOSE, 0, 0); break;
     case mnuHelpContents: openHelp(); break;
-    case mnuHelpAbout:
-        tellOperator("Tovana " TOVANA_VERSION_TEXT "\nThe station monitor for Windows.\n"
-                     "Copyright 2026 The Tovana and Tethra developers, GPL-3.0-or-later.");
-        break;
+    case mnuHelpAbout: showAbout(); break;
     default: break;
     }
+}
+
+// The main window steps aside while the about box is open; shown again, it runs the
+// activation, as at every showing by the program.
+void MainWindow::showAbout()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    if (!m_dialogFont)
+        m_dialogFont = CreateFontIndirectW(&metrics.lfMessageFont);
+    if (!showAboutBox(m_instance, m_window, m_dialogFont, [this] {
+            ShowWindow(m_window, SW_SHOW);
+            SetForegroundWindow(m_window);
+            m_runner->activate();
+        }))
+        return;
+    ShowWindow(m_window, SW_HIDE);
 }
 
 // The help page installed beside the program, in the default browser.

@@ -52,11 +52,13 @@ private:
     void showWindowPlace();
     void rememberWindowPlace();
     void openHelp();
+    void showAbout();
 
     std::unique_ptr<StationRunner> m_runner;
     HWND m_window = nullptr;
     HINSTANCE m_instance = nullptr;
     HFONT m_font = nullptr;
+    HFONT m_dialogFont = nullptr;
     std::vector<Placed> m_placed;
     bool m_closeDespiteFailedSave = false;
 };
