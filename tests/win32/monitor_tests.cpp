@@ -266,7 +266,8 @@ void checkAbout(Checks &checks)
             pumpUntil([&] { return (about = FindWindowW(L"TovanaAbout", L"About Tovana")) != nullptr; }, kLimitMs),
             "Help > About opens \"About Tovana\""))
         return;
-    checks.check(!IsWindowVisible(monitor.window()), "the main window steps aside");
+    checks.check(pumpUntil([&] { return !IsWindowVisible(monitor.window()); }, kLimitMs),
+                 "the main window steps aside");
     wchar_t text[64] = {};
     GetWindowTextW(GetDlgItem(about, kAboutSysInfo), text, 64);
     checks.check(std::wstring(text) == L"&System Info...", "with its System Info... button");
