@@ -30,9 +30,9 @@ std::string registryText(const char *key, const char *value)
     char text[MAX_PATH] = {};
     DWORD size = sizeof text - 1;
     DWORD type = 0;
-    const bool found = RegQueryValueExA(opened, value, nullptr, &type, reinterpret_cast<BYTE *>(text), &size) ==
-                           ERROR_SUCCESS &&
-                       (type == REG_SZ || type == REG_EXPAND_SZ);
+    const bool found =
+        RegQueryValueExA(opened, value, nullptr, &type, reinterpret_cast<BYTE *>(text), &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ);
     RegCloseKey(opened);
     return found ? std::string(text) : std::string();
 }
@@ -108,10 +108,16 @@ HWND showAboutBox(HINSTANCE instance, HWND owner, HFONT font, std::function<void
         {WC_STATICW, L"", SS_ICON, {16, 16, 32, 32}, 7002},
         {WC_STATICW, L"Tovana", SS_LEFT, {64, 16, 330, 20}, 7003},
         {WC_STATICW, L"Version " TOVANA_VERSION_TEXT, SS_LEFT, {64, 38, 330, 20}, 7004},
-        {WC_STATICW, L"Station monitor and relay control for the serial ADC and relay boards.", SS_LEFT,
-         {64, 62, 340, 36}, 7005},
-        {WC_STATICW, L"Use this program only with the ADC and relay boards it was written for.", SS_LEFT,
-         {16, 110, 280, 64}, 7006},
+        {WC_STATICW,
+         L"Station monitor and relay control for the serial ADC and relay boards.",
+         SS_LEFT,
+         {64, 62, 340, 36},
+         7005},
+        {WC_STATICW,
+         L"Use this program only with the ADC and relay boards it was written for.",
+         SS_LEFT,
+         {16, 110, 280, 64},
+         7006},
         {WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, {310, 110, 96, 26}, kAboutOk},
         {WC_BUTTONW, L"&System Info...", BS_PUSHBUTTON | WS_TABSTOP, {310, 146, 96, 26}, kAboutSysInfo},
     };
