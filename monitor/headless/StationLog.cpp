@@ -52,7 +52,9 @@ void StationLog::stationChanged(station::StationChange change, int index)
     case StationChange::Meter:
     case StationChange::Readings:
     case StationChange::Lamps:
-    case StationChange::Response: break;
+    case StationChange::Response:
+    case StationChange::Limit:
+    case StationChange::Trip: break; // the host logs trips and acknowledgements
     }
 }
 

@@ -239,11 +239,19 @@ void SerialLine::serve()
         fail(portName(m_port) + ": " + failure + ".");
 }
 
+void SerialLine::discardInput()
+{
+    ++m_discards;
+    if (m_handle != INVALID_HANDLE_VALUE)
+        PurgeComm(m_handle, PURGE_RXCLEAR);
+}
+
 void SerialLine::deliver(std::string bytes)
 {
     const unsigned opening = m_opening;
-    m_handlerThread.post([this, opening, bytes = std::move(bytes)] {
-        if (opening == m_opening && m_handlers.received)
+    const unsigned discards = m_discards;
+    m_handlerThread.post([this, opening, discards, bytes = std::move(bytes)] {
+        if (opening == m_opening && discards == m_discards && m_handlers.received)
             m_handlers.received(bytes);
     });
 }

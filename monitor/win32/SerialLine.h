@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,8 @@ public:
     bool isOpen() const { return m_thread != nullptr; }
     // Sends the bytes after any sent before; false when the line is not open.
     bool write(std::string_view bytes);
+    // Drops every byte received and not yet handed to received(), the driver's too.
+    void discardInput();
     std::string error() const { return m_error; }
 
 private:
@@ -59,7 +62,8 @@ private:
     ThreadQueue m_handlerThread;
     std::string m_error;
     int m_port = 0;
-    unsigned m_opening = 0; // counts the openings, so nothing of an earlier one is delivered
+    unsigned m_opening = 0;               // counts the openings, so nothing of an earlier one is delivered
+    std::atomic<unsigned> m_discards = 0; // counts the discards, so nothing received before one is delivered
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     HANDLE m_thread = nullptr;

@@ -61,7 +61,6 @@ Section "Tovana"
   SetOutPath "$INSTDIR"
   File "/oname=Tethra.exe" "${TETHRA}"
 !ifdef TOVANA
-  ; The monitor joins here once it is built.
   File "/oname=Tovana.exe" "${TOVANA}"
 !endif
   SetOutPath "$INSTDIR\help"

@@ -3,7 +3,8 @@
 // tovana-installer-tests PATH\TovanaSetup-<version>.exe: the installer under Wine, silently
 // (/S) both ways: after installing, the files, Tethra.exe's registration at its installed
 // path (a client reaches the installed server), the Start-menu shortcuts and the entry in
-// the system's list of programs are there; after uninstalling, none of them is.
+// the system's list of programs are there, and the installed Tovana.exe shows its window
+// and ends when closed; after uninstalling, none of them is.
 #include "Checks.h"
 #include "MemberCatalogue.h"
 #include "Processes.h"
@@ -92,6 +93,29 @@ bool installedServerAnswers()
            SUCCEEDED(tethra::com::client::readBand(varnex.Get(), &band)) && band == 0;
 }
 
+// The installed monitor starts (with no board on its port), shows its window and ends when
+// it is closed.
+bool installedMonitorRuns(const std::wstring &program)
+{
+    std::wstring line = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    HWND window = nullptr;
+    const bool shown =
+        wine_tests::pumpUntil([&] { return (window = FindWindowW(L"TovanaMonitor", nullptr)) != nullptr; }, 30000);
+    if (shown)
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    return shown && ended;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
@@ -104,8 +128,8 @@ int wmain(int argc, wchar_t **argv)
         return 1;
     const std::wstring folder = knownFolder(FOLDERID_ProgramFiles) + L"\\Tovana";
     const std::wstring menu = knownFolder(FOLDERID_CommonPrograms) + L"\\Tovana";
-    const wchar_t *const files[] = {L"\\Tethra.exe", L"\\help\\index.html", L"\\Uninstall.exe"};
-    const wchar_t *const shortcuts[] = {L"\\Tovana Help.lnk", L"\\Uninstall Tovana.lnk"};
+    const wchar_t *const files[] = {L"\\Tethra.exe", L"\\Tovana.exe", L"\\help\\index.html", L"\\Uninstall.exe"};
+    const wchar_t *const shortcuts[] = {L"\\Tovana.lnk", L"\\Tovana Help.lnk", L"\\Uninstall Tovana.lnk"};
     Checks checks;
 
     checks.group(
@@ -118,6 +142,8 @@ int wmain(int argc, wchar_t **argv)
             c.equal(utf8(text(kClassKey + L"\\LocalServer32", nullptr)), quoted(folder + L"\\Tethra.exe"),
                     "VarnexConnector is served by the installed Tethra.exe");
             c.check(installedServerAnswers(), "a client creates a connector and reads Band from the installed server");
+            c.check(installedMonitorRuns(folder + L"\\Tovana.exe"),
+                    "the installed Tovana.exe shows its window and ends");
             c.equal(utf8(text(kUninstallKey, L"DisplayName")), "Tovana", "the list of programs has Tovana");
             c.equal(utf8(text(kUninstallKey, L"QuietUninstallString")), quoted(folder + L"\\Uninstall.exe") + " /S",
                     "with its silent uninstaller");
