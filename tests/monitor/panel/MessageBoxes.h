@@ -24,7 +24,7 @@ inline QMessageBox *saying(const QString &text)
 // the window's earlier message is closed.
 inline QMessageBox *awaitSaying(const QString &text, int timeoutMs = 5000)
 {
-    QTest::qWaitFor([&] { return saying(text) != nullptr; }, timeoutMs);
+    (void)QTest::qWaitFor([&] { return saying(text) != nullptr; }, timeoutMs);
     return saying(text);
 }
 

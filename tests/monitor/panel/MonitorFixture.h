@@ -60,8 +60,9 @@ protected:
     {
         window = std::make_unique<tovana::frmMonitor>(bus.address());
         window->show();
-        if (window->MSComm1()->isOpen())
+        if (window->MSComm1()->isOpen()) {
             EXPECT_TRUE(takeStartState(board, *window));
+        }
         return *window;
     }
 
@@ -84,7 +85,7 @@ protected:
     // The message box once one is up (messages wait for their window to be on screen), or null.
     static QMessageBox *awaitMessage()
     {
-        QTest::qWaitFor([] { return messageBox() != nullptr; }, 5000);
+        (void)QTest::qWaitFor([] { return messageBox() != nullptr; }, 5000);
         return messageBox();
     }
 
