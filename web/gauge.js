@@ -75,6 +75,8 @@ class Gauge {
   setCaption(caption) { this.caption = caption; this.drawFace(); }
   setValue(value) { this.value = value; this.drawNeedle(); }
   setNoReading(noReading) { this.noReading = noReading; this.drawNeedle(); }
+  // A latched trip of the meter's limit: a red frame until it is acknowledged.
+  setTripped(tripped) { this.svg.classList.toggle('tripped', tripped); }
 
   angleFor(value) {
     const span = this.scale.max - this.scale.min;

@@ -63,6 +63,21 @@ function command(topic, payload) {
   });
 }
 
+// One button per latched trip, until the station says it was acknowledged.
+function showTrip(m, tripped) {
+  let button = document.querySelector(`#trips button[data-meter="${m}"]`);
+  if (!tripped) { button?.remove(); return; }
+  if (!button) {
+    button = document.createElement('button');
+    button.type = 'button';
+    button.dataset.meter = m;
+    button.addEventListener('click', () => command(`meter/${m}/trip/set`, 'OFF'));
+    $('trips').appendChild(button);
+  }
+  button.textContent = `Acknowledge ${gauges[m].caption || `meter ${m}`}`;
+  button.disabled = !canSwitch;
+}
+
 function showRefusal(text) {
   const line = $('refused');
   line.textContent = text;
@@ -81,6 +96,7 @@ function refreshControls() {
   const live = state.availability === 'online';
   for (const button of [...relayButtons.slice(1), ...bandButtons]) button.disabled = !canSwitch || !live;
   $('following').disabled = !canSwitch || !live;
+  for (const button of $('trips').querySelectorAll('button')) button.disabled = !canSwitch || !live;
   $('readonly').hidden = canSwitch;
   const noReading = !live || state.board !== 'answering';
   gauges.forEach((gauge) => gauge.setNoReading(noReading));
@@ -98,6 +114,9 @@ function take(topic, text) {
       if (Number.isFinite(value)) gauge.setValue(value);
     } else if (detail === 'caption') {
       gauge.setCaption(text);
+    } else if (detail === 'trip' && parts.length === 3) {
+      gauge.setTripped(text === 'ON');
+      showTrip(Number(index), text === 'ON');
     } else if (detail === 'scale') {
       try { gauge.setScale(JSON.parse(text)); } catch { /* an old or foreign scale: keep the last */ }
     }

@@ -55,6 +55,15 @@ StationCommand parseCommand(const QString &prefix, const QString &topic, const Q
             return on ? StationCommand(RelayCommand{n, *on}) : badOnOff(topic, payload);
         }
     }
+    for (int m = 0; m < topics::kMeterCount; ++m) {
+        if (topic == topics::meterTripSet(prefix, m)) {
+            // Only the limit sets a trip; the operator can only take it back.
+            if (onOff(payload) == false)
+                return AcknowledgeCommand{m};
+            return BadCommand{
+                QStringLiteral("%1: %2 is not OFF (a trip is only acknowledged)").arg(topic, shown(payload))};
+        }
+    }
     const QString relays = topics::relay(prefix, 0).chopped(1); // "P/relay/"
     const QString number = topic.startsWith(relays) ? topic.mid(relays.size()) : QString();
     if (number.size() > 4 && number.endsWith(QStringLiteral("/set"))) {

@@ -114,8 +114,8 @@ void StationPublisher::stationChanged(station::StationChange change, int index)
     case StationChange::Link:
     case StationChange::Lamps:
     case StationChange::Response:
-    case StationChange::Limit:
-    case StationChange::Trip: break;
+    case StationChange::Trip: publishTrip(index); break;
+    case StationChange::Limit: break;
     }
 }
 
@@ -126,6 +126,7 @@ void StationPublisher::publishAll()
     for (int m = 0; m < topics::kMeterCount; ++m) {
         publishMeter(m);
         publishReading(m, true);
+        publishTrip(m);
     }
     for (int n = 1; n <= topics::kRelayCount; ++n)
         publishRelay(n);
@@ -197,6 +198,11 @@ void StationPublisher::publishFollowing()
     publish(topics::following(m_prefix), onOff(m_host.station().following()));
 }
 
+void StationPublisher::publishTrip(int m)
+{
+    publish(topics::meterTrip(m_prefix, m), onOff(m_host.station().trip(m).latched));
+}
+
 void StationPublisher::publishHold()
 {
     const station::Station &station = m_host.station();
@@ -253,6 +259,10 @@ void StationPublisher::onMessage(const QString &topic, const QByteArray &payload
         outcome = station.chooseBand(band->position);
     } else if (const auto *following = std::get_if<FollowingCommand>(&command)) {
         outcome = station.setFollowing(following->on);
+    } else if (const auto *acknowledge = std::get_if<AcknowledgeCommand>(&command)) {
+        if (!station.trip(acknowledge->meter).latched)
+            return;
+        outcome = station.acknowledge(acknowledge->meter);
     } else {
         return; // not one of ours
     }

@@ -65,6 +65,7 @@ private:
     void publishBands();
     void publishFollowing();
     void publishHold();
+    void publishTrip(int m);
     void publishBoard();
     void publishDiscovery(bool force);
     void publish(const QString &topic, const QString &payload);

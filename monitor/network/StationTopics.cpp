@@ -31,6 +31,14 @@ QString meterScale(const QString &prefix, int m)
 {
     return meter(prefix, m) + QStringLiteral("/scale");
 }
+QString meterTrip(const QString &prefix, int m)
+{
+    return meter(prefix, m) + QStringLiteral("/trip");
+}
+QString meterTripSet(const QString &prefix, int m)
+{
+    return meterTrip(prefix, m) + QStringLiteral("/set");
+}
 QString relay(const QString &prefix, int n)
 {
     return under(prefix, QStringLiteral("relay/%1").arg(n));
@@ -82,7 +90,8 @@ QString refused(const QString &prefix)
 
 QStringList commandFilters(const QString &prefix)
 {
-    return {under(prefix, QStringLiteral("relay/+/set")), bandSet(prefix), followingSet(prefix)};
+    return {under(prefix, QStringLiteral("relay/+/set")), bandSet(prefix), followingSet(prefix),
+            under(prefix, QStringLiteral("meter/+/trip/set"))};
 }
 
 } // namespace tovana::network::topics

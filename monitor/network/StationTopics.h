@@ -3,7 +3,7 @@
 // The station's topics on the broker, all under its prefix P ("tovana/<host name>" unless
 // set), in this one place. Meters are numbered 0 to 7 and relays 1 to 12, as in the settings
 // store's keys. State topics are published retained, so a client that comes later sees the
-// station at once; commands are the four "set" topics, the only ones the station reads.
+// station at once; commands are the "set" topics, the only ones the station reads.
 //
 // | topic                 | payload                                       | retained | who writes |
 // |-----------------------|-----------------------------------------------|----------|------------|
@@ -12,6 +12,8 @@
 // | P/meter/<m>/caption   | the meter's caption                           | yes      | station    |
 // | P/meter/<m>/scale     | the gauge's face as JSON: {"min", "max",      | yes      | station    |
 // |                       | "ticks", "bands": [[from, to, "#rrggbb"] x3]}  |          |            |
+// | P/meter/<m>/trip      | a latched trip of the meter's limit: "ON"/"OFF"| yes      | station    |
+// | P/meter/<m>/trip/set  | "OFF": acknowledge the trip                    | no       | operator   |
 // | P/relay/<n>           | "ON" / "OFF"                                  | yes      | station    |
 // | P/relay/<n>/label     | the relay's label                             | yes      | station    |
 // | P/relay/<n>/set       | "ON" / "OFF"                                  | no       | operator   |
@@ -58,6 +60,8 @@ QString availability(const QString &prefix);
 QString meter(const QString &prefix, int m);
 QString meterCaption(const QString &prefix, int m);
 QString meterScale(const QString &prefix, int m);
+QString meterTrip(const QString &prefix, int m);
+QString meterTripSet(const QString &prefix, int m);
 QString relay(const QString &prefix, int n);
 QString relayLabel(const QString &prefix, int n);
 QString relaySet(const QString &prefix, int n);

@@ -221,6 +221,26 @@ TEST_F(HeadlessStationTest, ABandCommandDuringTheHoldIsRefusedAndSaidSo)
     EXPECT_EQ(home.readStore().value(QStringLiteral("BandStatus5")), QStringLiteral("False"));
 }
 
+TEST_F(HeadlessStationTest, ATripIsPublishedAndAcknowledgedFromAfarOnlyOnceTheReadingIsBack)
+{
+    // Meter 0 reads 1.96 V from the board: beyond a limit of 1 V from the start.
+    start("[Limits]\nLimit0=Above\nValue0=1\nReadings0=3\nWhileTx0=False\nAction0=2=On\n");
+    const auto watcher = subscribed(QStringLiteral("viewer"), kPrefix + QStringLiteral("/#"));
+    waitUntilOnline(*watcher);
+    ASSERT_EVENTUALLY(watcher->payloads(topics::meterTrip(kPrefix, 0)).endsWith("ON"), kWaitMs) << qPrintable(log());
+    ASSERT_EVENTUALLY(watcher->payloads(topics::relay(kPrefix, 2)).endsWith("ON"), kWaitMs);
+
+    ASSERT_TRUE(publish(QStringLiteral("operator"), topics::meterTripSet(kPrefix, 0), "OFF"));
+    ASSERT_EVENTUALLY(!watcher->payloads(topics::refused(kPrefix)).isEmpty(), kWaitMs) << qPrintable(log());
+    EXPECT_TRUE(watcher->payloads(topics::refused(kPrefix)).value(0).contains("still above"));
+    EXPECT_TRUE(watcher->payloads(topics::meterTrip(kPrefix, 0)).endsWith("ON"));
+
+    board.setAnswer([](char byte) { return byte >= 0 && byte < 8 ? QByteArray(1, '\0') : QByteArray(); });
+    ASSERT_EVENTUALLY(watcher->payloads(topics::meter(kPrefix, 0)).endsWith("0"), kWaitMs);
+    ASSERT_TRUE(publish(QStringLiteral("operator"), topics::meterTripSet(kPrefix, 0), "OFF"));
+    ASSERT_EVENTUALLY(watcher->payloads(topics::meterTrip(kPrefix, 0)).endsWith("OFF"), kWaitMs) << qPrintable(log());
+}
+
 TEST_F(HeadlessStationTest, ItsStateIsBackAfterTheBrokerRestarts)
 {
     start();
