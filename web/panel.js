@@ -102,6 +102,17 @@ function refreshControls() {
   gauges.forEach((gauge) => gauge.setNoReading(noReading));
 }
 
+// A gauge's face as the station publishes it, or null when it is not one.
+function parseScale(text) {
+  let scale;
+  try { scale = JSON.parse(text); } catch { return null; }
+  const finite = (x) => typeof x === 'number' && Number.isFinite(x);
+  const band = (b) => Array.isArray(b) && finite(b[0]) && finite(b[1]) && /^#[0-9a-f]{6}$/i.test(b[2]);
+  if (!scale || !finite(scale.min) || !finite(scale.max) || !Array.isArray(scale.bands) || !scale.bands.every(band))
+    return null;
+  return { min: scale.min, max: scale.max, ticks: finite(scale.ticks) ? scale.ticks : 0, bands: scale.bands };
+}
+
 // One retained (or live) message of the station, by its topic under the prefix.
 function take(topic, text) {
   const parts = topic.split('/');
@@ -118,7 +129,8 @@ function take(topic, text) {
       gauge.setTripped(text === 'ON');
       showTrip(Number(index), text === 'ON');
     } else if (detail === 'scale') {
-      try { gauge.setScale(JSON.parse(text)); } catch { /* an old or foreign scale: keep the last */ }
+      const scale = parseScale(text);
+      if (scale) gauge.setScale(scale); // an unreadable face keeps the last one
     }
   } else if (kind === 'relay' && index !== undefined) {
     const button = relayButtons[Number(index)];
