@@ -111,10 +111,10 @@ void StationPublisher::stationChanged(station::StationChange change, int index)
     case StationChange::Port:
     case StationChange::Board: publishBoard(); break;
     case StationChange::All: publishAll(); break;
+    case StationChange::Trip: publishTrip(index); break;
     case StationChange::Link:
     case StationChange::Lamps:
     case StationChange::Response:
-    case StationChange::Trip: publishTrip(index); break;
     case StationChange::Limit: break;
     }
 }

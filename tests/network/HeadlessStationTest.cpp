@@ -235,6 +235,10 @@ TEST_F(HeadlessStationTest, ATripIsPublishedAndAcknowledgedFromAfarOnlyOnceTheRe
     EXPECT_TRUE(watcher->payloads(topics::refused(kPrefix)).value(0).contains("still above"));
     EXPECT_TRUE(watcher->payloads(topics::meterTrip(kPrefix, 0)).endsWith("ON"));
 
+    // Only real meters have trips: a change with no meter (the lamps, every cycle) publishes none.
+    for (const auto &message : watcher->messages())
+        EXPECT_FALSE(message.first.contains(QStringLiteral("/-1"))) << qPrintable(message.first);
+
     board.setAnswer([](char byte) { return byte >= 0 && byte < 8 ? QByteArray(1, '\0') : QByteArray(); });
     ASSERT_EVENTUALLY(watcher->payloads(topics::meter(kPrefix, 0)).endsWith("0"), kWaitMs);
     ASSERT_TRUE(publish(QStringLiteral("operator"), topics::meterTripSet(kPrefix, 0), "OFF"));
