@@ -61,12 +61,14 @@ void StationHost::activate()
     closePort();
     m_station.load(prefs, station::GetMultiplier(store, prefs.meters));
     m_csv->configure(store);
-    std::vector<std::string> unreadable;
-    m_station.setLimits(station::loadLimits(store, unreadable));
-    if (!unreadable.empty())
+    std::vector<std::string> problems;
+    station::UnreadableLimits unreadable;
+    m_station.setLimits(station::loadLimits(store, problems, &unreadable));
+    m_unreadableLimits = unreadable; // after setLimits, whose notices would clear them
+    if (!problems.empty())
         emit message(QStringLiteral("These limits could not be read and are off:\n%1")
-                         .arg(QString::fromStdString(unreadable.front())) +
-                     (unreadable.size() > 1 ? QStringLiteral(" (and %1 more)").arg(unreadable.size() - 1) : QString()));
+                         .arg(QString::fromStdString(problems.front())) +
+                     (problems.size() > 1 ? QStringLiteral(" (and %1 more)").arg(problems.size() - 1) : QString()));
     m_link->connectToServer();
     // Off at program start; after a dialog it stays as the operator left it.
     if (!m_activated)
@@ -144,7 +146,7 @@ bool StationHost::save(const QString &addendum)
     if (m_beforeSave)
         m_beforeSave();
     SettingsStore store;
-    station::saveLimits(store, m_station.limits());
+    station::saveLimits(store, m_station.limits(), '.', m_unreadableLimits);
     if (station::SaveSettings(store, m_station.preferences()))
         return true;
     QString text = QStringLiteral("The settings could not be saved: %1").arg(store.errorString());
@@ -169,6 +171,9 @@ bool StationHost::saveMultiplier(int meter, double multiplier)
 // Every trip and acknowledgement goes to the log with its time.
 void StationHost::stationChanged(station::StationChange change, int index)
 {
+    // A limit set anew replaces the text that could not be read.
+    if (change == station::StationChange::Limit && index >= 0)
+        m_unreadableLimits[index] = false;
     if (change != station::StationChange::Trip)
         return;
     const station::LimitEvent &event = m_station.lastLimitEvent();

@@ -68,7 +68,8 @@ private:
     SerialLine *m_line;
     LinkFollower *m_link;
     HistoryCsv *m_csv;
-    QTimer m_reopen; // while the board's port is lost: the next try to open it again
+    station::UnreadableLimits m_unreadableLimits{}; // left as written until set anew
+    QTimer m_reopen;                                // while the board's port is lost: the next try to open it again
     std::function<void()> m_beforeSave;
     bool m_activated = false;
 };

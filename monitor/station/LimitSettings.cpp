@@ -71,15 +71,20 @@ bool parseAction(const std::string &text, std::array<RelayMove, kRelayCount> &ac
     return true;
 }
 
-LimitTable loadLimits(const Store &store, std::vector<std::string> &problems)
+LimitTable loadLimits(const Store &store, std::vector<std::string> &problems, UnreadableLimits *unreadable)
 {
     LimitTable limits;
+    if (unreadable)
+        unreadable->fill(false);
     for (int i = 0; i < kMeterCount; ++i) {
         const auto text = [&](const char *name) { return store.get(kLimitsSection, key(name, i)).value_or(""); };
         const auto kind = parseKind(text("Limit"));
         if (!kind || *kind == LimitKind::Off) {
-            if (!kind)
+            if (!kind) {
                 problems.push_back(key("Limit", i) + "=" + text("Limit"));
+                if (unreadable)
+                    (*unreadable)[i] = true;
+            }
             continue;
         }
         LimitConfig limit;
@@ -97,6 +102,8 @@ LimitTable loadLimits(const Store &store, std::vector<std::string> &problems)
                                       : nullptr;
         if (bad) {
             problems.push_back(key(bad, i) + "=" + text(bad));
+            if (unreadable)
+                (*unreadable)[i] = true;
             continue;
         }
         limit.value = *value;
@@ -107,9 +114,11 @@ LimitTable loadLimits(const Store &store, std::vector<std::string> &problems)
     return limits;
 }
 
-void saveLimits(Store &store, const LimitTable &limits, char separator)
+void saveLimits(Store &store, const LimitTable &limits, char separator, const UnreadableLimits &keep)
 {
     for (int i = 0; i < kMeterCount; ++i) {
+        if (keep[i])
+            continue;
         const LimitConfig &limit = limits[i];
         store.save(kLimitsSection, key("Limit", i), kindText(limit.kind));
         // An unused limit keeps whatever it had, so switching it on again finds it.

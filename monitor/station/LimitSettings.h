@@ -19,8 +19,12 @@ inline const std::string kLimitsSection = "Limits";
 
 using LimitTable = std::array<LimitConfig, kMeterCount>;
 
-LimitTable loadLimits(const Store &store, std::vector<std::string> &problems);
-void saveLimits(Store &store, const LimitTable &limits, char separator = '.');
+// The meters whose texts could not be read: their limits are off, and a save leaves their
+// texts as the operator wrote them until a limit is set for them anew.
+using UnreadableLimits = std::array<bool, kMeterCount>;
+
+LimitTable loadLimits(const Store &store, std::vector<std::string> &problems, UnreadableLimits *unreadable = nullptr);
+void saveLimits(Store &store, const LimitTable &limits, char separator = '.', const UnreadableLimits &keep = {});
 
 // The action as stored ("1=Off 3=On"), and back; nothing for a text that is no action.
 std::string formatAction(const std::array<RelayMove, kRelayCount> &action);

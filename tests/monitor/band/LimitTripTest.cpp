@@ -145,4 +145,8 @@ TEST_F(LimitTrip, LimitsAreSavedApartAndLeaveStartUpAsItWas)
     window->show();
     EXPECT_EQ(takeMessage(), "These limits could not be read and are off:\nAction4=3=Onn");
     EXPECT_EQ(window->station().limits()[4].kind, tovana::station::LimitKind::Off);
+    // Saved again, the operator's texts stay for them to mend; only a limit set anew replaces them.
+    ASSERT_TRUE(window->host()->save());
+    EXPECT_EQ(home.readStore("Limits").value("Limit4"), "Below");
+    EXPECT_EQ(home.readStore("Limits").value("Action4"), "3=Onn");
 }
