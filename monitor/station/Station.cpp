@@ -438,7 +438,10 @@ void Station::setLimits(const LimitTable &limits)
         m_trips[i].run = 0;
         notify(StationChange::Limit, i);
     }
-    // The link is asked for PTT only while something needs it.
+    // The link is asked for PTT only while something needs it; once nothing does, the
+    // transmit state of before is no longer followed and is unknown.
+    if (wanted && !wantsTx())
+        m_tx = Tx::Unknown;
     if (wanted != wantsTx())
         notify(StationChange::Hold);
 }
@@ -450,7 +453,10 @@ Outcome Station::setLimit(int index, const LimitConfig &limit)
     m_limits[index].readings = std::clamp(limit.readings, 1, LimitConfig::kMaxReadings);
     m_trips[index].run = 0;
     notify(StationChange::Limit, index);
-    // The link is asked for PTT only while something needs it.
+    // The link is asked for PTT only while something needs it; once nothing does, the
+    // transmit state of before is no longer followed and is unknown.
+    if (wanted && !wantsTx())
+        m_tx = Tx::Unknown;
     if (wanted != wantsTx())
         notify(StationChange::Hold);
     Outcome outcome;
