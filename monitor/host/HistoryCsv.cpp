@@ -102,7 +102,14 @@ void HistoryCsv::writeSeconds()
             line += ',' + QByteArray::fromStdString(station::formatReal(meters[i][row].mean, 6));
         m_file.write(line + '\n');
     }
-    m_file.flush();
+    // A full disk or a folder that went away: told once, and the day's file given up, as
+    // one that cannot be opened is.
+    if (m_file.isOpen() && (!m_file.flush() || m_file.error() != QFileDevice::NoError)) {
+        m_failedDay = m_day;
+        emit failed(
+            QStringLiteral("The readings could not be written to %1: %2").arg(m_file.fileName(), m_file.errorString()));
+        m_file.close();
+    }
 }
 
 } // namespace tovana
