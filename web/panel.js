@@ -57,7 +57,8 @@ function button_(kind, label) {
 }
 
 function command(topic, payload) {
-  if (!client || !canSwitch) return;
+  // Never queued while the broker is away: a click must not act minutes later.
+  if (!client || !client.connected || !canSwitch) return;
   client.publish(`${prefix}/${topic}`, payload, { qos: 1 }, (error) => {
     if (error) showRefusal(`Not sent: ${error.message}`);
   });
@@ -196,6 +197,7 @@ function connect(event) {
     $('login').hidden = true;
     $('panel').hidden = false;
     client.subscribe('tovana/+/availability', { qos: 1 });
+    // Back after a loss: the station's retained state comes again with the subscription.
     if (prefix) { const again = prefix; prefix = ''; chooseStation(again); }
   });
   client.on('error', (error) => {
@@ -206,7 +208,11 @@ function connect(event) {
       : `The broker cannot be reached: ${error.message}`;
     logout();
   });
-  client.on('close', () => setBadge('availability', 'broker lost', 'alarm'));
+  client.on('close', () => {
+    state.availability = 'offline';
+    setBadge('availability', 'broker lost', 'alarm');
+    refreshControls();
+  });
   client.on('message', (topic, payload) => {
     const text = payload.toString();
     const station = topic.split('/').slice(0, 2).join('/');
