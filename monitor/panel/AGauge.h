@@ -10,6 +10,8 @@
 // (and numbers thin out) to fit whatever size the gauge is given.
 #pragma once
 
+#include "GaugeFace.h"
+
 #include <QFont>
 #include <QLineF>
 #include <QList>
@@ -19,8 +21,6 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
-
-class QFontMetricsF;
 
 namespace tovana {
 
@@ -103,35 +103,8 @@ private:
         double stop;
         std::uint32_t color;
     };
-    struct Geometry {
-        QPointF pivot;
-        double radius; // outer edge of the band ring
-        double ringWidth;
-        double cap; // radius of the hub's cap
-        QRectF captionBox;
-        double captionPixels;
-    };
-    struct Number {
-        QString text;
-        double value;
-        QRectF box;
-    };
-    struct Face {
-        Geometry g;
-        double step = 0; // between numbered (major) ticks; 0: none
-        double numberPixels = 0;
-        QList<Number> numbers;
-        QFont captionFont;
-        QString caption; // elided when even the smallest font cannot hold it
-        QRectF captionText;
-    };
 
-    Geometry geometry() const;
-    Face layoutFace() const;
-    QList<Number> placeNumbers(const Geometry &g, double step, const QFontMetricsF &metrics) const;
-    // Position of a scale value along the arc, 0 at the minimum, 1 at the maximum, clamped.
-    double fraction(double value) const;
-    double angleFor(double value) const; // degrees, counter-clockwise from 3 o'clock
+    face::GaugeFace layOut() const;
     void faceChanged();
     void renderFace();
 
@@ -148,6 +121,7 @@ private:
     bool m_tripped = false;
 
     QPixmap m_face;
+    face::GaugeFace m_layout; // of the face in m_face
     bool m_faceValid = false;
 };
 

@@ -2,13 +2,13 @@
 // SPDX-FileCopyrightText: 2026 The Tovana and Tethra developers
 #include "Gauge.h"
 
+#include "GaugeFace.h"
 #include "Text.h"
-#include "TextForms.h"
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
-#include <vector>
+#include <optional>
+#include <string>
 
 // GDI+'s headers use min and max unqualified.
 namespace Gdiplus {
@@ -24,12 +24,6 @@ namespace {
 using namespace Gdiplus;
 
 const wchar_t kClassName[] = L"TovanaGauge";
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kStartAngle = 160; // the scale minimum, left
-constexpr double kSweep = 140;      // clockwise to the maximum, right; all above the hub
-constexpr int kMaxSubTicks = 20;    // more would only blacken the ring
-constexpr int kMaxMajors = 10;
-constexpr double kSmallestText = 6; // pixels; below this nothing is legible
 
 const Color kFaceColor(246, 243, 232);
 const Color kInkColor(30, 30, 30);
@@ -44,32 +38,15 @@ Color fromBgr(std::uint32_t bgr)
     return Color(BYTE(bgr & 0xFF), BYTE((bgr >> 8) & 0xFF), BYTE((bgr >> 16) & 0xFF));
 }
 
-// The next distance between major ticks above `step`, or the first one that splits the
-// span into at most five parts when `step` is 0: 1, 2, 2.5 or 5 times a power of ten.
-double niceStep(double span, double step)
+PointF toGdi(const face::Point &point)
 {
-    const double rough = step > 0 ? step * (1 + 1e-9) : std::abs(span) / 5;
-    if (!(rough > 0) || !std::isfinite(rough))
-        return 0;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double nice : {1.0, 2.0, 2.5, 5.0, 10.0}) {
-        if (nice * power >= rough * (1 - 1e-9) && (step == 0 || nice * power > step * (1 + 1e-12)))
-            return nice * power;
-    }
-    return 10 * power;
+    return PointF(REAL(point.x), REAL(point.y));
 }
 
-PointF polar(PointF centre, double radius, double degrees)
+RectF toGdi(const face::Box &box)
 {
-    const double rad = degrees * kPi / 180;
-    return PointF(REAL(centre.X + radius * std::cos(rad)), REAL(centre.Y - radius * std::sin(rad)));
+    return RectF(REAL(box.x), REAL(box.y), REAL(box.width), REAL(box.height));
 }
-
-struct Number {
-    std::wstring text;
-    double value;
-    RectF box;
-};
 
 class Gauge {
 public:
@@ -109,16 +86,6 @@ public:
     }
 
 private:
-    double fraction(double value) const
-    {
-        const double span = m_look.meter.scaleMax - m_look.meter.scaleMin;
-        if (span == 0 || !std::isfinite(span))
-            return 0;
-        const double f = (value - m_look.meter.scaleMin) / span;
-        return std::isnan(f) ? 0 : std::clamp(f, 0.0, 1.0);
-    }
-    double angleFor(double value) const { return kStartAngle - kSweep * fraction(value); }
-
     void draw(Graphics &g, int w, int h)
     {
         const station::MeterConfig &meter = m_look.meter;
@@ -136,152 +103,76 @@ private:
         Pen bevel(kBevelColor, 1);
         g.DrawPath(&bevel, &plate);
 
-        // From the bottom up: the caption, the hub just above it, the arc above the hub.
-        const double margin = std::max(2.0, h * 0.04);
-        const double captionPixels = std::max(kSmallestText, h * 0.135);
-        Font captionFont(m_dc, &messageFont(captionPixels, true));
-        const double captionHeight = captionFont.GetHeight(&g);
-        const RectF captionBox(REAL(margin), REAL(h - margin - captionHeight), REAL(std::max(0.0, w - 2 * margin)),
-                               REAL(captionHeight));
-        const double cap = std::max(2.0, h * 0.055);
-        const PointF pivot(REAL(w / 2.0), REAL(captionBox.Y - cap - 1));
-        const double halfChord = std::sin(kSweep / 2 * kPi / 180);
-        const double radius = std::max(4.0, std::min(pivot.Y - margin, (w / 2.0 - margin) / halfChord));
-        const double ringWidth = std::max(2.0, radius * 0.11);
-        const double inner = radius - ringWidth;
-        const double line = std::max(1.0, h / 57.0);
+        const face::GaugeFace f = face::layOutGauge(
+            w, h, meter.scaleMin, meter.scaleMax, meter.caption,
+            [&](const std::string &text, double pixels, bool bold) {
+                Font font(m_dc, &messageFont(pixels, bold));
+                RectF box;
+                const std::wstring wide = widen(text).value_or(L"");
+                g.MeasureString(wide.c_str(), -1, &font, PointF(0, 0), &box);
+                return face::TextSize{box.Width, std::max(double(box.Height), double(font.GetHeight(&g)))};
+            });
+        const double inner = f.inner();
 
         auto ring = [&](double start, double stop, double outerR, double innerR, Color colour) {
-            const double a0 = angleFor(std::min(start, stop));
-            const double a1 = angleFor(std::max(start, stop));
-            if (a0 - a1 <= 0)
+            const std::optional<face::Arc> arc = f.arc(start, stop);
+            if (!arc)
                 return;
             GraphicsPath path;
             // GDI+ measures angles clockwise from the x axis.
-            path.AddArc(REAL(pivot.X - outerR), REAL(pivot.Y - outerR), REAL(2 * outerR), REAL(2 * outerR), REAL(-a0),
-                        REAL(a0 - a1));
-            path.AddArc(REAL(pivot.X - innerR), REAL(pivot.Y - innerR), REAL(2 * innerR), REAL(2 * innerR), REAL(-a1),
-                        REAL(a1 - a0));
+            path.AddArc(REAL(f.pivot.x - outerR), REAL(f.pivot.y - outerR), REAL(2 * outerR), REAL(2 * outerR),
+                        REAL(-arc->from), REAL(arc->from - arc->to));
+            path.AddArc(REAL(f.pivot.x - innerR), REAL(f.pivot.y - innerR), REAL(2 * innerR), REAL(2 * innerR),
+                        REAL(-arc->to), REAL(arc->to - arc->from));
             path.CloseFigure();
             SolidBrush brush(colour);
             g.FillPath(&brush, &path);
         };
-        ring(meter.scaleMin, meter.scaleMax, radius, inner, kGroundColor);
+        ring(meter.scaleMin, meter.scaleMax, f.radius, inner, kGroundColor);
         for (const station::Annulus &band : meter.bands)
-            ring(band.start, band.stop, radius, inner, fromBgr(band.color));
-        ring(meter.scaleMin, meter.scaleMax, inner + 0.8 * line, inner, kInnerLineColor);
+            ring(band.start, band.stop, f.radius, inner, fromBgr(band.color));
+        ring(meter.scaleMin, meter.scaleMax, inner + 0.8 * f.line, inner, kInnerLineColor);
 
-        drawScale(g, pivot, radius, inner, ringWidth, line, h);
-
-        // The caption, bold, below the hub, shortened with an ellipsis when it does not fit.
-        const auto caption = widen(meter.caption);
+        // Majors across the ring with their numbers inside it; the minor ticks on the ring's
+        // outer and inner halves, both with the meter's minor count.
         StringFormat centred;
         centred.SetAlignment(StringAlignmentCenter);
         centred.SetLineAlignment(StringAlignmentCenter);
-        centred.SetTrimming(StringTrimmingEllipsisCharacter);
         centred.SetFormatFlags(StringFormatFlagsNoWrap);
         SolidBrush ink(kInkColor);
-        if (caption)
-            g.DrawString(caption->c_str(), -1, &captionFont, captionBox, &centred, &ink);
+        Font numberFont(m_dc, &messageFont(f.numberPixels, false));
+        Pen major(kInkColor, REAL(1.2 * f.line));
+        for (const face::ScaleNumber &number : f.numbers) {
+            const double a = f.angleFor(number.value);
+            g.DrawLine(&major, toGdi(f.polar(f.radius + 1.5 * f.line, a)), toGdi(f.polar(inner - 2 * f.line, a)));
+            const std::wstring text = widen(number.text).value_or(L"");
+            g.DrawString(text.c_str(), -1, &numberFont, toGdi(number.box), &centred, &ink);
+        }
+        Pen minor(kInkColor, REAL(0.7 * f.line));
+        for (double value : f.minorTicks(meter.ticSubCount)) {
+            const double a = f.angleFor(value);
+            g.DrawLine(&minor, toGdi(f.polar(f.radius, a)), toGdi(f.polar(f.radius - f.ringWidth / 2, a)));
+            g.DrawLine(&minor, toGdi(f.polar(inner + f.ringWidth / 2, a)), toGdi(f.polar(inner, a)));
+        }
+
+        // The caption, bold, below the hub; centred in a box with room to spare, so that a
+        // rounding in GDI+'s measure never cuts its last letter.
+        Font captionFont(m_dc, &messageFont(f.captionPixels, true));
+        const std::wstring caption = widen(f.caption).value_or(L"");
+        RectF captionBox = toGdi(f.captionText);
+        captionBox.Inflate(REAL(f.captionPixels), 0);
+        g.DrawString(caption.c_str(), -1, &captionFont, captionBox, &centred, &ink);
 
         // Without a reading the needle stands greyed and dashed where it was left.
         const Color needleColour = m_look.noReading ? kNoReadingColor : kNeedleColor;
-        Pen needle(needleColour, REAL(1.4 * line));
+        Pen needle(needleColour, REAL(1.4 * f.line));
         needle.SetStartCap(LineCapRound);
         needle.SetEndCap(LineCapRound);
         if (m_look.noReading)
             needle.SetDashStyle(DashStyleDash);
-        g.DrawLine(&needle, pivot, polar(pivot, radius - 1, angleFor(m_look.needle)));
+        g.DrawLine(&needle, toGdi(f.pivot), toGdi(f.needleTip(m_look.needle)));
         SolidBrush hub(m_look.noReading ? kNoReadingColor : kInkColor);
-        g.FillEllipse(&hub, REAL(pivot.X - cap), REAL(pivot.Y - cap), REAL(2 * cap), REAL(2 * cap));
-    }
-
-    // Majors across the ring with their numbers inside it: the finest step whose numbers
-    // stand apart, in a smaller text when even the coarsest crowds them; the minor ticks on
-    // the ring's outer and inner halves.
-    void drawScale(Graphics &g, PointF pivot, double radius, double inner, double ringWidth, double line, int h)
-    {
-        const station::MeterConfig &meter = m_look.meter;
-        const double span = meter.scaleMax - meter.scaleMin;
-        const double finest = niceStep(span, 0);
-        const auto usable = [](double step) { return step > 0 && std::isfinite(step); };
-        std::vector<Number> numbers;
-        double chosenStep = 0, chosenPixels = kSmallestText;
-        for (double pixels = std::max(kSmallestText, h * 0.13); usable(finest); pixels -= 1) {
-            Font font(m_dc, &messageFont(pixels, false));
-            const bool smallest = pixels - 1 < kSmallestText;
-            bool placed = false;
-            for (double step = finest; usable(step) && !placed; step = niceStep(span, step)) {
-                std::vector<Number> candidate = place(g, font, pivot, inner, step);
-                bool apart = true;
-                for (std::size_t k = 1; k < candidate.size() && apart; ++k) {
-                    RectF a = candidate[k - 1].box;
-                    a.Inflate(1, 1);
-                    apart = !a.IntersectsWith(candidate[k].box);
-                }
-                const bool coarsest = candidate.size() <= 2;
-                if (apart || (coarsest && smallest)) {
-                    numbers = std::move(candidate);
-                    chosenStep = step;
-                    chosenPixels = pixels;
-                    placed = true;
-                } else if (coarsest) {
-                    break;
-                }
-            }
-            if (placed || smallest)
-                break;
-        }
-        Font font(m_dc, &messageFont(chosenPixels, false));
-        StringFormat centred;
-        centred.SetAlignment(StringAlignmentCenter);
-        centred.SetLineAlignment(StringAlignmentCenter);
-        SolidBrush ink(kInkColor);
-        Pen major(kInkColor, REAL(1.2 * line));
-        Pen minor(kInkColor, REAL(0.7 * line));
-        const double hi = std::max(meter.scaleMin, meter.scaleMax);
-        const int count = std::clamp(meter.ticSubCount, 0, kMaxSubTicks);
-        for (const Number &number : numbers) {
-            const double a = angleFor(number.value);
-            g.DrawLine(&major, polar(pivot, radius + 1.5 * line, a), polar(pivot, inner - 2 * line, a));
-            g.DrawString(number.text.c_str(), -1, &font, number.box, &centred, &ink);
-            // Both tick sets carry the meter's minor count: the outer half and the inner half.
-            for (int set = 0; set < 2; ++set) {
-                const double outerR = set == 0 ? radius : inner + ringWidth / 2;
-                const double innerR = set == 0 ? radius - ringWidth / 2 : inner;
-                for (int k = 1; k <= count; ++k) {
-                    const double value = number.value + chosenStep * k / (count + 1);
-                    if (value > hi + chosenStep * 1e-9)
-                        break;
-                    const double am = angleFor(value);
-                    g.DrawLine(&minor, polar(pivot, outerR, am), polar(pivot, innerR, am));
-                }
-            }
-        }
-    }
-
-    std::vector<Number> place(Graphics &g, Font &font, PointF pivot, double inner, double step) const
-    {
-        std::vector<Number> numbers;
-        const double lo = std::min(m_look.meter.scaleMin, m_look.meter.scaleMax);
-        const double hi = std::max(m_look.meter.scaleMin, m_look.meter.scaleMax);
-        const double first = std::ceil(lo / step - 1e-9) * step;
-        // Counted, not accumulated: far from zero a step can vanish in rounding.
-        const int majors = int(std::clamp(std::floor((hi - first) / step + 1e-9), 0.0, double(kMaxMajors)));
-        for (int m = 0; m <= majors; ++m) {
-            double value = first + m * step;
-            if (std::abs(value) < step * 1e-9)
-                value = 0;
-            const std::wstring text = widen(station::formatReal(value, 4)).value_or(L"");
-            RectF box;
-            g.MeasureString(text.c_str(), -1, &font, PointF(0, 0), &box);
-            // Far enough inside the ring that the box's corner clears it at any angle.
-            const double labelR = inner - 3 - std::hypot(box.Width, box.Height) / 2;
-            const PointF at = polar(pivot, labelR, angleFor(value));
-            numbers.push_back(
-                {text, value, RectF(REAL(at.X - box.Width / 2), REAL(at.Y - box.Height / 2), box.Width, box.Height)});
-        }
-        return numbers;
+        g.FillEllipse(&hub, REAL(f.pivot.x - f.cap), REAL(f.pivot.y - f.cap), REAL(2 * f.cap), REAL(2 * f.cap));
     }
 
     // The system's message font at this pixel height, through GDI's font mapping (which
