@@ -16,23 +16,20 @@
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
 #include "frmMonitor.h"
+#include "Figures.h"
+#include "ProcessUse.h"
+#include "WaitUntil.h"
 
 #include <QApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QTimer>
 #include <QtTest/QTest>
 
-#include <sys/resource.h>
-
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -64,38 +61,11 @@ void set(QDBusConnection bus, const QString &object, const QString &field, int v
          {QStringLiteral("org.tethra.Tethra._Varnex"), field, QVariant::fromValue(QDBusVariant(qint32(value)))});
 }
 
-// Runs the event loop until done() holds. QTest::qWaitFor sleeps up to 10 ms between its
-// passes over the events, which would show up in every figure.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
-{
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(1);
-    loop.exec();
-    return done();
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 double cpuShareOver(int ms)
 {
-    const double before = cpuSeconds();
+    const double before = bench::cpuSecondsOfThisProcess();
     QTest::qWait(ms);
-    return (cpuSeconds() - before) / (ms / 1000.0) * 100.0;
+    return (bench::cpuSecondsOfThisProcess() - before) / (ms / 1000.0) * 100.0;
 }
 
 // Counts the band relay bytes (0x38..0x3F) the board receives and when the last one came.
@@ -150,7 +120,7 @@ bool open(Station &station, PrivateBus::Changes changes)
         return false;
     station.window = std::make_unique<tovana::frmMonitor>(station.bus->address());
     station.window->show();
-    if (!waitUntil([&] { return station.window->link()->client()->isConnected(); }))
+    if (!bench::waitUntil([&] { return station.window->link()->client()->isConnected(); }))
         return false;
     station.window->findChild<QPushButton *>("Command32")->click();
     return true;
@@ -158,13 +128,9 @@ bool open(Station &station, PrivateBus::Changes changes)
 
 void report(const char *what, std::vector<double> latencies)
 {
-    std::sort(latencies.begin(), latencies.end());
-    const auto at = [&](double q) {
-        return latencies[std::min(latencies.size() - 1, size_t(q * double(latencies.size())))];
-    };
+    const bench::Spread s = bench::spread(latencies);
     std::printf("%s, %zu changes:\n", what, latencies.size());
-    std::printf("  median %.1f ms, p99 %.1f ms, max %.1f ms, min %.1f ms\n", at(0.5), at(0.99), latencies.back(),
-                latencies.front());
+    std::printf("  median %.1f ms, p99 %.1f ms, max %.1f ms, min %.1f ms\n", s.median, s.p99, s.max, s.min);
     std::fflush(stdout);
 }
 
@@ -177,7 +143,7 @@ bool bandChanges(Station &station, BandBytes &bytes, int &band, std::vector<doub
         const qint64 expected = bytes.count() + 4;
         const qint64 writtenAt = bytes.now();
         set(station.radio, station.object, QStringLiteral("Band"), band);
-        if (!waitUntil([&] { return bytes.count() >= expected; }))
+        if (!bench::waitUntil([&] { return bytes.count() >= expected; }))
             return false;
         latencies.push_back(double(bytes.lastAt() - writtenAt) / 1e6);
     }
@@ -190,7 +156,7 @@ bool heldBands(Station &station, BandBytes &bytes, int &band, std::vector<double
     const tovana::station::Station &interlock = station.window->station();
     for (int i = 0; i < kChanges; ++i) {
         set(station.radio, station.object, QStringLiteral("PTT"), 1);
-        if (!waitUntil([&] { return interlock.holds(); }))
+        if (!bench::waitUntil([&] { return interlock.holds(); }))
             return false;
         band = band % 9 + 1;
         const qint64 before = bytes.count();
@@ -200,7 +166,7 @@ bool heldBands(Station &station, BandBytes &bytes, int &band, std::vector<double
             return false;
         const qint64 writtenAt = bytes.now();
         set(station.radio, station.object, QStringLiteral("PTT"), 0);
-        if (!waitUntil([&] { return bytes.count() >= before + 4; }))
+        if (!bench::waitUntil([&] { return bytes.count() >= before + 4; }))
             return false;
         latencies.push_back(double(bytes.lastAt() - writtenAt) / 1e6);
     }

@@ -19,18 +19,16 @@
 #include "StationTopics.h"
 #include "TempConfigHome.h"
 #include "WireFormat.h"
+#include "Figures.h"
+#include "ProcessUse.h"
+#include "WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTimer>
 
-#include <unistd.h>
-
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <functional>
@@ -48,42 +46,15 @@ const QList<MosquittoBroker::User> kUsers = {{QStringLiteral("tovana"), QStringL
                                              {QStringLiteral("viewer"), QStringLiteral("viewer secret")}};
 constexpr int kSamples = 200;
 
-// Runs the event loop until done() holds, looking every millisecond (QTest::qWaitFor would
-// sleep up to 10 ms between its looks, which would show in every figure).
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
-{
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(1);
-    loop.exec();
-    return done();
-}
-
-void pause(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void printLatencies(const char *what, std::vector<double> micros)
+void printLatencies(const char *what, const std::vector<double> &micros)
 {
     if (micros.empty()) {
         std::printf("%s: no sample\n", what);
         return;
     }
-    std::sort(micros.begin(), micros.end());
-    const auto at = [&](double share) { return micros[std::min(micros.size() - 1, size_t(share * micros.size()))]; };
-    std::printf("%s: n=%zu median %.2f ms, p99 %.2f ms, max %.2f ms\n", what, micros.size(), at(0.5) / 1000,
-                at(0.99) / 1000, micros.back() / 1000);
+    const bench::Spread s = bench::spread(micros);
+    std::printf("%s: n=%zu median %.2f ms, p99 %.2f ms, max %.2f ms\n", what, micros.size(), s.median / 1000,
+                s.p99 / 1000, s.max / 1000);
 }
 
 QString passwordFile(const TempConfigHome &home, const QString &user, const QString &password)
@@ -115,29 +86,6 @@ struct ProcessUse {
     double peakRssMiB = 0;
 };
 
-double cpuSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    // utime and stime are fields 14 and 15 of the whole line, 12 and 13 after the name.
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(::sysconf(_SC_CLK_TCK));
-}
-
-double statusMiB(qint64 pid, const QByteArray &key)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toDouble() / 1024;
-    }
-    return 0;
-}
-
 // The program with these arguments, for `seconds` after its first `settle` seconds.
 ProcessUse measureProgram(const QStringList &arguments, const QProcessEnvironment &environment, int settle, int seconds)
 {
@@ -146,16 +94,16 @@ ProcessUse measureProgram(const QStringList &arguments, const QProcessEnvironmen
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(QStringLiteral(TOVANA_PROGRAM), arguments);
     program.waitForStarted();
-    pause(settle * 1000);
+    bench::pause(settle * 1000);
     const qint64 pid = program.processId();
-    const double before = cpuSeconds(pid);
+    const double before = bench::cpuSeconds(pid);
     QElapsedTimer wall;
     wall.start();
-    pause(seconds * 1000);
+    bench::pause(seconds * 1000);
     ProcessUse use;
-    use.cpuPercent = 100 * (cpuSeconds(pid) - before) / (wall.nsecsElapsed() / 1e9);
-    use.rssMiB = statusMiB(pid, "VmRSS:");
-    use.peakRssMiB = statusMiB(pid, "VmHWM:");
+    use.cpuPercent = 100 * (bench::cpuSeconds(pid) - before) / (wall.nsecsElapsed() / 1e9);
+    use.rssMiB = bench::statusKiB(pid, "VmRSS") / 1024.0;
+    use.peakRssMiB = bench::statusKiB(pid, "VmHWM") / 1024.0;
     program.terminate();
     if (!program.waitForFinished(10000))
         program.kill();
@@ -267,7 +215,7 @@ int main(int argc, char **argv)
                      });
     viewer.start();
     operatorClient.start();
-    if (!waitUntil([&] {
+    if (!bench::waitUntil([&] {
             return viewer.state() == network::MqttConnection::State::Connected &&
                    operatorClient.state() == network::MqttConnection::State::Connected &&
                    publisher.connection().state() == network::MqttConnection::State::Connected;
@@ -275,7 +223,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_network: not all on the broker\n%s\n", qPrintable(broker.log()));
         return 1;
     }
-    pause(1000);
+    bench::pause(1000);
 
     // A new reading: the board's first reply with it to the viewer's message. The readings
     // step by 100 counts (2 V of the 5 V scale), well beyond the deadband, and come 150 to
@@ -286,11 +234,11 @@ int main(int argc, char **argv)
         const int next = level == 50 ? 150 : 50;
         const QByteArray previous = meter0;
         level = next;
-        if (waitUntil([&] { return levelSent == next && meter0 != previous; }, 5000) && meter0Ns > levelSentNs) {
+        if (bench::waitUntil([&] { return levelSent == next && meter0 != previous; }, 5000) && meter0Ns > levelSentNs) {
             readingMicros.push_back((meter0Ns - levelSentNs) / 1000.0);
             publishedMicros.push_back((meter0Ns - cycleDoneNs) / 1000.0);
         }
-        pause(150 + QRandomGenerator::global()->bounded(100));
+        bench::pause(150 + QRandomGenerator::global()->bounded(100));
     }
     printLatencies("reading on the line -> MQTT viewer", readingMicros);
     printLatencies("  of which the station's cycle ended -> MQTT viewer", publishedMicros);
@@ -308,13 +256,13 @@ int main(int argc, char **argv)
         const qsizetype before = board.received().count(byte);
         const qint64 sentNs = clock.nsecsElapsed();
         operatorClient.publish(topics::relaySet(kPrefix, 1), on ? "ON" : "OFF", network::MqttConnection::Retain::No);
-        if (waitUntil([&] { return board.received().count(byte) > before; }, 5000)) {
+        if (bench::waitUntil([&] { return board.received().count(byte) > before; }, 5000)) {
             relayMicros.push_back((clock.nsecsElapsed() - sentNs) / 1000.0);
             commandMicros.push_back((commandNs - sentNs) / 1000.0);
             viewerMicros.push_back((viewerSetNs - sentNs) / 1000.0);
         }
         board.dropReceived(board.received().size());
-        pause(20 + QRandomGenerator::global()->bounded(30));
+        bench::pause(20 + QRandomGenerator::global()->bounded(30));
     }
     printLatencies("MQTT relay set -> relay byte on the line", relayMicros);
     printLatencies("  of which the set published -> the station has it", commandMicros);
@@ -325,11 +273,11 @@ int main(int argc, char **argv)
         publisher.setDeadband(deadband);
         noisy = noise;
         jitter = oneCount;
-        pause(1000);
+        bench::pause(1000);
         const qint64 before = meterMessages;
         QElapsedTimer wall;
         wall.start();
-        pause(10000);
+        bench::pause(10000);
         return (meterMessages - before) / (wall.nsecsElapsed() / 1e9);
     };
     std::printf("meter messages/s, readings jittering by one count: deadband on %.1f, off %.1f\n",
@@ -341,7 +289,7 @@ int main(int argc, char **argv)
 
     // The programs, each alone with the board (the in-process station let go of the port).
     publisher.stop();
-    waitUntil([&] { return publisher.connection().state() == network::MqttConnection::State::Idle; });
+    bench::waitUntil([&] { return publisher.connection().state() == network::MqttConnection::State::Idle; });
     host.reset();
     home.writeStore("[Network]\nBrokerHost=" + broker.host().toUtf8() +
                     "\nBrokerPort=" + QByteArray::number(broker.port()) +

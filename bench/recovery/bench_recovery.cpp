@@ -15,21 +15,19 @@
 #include "PtyBoard.h"
 #include "TempConfigHome.h"
 #include "frmMonitor.h"
+#include "Figures.h"
+#include "WaitUntil.h"
 
 #include <QApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
 #include <QPushButton>
-#include <QTimer>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,28 +35,11 @@ namespace {
 
 constexpr int kRounds = 20;
 
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
+void report(const char *what, const std::vector<double> &ms)
 {
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(1);
-    loop.exec();
-    return done();
-}
-
-void report(const char *what, std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    std::printf("%s, %zu rounds: median %.0f ms, p90 %.0f ms, max %.0f ms, min %.0f ms\n", what, ms.size(),
-                ms[ms.size() / 2], ms[ms.size() * 9 / 10], ms.back(), ms.front());
+    const bench::Spread s = bench::spread(ms);
+    std::printf("%s, %zu rounds: median %.0f ms, p90 %.0f ms, max %.0f ms, min %.0f ms\n", what, ms.size(), s.median,
+                s.p90, s.max, s.min);
     std::fflush(stdout);
 }
 
@@ -73,7 +54,7 @@ std::unique_ptr<QProcess> startBoards()
 {
     auto sim = std::make_unique<QProcess>();
     sim->start(TOVANA_BOARDSIM_PROGRAM, {"--port", "3", "--baud", "19200"});
-    if (!waitUntil([&] { return sim->canReadLine() || sim->state() == QProcess::NotRunning; }) ||
+    if (!bench::waitUntil([&] { return sim->canReadLine() || sim->state() == QProcess::NotRunning; }) ||
         !sim->readLine().startsWith("ready"))
         return nullptr;
     return sim;
@@ -119,21 +100,21 @@ int main(int argc, char **argv)
     tovana::frmMonitor window(bus.address());
     window.show();
     const tovana::AGauge *gauge = window.gauge(0);
-    if (!waitUntil([&] { return window.MSComm1()->isOpen() && window.link()->client()->isConnected(); }))
+    if (!bench::waitUntil([&] { return window.MSComm1()->isOpen() && window.link()->client()->isConnected(); }))
         return fail("the monitor did not open its port or link");
 
     std::vector<double> boardBack;
     for (int round = 0; round < kRounds; ++round) {
         sim->terminate();
         sim->waitForFinished(5000);
-        if (!waitUntil([&] { return gauge->noReading(); }))
+        if (!bench::waitUntil([&] { return gauge->noReading(); }))
             return fail("the board's loss was never shown");
         QElapsedTimer back;
         sim = startBoards();
         back.start();
         if (!sim)
             return fail("the simulated boards did not start again");
-        if (!waitUntil([&] { return !gauge->noReading(); }))
+        if (!bench::waitUntil([&] { return !gauge->noReading(); }))
             return fail("the readings never came back");
         boardBack.push_back(double(back.nsecsElapsed()) / 1e6);
     }
@@ -149,7 +130,7 @@ int main(int argc, char **argv)
     window.MSComm1()->setPortNumber(4);
     window.SaveSettings();
     window.show();
-    if (!waitUntil([&] { return window.MSComm1()->isOpen() && window.link()->client()->isConnected(); }))
+    if (!bench::waitUntil([&] { return window.MSComm1()->isOpen() && window.link()->client()->isConnected(); }))
         return fail("the monitor did not open the pseudo-terminal or its link");
     window.findChild<QPushButton *>("Command32")->click();
 
@@ -168,7 +149,7 @@ int main(int argc, char **argv)
         // The name goes with the killed process a moment later; the first call after that
         // starts a new server.
         QString object;
-        waitUntil([&] { return !(object = attach(radio)).isEmpty(); });
+        bench::waitUntil([&] { return !(object = attach(radio)).isEmpty(); });
         if (object.isEmpty())
             return fail("the link server did not start again");
         const qint64 before = bandBytes();
@@ -177,7 +158,7 @@ int main(int argc, char **argv)
              {QStringLiteral("org.tethra.Tethra._Varnex"), QStringLiteral("Band"),
               QVariant::fromValue(QDBusVariant(qint32(round % 2 ? 3 : 5)))});
         written.start();
-        if (!waitUntil([&] { return bandBytes() >= before + 4; }))
+        if (!bench::waitUntil([&] { return bandBytes() >= before + 4; }))
             return fail("band following never took up the new link server");
         serverBack.push_back(double(written.nsecsElapsed()) / 1e6);
     }

@@ -6,6 +6,7 @@
 // no newline at all. Prints the bridge's peak RSS during the stream and its RSS 17 s after
 // healing. The stream stops early should the bridge pass 2 GiB.
 #include "PrivateBus.h"
+#include "ProcessUse.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,18 +26,6 @@ namespace {
 constexpr int kStreamMs = 10000;
 constexpr int kAfterHealingMs = 17000;
 constexpr qint64 kStopAtKiB = 2 * 1024 * 1024;
-
-// A field of /proc/<pid>/status in KiB ("VmRSS", "VmHWM"), 0 when the process is gone.
-qint64 statusKiB(qint64 pid, const char *field)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
 
 // The fake rigctld: every connection gets the stream once it has sent a command, until
 // heal(); after that, each command line is answered as rigctld's extended protocol does.
@@ -106,7 +95,7 @@ void measure(const char *label, const QByteArray &chunk, const PrivateBus &bus)
     QEventLoop loop;
     QTimer sample;
     QObject::connect(&sample, &QTimer::timeout, &loop, [&] {
-        peakKiB = std::max(peakKiB, statusKiB(pid, "VmRSS"));
+        peakKiB = std::max(peakKiB, bench::statusKiB(pid, "VmRSS"));
         if (clock.elapsed() >= kStreamMs || peakKiB >= kStopAtKiB)
             loop.quit();
     });
@@ -114,11 +103,11 @@ void measure(const char *label, const QByteArray &chunk, const PrivateBus &bus)
     loop.exec();
     const double streamed = double(clock.elapsed()) / 1000;
     rigctld.heal();
-    peakKiB = std::max(peakKiB, statusKiB(pid, "VmHWM"));
+    peakKiB = std::max(peakKiB, bench::statusKiB(pid, "VmHWM"));
 
     QTimer::singleShot(kAfterHealingMs, &loop, &QEventLoop::quit);
     loop.exec();
-    const qint64 afterKiB = statusKiB(pid, "VmRSS");
+    const qint64 afterKiB = bench::statusKiB(pid, "VmRSS");
     const QList<QByteArray> lines = bridge.readAllStandardError().split('\n');
     const auto complaints =
         std::count_if(lines.begin(), lines.end(), [](const QByteArray &l) { return l.contains("rigctld"); });

@@ -5,6 +5,8 @@
 // bus with the real tethra, and the bridge at its default 200 ms interval; prints figures.
 #include "PrivateBus.h"
 #include "RigctldProcess.h"
+#include "Figures.h"
+#include "ProcessUse.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -12,12 +14,10 @@
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -49,18 +49,6 @@ int readLong(const QDBusConnection &link, const QString &path, const QString &fi
     get << QStringLiteral("org.tethra.Tethra._Varnex") << field;
     const QDBusReply<QDBusVariant> reply = link.call(get, QDBus::Block, 10000);
     return reply.isValid() ? reply.value().variant().toInt() : -1;
-}
-
-// User plus system CPU time of a process, in seconds.
-double cpuSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name, which is in parentheses and may hold spaces.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) / double(sysconf(_SC_CLK_TCK));
 }
 
 // Waits, by looking every 2 ms, until the link server's Band reads the wanted value.
@@ -117,17 +105,14 @@ int main(int argc, char **argv)
         }
         latenciesMs.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
-    std::sort(latenciesMs.begin(), latenciesMs.end());
-    const auto at = [&](double q) {
-        return latenciesMs[std::min(latenciesMs.size() - 1, size_t(q * double(latenciesMs.size())))];
-    };
+    const bench::Spread spread = bench::spread(latenciesMs);
     std::printf("band change on the radio -> Band in the link server, %d changes, 200 ms polling:\n", kChanges);
-    std::printf("  min %.1f ms, median %.1f ms, p99 %.1f ms, max %.1f ms\n", latenciesMs.front(), at(0.5), at(0.99),
-                latenciesMs.back());
+    std::printf("  min %.1f ms, median %.1f ms, p99 %.1f ms, max %.1f ms\n", spread.min, spread.median, spread.p99,
+                spread.max);
 
-    const double before = cpuSeconds(bridge.processId());
+    const double before = bench::cpuSeconds(bridge.processId());
     QThread::sleep(kIdleSeconds);
-    const double used = cpuSeconds(bridge.processId()) - before;
+    const double used = bench::cpuSeconds(bridge.processId()) - before;
     std::printf("bridge CPU while idle-polling for %d s: %.2f s (%.2f %% of one core)\n", kIdleSeconds, used,
                 100.0 * used / kIdleSeconds);
 

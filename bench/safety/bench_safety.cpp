@@ -14,6 +14,7 @@
 #include "Station.h"
 #include "StationHost.h"
 #include "TempConfigHome.h"
+#include "Figures.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,12 +36,6 @@ namespace {
 
 constexpr int kTrips = 200;
 constexpr double kByteMs = 10.0 / 19200 * 1000; // start, 8 data and stop bit
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, std::size_t(p * double(values.size())))];
-}
 
 long maxRssKiB()
 {
@@ -120,8 +115,8 @@ void latency()
     const double line = (7 * 2 + 2) * kByteMs;
     std::printf("beyond reply -> action's last byte, %d trips, pseudo-terminal: median %.2f ms, p99 %.2f ms;\n"
                 "  with the %d bytes between them at 19200 baud (%.2f ms): median %.2f ms, p99 %.2f ms\n",
-                kTrips, percentile(ms, 0.5), percentile(ms, 0.99), 16, line, percentile(ms, 0.5) + line,
-                percentile(ms, 0.99) + line);
+                kTrips, bench::percentile(ms, 0.5), bench::percentile(ms, 0.99), 16, line,
+                bench::percentile(ms, 0.5) + line, bench::percentile(ms, 0.99) + line);
 }
 
 void memory()
