@@ -65,7 +65,9 @@ StationPublisher::StationPublisher(StationHost &host, const NetworkSettings &set
     : QObject(parent)
     , m_host(host)
     , m_prefix(QString::fromStdString(settings.topicPrefix))
-    , m_mqtt(settings, QStringLiteral("tovana-") + deviceName)
+    // The client id is the station's topic prefix, unique as its topics are: two stations
+    // on one host (a panel and a headless one, each with its board) keep their connections.
+    , m_mqtt(settings, m_prefix)
 {
     m_discovered.topicPrefix = m_prefix;
     m_discovered.name = deviceName;
