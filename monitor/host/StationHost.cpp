@@ -95,6 +95,9 @@ void StationHost::openPort()
     if (!m_comm1->open()) {
         emit message(QStringLiteral("COM %1: not available. Check Comm Port setting.\n%2")
                          .arg(QString::number(m_comm1->portNumber()), m_comm1->errorString()));
+        // Told once; the board plugged in (or the port freed by another program) later is
+        // taken up without another word, as a board lost under the cycle is.
+        m_reopen.start();
         return;
     }
     m_comm1->setInputLength(1);

@@ -5,8 +5,8 @@
 // is; the serial line on the port MSComm1; the link follower. It runs the activation
 // sequence, carries out every outcome of the station's rules (bytes on the line, the port
 // closed, a full save) and says what the operator is to be told through message(). A port
-// that fails under the cycle is tried again every kReopenMs until it opens. Qt Core only;
-// UI thread only; nothing here waits.
+// that fails to open, or fails under the cycle, is tried again every kReopenMs until it
+// opens. Qt Core only; UI thread only; nothing here waits.
 #pragma once
 
 #include "Station.h"

@@ -8,6 +8,7 @@
 #include "MessageBoxes.h"
 #include "MonitorFixture.h"
 #include "MonitorPanel.h"
+#include "StationHost.h"
 
 #include <QLabel>
 
@@ -229,4 +230,25 @@ TEST_F(Acquisition, SimulatorStoppedAndStartedAgainOnItsLinkIsTakenUpByItself)
     EXPECT_TRUE(w.MSComm1()->isOpen());
     EXPECT_EQ(w.gauge(0)->NeedleValue(), 5);
     EXPECT_FALSE(find<QLabel>("Label3")->isVisible());
+}
+
+TEST_F(Acquisition, BoardMissingAtStartIsToldOnceAndTakenUpWhenItAppears)
+{
+    // Port 99: no link to a board yet, and no /dev/ttyS98 to fall back on.
+    writeStore({{"Meter-ComPort", "99"}, {"Meter Response", "0"}});
+    window = std::make_unique<tovana::frmMonitor>(bus.address());
+    frmMonitor &w = *window;
+    w.show();
+    QMessageBox *box = MessageBoxes::awaitSaying(
+        "COM 99: not available. Check Comm Port setting.\n/dev/ttyS98: No such file or directory.", kTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::Ok)->click();
+    QTest::qWait(2 * tovana::StationHost::kReopenMs + 500); // a try or two while it is still missing
+
+    BoardSimProcess sim({"--port", "99", "--baud", "19200", "--channel", "1=const:255"});
+    ASSERT_TRUE(sim.waitUntilReady());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.gauge(0)->NeedleValue() == 5; }, kTimeoutMs))
+        << "the board plugged in later is read without a click";
+    EXPECT_TRUE(w.MSComm1()->isOpen());
+    EXPECT_EQ(MessageBoxes::mentioning("COM"), 0) << "the tries in between say nothing";
 }
