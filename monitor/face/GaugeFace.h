@@ -6,12 +6,26 @@
 // shrunk and then elided to fit. The view measures text in its own font and paints.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tovana::face {
+
+// The face's colours, the same on every platform.
+struct Rgb {
+    std::uint8_t red;
+    std::uint8_t green;
+    std::uint8_t blue;
+};
+inline constexpr Rgb kPlateColour{246, 243, 232};
+inline constexpr Rgb kBevelColour{90, 90, 90};
+inline constexpr Rgb kInkColour{30, 30, 30};
+inline constexpr Rgb kNeedleColour{200, 20, 20};
+inline constexpr Rgb kNoReadingColour{150, 150, 150};
+inline constexpr Rgb kTrippedColour{220, 0, 0};
 
 struct Point {
     double x = 0;

@@ -24,11 +24,17 @@ bool parseReal(const QString &text, double &value)
     return parsed.has_value();
 }
 
-const QColor kFaceColor(246, 243, 232);
-const QColor kInkColor(30, 30, 30);
-const QColor kNeedleColor(200, 20, 20);
-const QColor kNoReadingColor(150, 150, 150);
-const QColor kTrippedColor(220, 0, 0);
+QColor toQt(face::Rgb colour)
+{
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+const QColor kFaceColor = toQt(face::kPlateColour);
+const QColor kBevelColor = toQt(face::kBevelColour);
+const QColor kInkColor = toQt(face::kInkColour);
+const QColor kNeedleColor = toQt(face::kNeedleColour);
+const QColor kNoReadingColor = toQt(face::kNoReadingColour);
+const QColor kTrippedColor = toQt(face::kTrippedColour);
 
 QColor fromBgr(std::uint32_t bgr)
 {
@@ -299,7 +305,7 @@ void AGauge::renderFace()
 
     // The face: a cream plate with a thin dark bevel.
     const QRectF plate = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setPen(QPen(kBevelColor, 1));
     p.setBrush(kFaceColor);
     const double corner = std::max(3.0, height() * 0.06);
     p.drawRoundedRect(plate, corner, corner);

@@ -25,11 +25,16 @@ using namespace Gdiplus;
 
 const wchar_t kClassName[] = L"TovanaGauge";
 
-const Color kFaceColor(246, 243, 232);
-const Color kInkColor(30, 30, 30);
-const Color kNeedleColor(200, 20, 20);
-const Color kNoReadingColor(150, 150, 150);
-const Color kBevelColor(90, 90, 90);
+Color toGdi(face::Rgb colour)
+{
+    return Color(colour.red, colour.green, colour.blue);
+}
+
+const Color kFaceColor = toGdi(face::kPlateColour);
+const Color kInkColor = toGdi(face::kInkColour);
+const Color kNeedleColor = toGdi(face::kNeedleColour);
+const Color kNoReadingColor = toGdi(face::kNoReadingColour);
+const Color kBevelColor = toGdi(face::kBevelColour);
 const Color kGroundColor(0xC8, 0xC8, 0xC8);
 const Color kInnerLineColor(0x50, 0x50, 0x50);
 
