@@ -22,11 +22,14 @@ namespace {
 const wchar_t kClassName[] = L"TovanaSetup";
 constexpr int kResponseMax = 32767;
 
+// Each bar starts where the Linux dialog's does, so that loading moves (and acts) alike:
+// divisions at 0, the response at 15000, the multiplier at 1.00.
 struct ScrollRange {
-    int id, min, max, small, large;
+    int id, min, max, small, large, start;
 };
-const ScrollRange kScrolls[] = {
-    {hScrollId(2), 0, 9, 1, 1}, {hScrollId(3), 0, kResponseMax, 1000, 5000}, {hScrollId(4), 1, 1000, 1, 10}};
+const ScrollRange kScrolls[] = {{hScrollId(2), 0, 9, 1, 1, 0},
+                                {hScrollId(3), 0, kResponseMax, 1000, 5000, kResponseMax - 15000},
+                                {hScrollId(4), 1, 1000, 1, 10, 100}};
 
 // "Meter 3" (also "Meter 3.5": the integer part counts) names meter index 2; text that
 // names none of "Meter 1" .. "Meter 8" gives nothing.
@@ -95,8 +98,10 @@ bool SetupDialog::create(HINSTANCE instance, HWND owner, HFONT font)
                                frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance, this);
     if (!m_window)
         return false;
+    // The tabs alone, over the pages: a themed tab's body would not match the pages' own
+    // background, which their labels and groups are drawn on.
     HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, px(4),
-                                px(4), px(kWidth - 8), px(kHeight - 8), m_window,
+                                px(4), px(kWidth - 8), px(26), m_window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSetupTabs)), instance, nullptr);
     SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     const wchar_t *names[] = {L"Com Port", L"Meters", L"Relays", L"Limits"};
@@ -111,8 +116,10 @@ bool SetupDialog::create(HINSTANCE instance, HWND owner, HFONT font)
     buildRelaysTab();
     buildLimitsTab();
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    for (const ScrollRange &range : kScrolls)
+    for (const ScrollRange &range : kScrolls) {
         SetScrollRange(control(range.id), SB_CTL, range.min, range.max, FALSE);
+        SetScrollPos(control(range.id), SB_CTL, range.start, FALSE);
+    }
 
     loadStation();
     loadMeter(0, Loading::Activation);
