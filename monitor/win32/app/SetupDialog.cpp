@@ -217,6 +217,15 @@ void SetupDialog::command(int id, int code)
             loadMeter(picked, Loading::Picking);
         return;
     }
+    // Enter (which the dialog's keyboard handling turns into IDOK) in the meter box picks
+    // the meter typed there, as choosing it from the list does.
+    if (id == IDOK && GetAncestor(GetFocus(), GA_PARENT) == control(kCombo1)) {
+        wchar_t typed[64] = {};
+        GetWindowTextW(control(kCombo1), typed, 64);
+        if (const std::optional<int> meter = meterNamedBy(typed))
+            loadMeter(*meter, Loading::Picking);
+        return;
+    }
     if (id == textId(1) && code == EN_CHANGE)
         return titleEdited();
     for (int n = 1; n <= station::kRelayCount; ++n)
