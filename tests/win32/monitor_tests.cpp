@@ -378,6 +378,7 @@ void checkSetup(Checks &checks)
     checks.equal(narrowAscii(startUpValue(L"Caption-Gauge0")), "Forward W", "and saves the title");
     checks.equal(narrowAscii(startUpValue(L"Color-Annular2-Gauge0")), std::to_string(12 + 34 * 256 + 56 * 65536),
                  "and band 1's colour");
+    checks.equal(narrowAscii(startUpValue(L"Multiplier0")), "1.0", "the multiplier stays as seeded");
     checks.check(monitor.exit(), "Exit ends the program");
 }
 
