@@ -100,6 +100,16 @@ void click(HWND window, int id)
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
+// Adds a static control's text to the text collected.
+BOOL CALLBACK collectStatic(HWND child, LPARAM collected)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    if (_wcsicmp(name, L"Static") == 0)
+        *reinterpret_cast<std::wstring *>(collected) += textOf(child);
+    return TRUE;
+}
+
 // The message box the monitor shows the operator next: its text; then it is closed.
 std::wstring takeMessage()
 {
@@ -107,16 +117,7 @@ std::wstring takeMessage()
     if (!pumpUntil([&] { return (box = FindWindowW(L"#32770", L"Tovana")) != nullptr; }, kLimitMs))
         return L"(no message)";
     std::wstring text;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM collected) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(child, name, 16);
-            if (_wcsicmp(name, L"Static") == 0)
-                *reinterpret_cast<std::wstring *>(collected) += textOf(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(box, collectStatic, reinterpret_cast<LPARAM>(&text));
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     pumpUntil([&] { return !IsWindow(box); }, kLimitMs);
     return text;
