@@ -67,13 +67,19 @@ DWORD startUpValueCount()
     return count;
 }
 
-std::wstring startUpValue(const wchar_t *name)
+std::wstring storeValue(const wchar_t *section, const wchar_t *name)
 {
     wchar_t text[256] = {};
     DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_CURRENT_USER, kStartUpKey, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+    const std::wstring key = std::wstring(kStoreKey) + L"\\" + section;
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
         return L"(none)";
     return text;
+}
+
+std::wstring startUpValue(const wchar_t *name)
+{
+    return storeValue(L"StartUp", name);
 }
 
 std::string narrowAscii(const std::wstring &text)
@@ -322,7 +328,7 @@ void checkAbout(Checks &checks)
 }
 
 // Setup: a caption, a scale and a colour changed through the dialog's controls reach the
-// gauge and, on closing, the registry in the [StartUp] forms; a number box holding text is
+// gauge and, on closing, the registry in the [StartUp] forms, a limit [Limits]; a number box holding text is
 // refused with a message and keeps its text. The station goes on while the dialog, and the
 // colour dialog over it, are open.
 void checkSetup(Checks &checks)
@@ -373,6 +379,12 @@ void checkSetup(Checks &checks)
         PostMessageW(colour, WM_COMMAND, IDOK, 0);
         pumpUntil([&] { return !IsWindow(colour); }, kLimitMs);
     }
+    // Meter 1's limit through the "Limits" tab: above 3 for two readings, Relay5 on.
+    SendMessageW(GetDlgItem(setup, kLimitKind), CB_SETCURSEL, 1, 0);
+    setText(setup, kLimitValue, L"3");
+    setText(setup, kLimitReadings, L"2");
+    SendMessageW(GetDlgItem(setup, limitRelayId(5)), CB_SETCURSEL, 1, 0);
+    click(setup, kLimitApply);
     PostMessageW(setup, WM_CLOSE, 0, 0);
     checks.check(pumpUntil([&] { return !IsWindow(setup) && IsWindowVisible(monitor.window()); }, kLimitMs),
                  "closing the dialog brings the main window back");
@@ -380,6 +392,9 @@ void checkSetup(Checks &checks)
     checks.equal(narrowAscii(startUpValue(L"Color-Annular2-Gauge0")), std::to_string(12 + 34 * 256 + 56 * 65536),
                  "and band 1's colour");
     checks.equal(narrowAscii(startUpValue(L"Multiplier0")), "1.0", "the multiplier stays as seeded");
+    checks.equal(narrowAscii(storeValue(L"Limits", L"Limit0") + L" " + storeValue(L"Limits", L"Value0") + L" " +
+                             storeValue(L"Limits", L"Readings0") + L" " + storeValue(L"Limits", L"Action0")),
+                 "Above 3 2 5=On", "and meter 1's limit in [Limits]");
     checks.check(monitor.exit(), "Exit ends the program");
 }
 
@@ -449,7 +464,7 @@ int wmain(int argc, wchar_t **argv)
     checks.group("Tovana.exe: the earlier program's store, band following by the tick alone", checkEarlierStoreAndTick);
     checks.group("Tovana.exe: the transmit hold keeps a band back until PTT drops", checkHold);
     checks.group("Tovana.exe: the about box, System Info... through the registry", checkAbout);
-    checks.group("Tovana.exe: the setup dialog: a title, a scale, a colour, text in a number box", checkSetup);
+    checks.group("Tovana.exe: the setup dialog: a title, a scale, a colour, text in a number box, a limit", checkSetup);
     checks.group("Tovana.exe: a limit in [Limits] trips, switches its relay, is acknowledged", checkLimit);
     g_varnex.Reset();
     g_connector.Reset();
