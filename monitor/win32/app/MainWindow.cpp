@@ -3,9 +3,9 @@
 #include "MainWindow.h"
 
 #include "AboutBox.h"
-#include "SetupDialog.h"
 #include "BandTable.h"
 #include "ControlIds.h"
+#include "SetupDialog.h"
 #include "Text.h"
 #include "TovanaVersion.h"
 
