@@ -5,6 +5,7 @@
 #include "AboutBox.h"
 #include "BandTable.h"
 #include "ControlIds.h"
+#include "SetupDialog.h"
 #include "Text.h"
 #include "TovanaVersion.h"
 
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 
 namespace tovana::win32::app {
@@ -21,14 +23,15 @@ namespace {
 
 const wchar_t kClassName[] = L"TovanaMonitor";
 constexpr int kDesignWidthTwips = 3480;
-constexpr int kDesignHeightTwips = 7155;
+// The design's 7155, and a row below it for the trip line.
+constexpr int kDesignHeightTwips = 7500;
 constexpr int kTwipsPerPixel = station::kTwipsPerPixel;
 // The design's own pixels are too small to read on today's screens: the window opens at
 // this multiple of them (at 96 DPI) unless a size is stored.
 constexpr double kNaturalScale = 1.6;
 constexpr int kDesignFontPixels = 11; // the design's 8-point text at 96 DPI
 
-enum class Kind { Gauge, Button, Indicator, Tx, OffBar, OnBar, Lamp, Frame, Label, Notice };
+enum class Kind { Gauge, Button, Indicator, Tx, OffBar, OnBar, Lamp, Frame, Label, Notice, TripLine };
 
 // One control of the panel: ID, kind, caption, colour (0xFFFFFFFF = the system's), place in
 // twips, whether it shows before the first loading.
@@ -46,6 +49,8 @@ const COLORREF kBandButtonColour = RGB(128, 255, 128);
 const COLORREF kIndicatorColour = RGB(0, 255, 0);
 const COLORREF kNoticeColour = RGB(170, 0, 0);
 const COLORREF kHeldColour = RGB(220, 0, 0);
+const COLORREF kTripColour = RGB(192, 0, 0);
+constexpr int kTripFramePixels = 3;
 
 std::wstring bandCaption(int b)
 {
@@ -104,6 +109,8 @@ std::vector<ControlSpec> layoutTable()
     table.push_back({pictureId(3), Kind::Lamp, L"", RGB(255, 40, 40), {2880, 6840, 225, 225}, false});
     table.push_back({pictureId(4), Kind::Lamp, L"", RGB(0, 90, 0), {3120, 6840, 225, 225}});
     table.push_back({pictureId(5), Kind::Lamp, L"", RGB(40, 255, 40), {3120, 6840, 225, 225}, false});
+    table.push_back({kLimitTrip, Kind::TripLine, L"", kTripColour, {75, 7185, 2265, 255}, false});
+    table.push_back({kLimitAck, Kind::Button, L"Acknowledge", kSystem, {2385, 7155, 1020, 300}, false});
     return table;
 }
 
@@ -126,6 +133,37 @@ int coveredButton(int id)
     if (id == commandId(kFollowOnIndicator))
         return commandId(kFollowOnButton);
     return id;
+}
+
+// The latest of the latched trips (-1 when none), and how many are latched.
+std::pair<int, int> latestTrip(const station::Station &s)
+{
+    int latest = -1, latched = 0;
+    for (int i = 0; i < station::kMeterCount; ++i) {
+        if (!s.trip(i).latched)
+            continue;
+        ++latched;
+        if (latest < 0 || s.trip(i).at > s.trip(latest).at)
+            latest = i;
+    }
+    return {latest, latched};
+}
+
+// How a trip reads on the panel, e.g. "SWR above 3: 3.92 at 14:05:09".
+std::string tripText(const station::Station &s, int meter)
+{
+    const station::LimitConfig &limit = s.limits()[std::size_t(meter)];
+    const station::LimitTrip &trip = s.trip(meter);
+    const std::int64_t ticks = (trip.at + 11644473600000) * 10000; // 100 ns since 1601
+    FILETIME utc{DWORD(ticks), DWORD(ticks >> 32)}, local;
+    SYSTEMTIME time{};
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &time);
+    char text[64];
+    std::snprintf(text, sizeof text, " %s %g: %.3g at %02u:%02u:%02u",
+                  limit.kind == station::LimitKind::Below ? "below" : "above", limit.value, trip.reading,
+                  unsigned(time.wHour), unsigned(time.wMinute), unsigned(time.wSecond));
+    return s.meter(meter).caption + text;
 }
 
 } // namespace
@@ -176,7 +214,7 @@ bool MainWindow::create(HINSTANCE instance, int show)
     HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, mnuExit, L"&Exit");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    AppendMenuW(bar, MF_STRING | MF_GRAYED, mnuSetup, L"&Setup");
+    AppendMenuW(bar, MF_STRING, mnuSetup, L"&Setup");
     HMENU help = CreatePopupMenu();
     AppendMenuW(help, MF_STRING, mnuHelpContents, L"&Contents");
     AppendMenuW(help, MF_STRING, mnuHelpAbout, L"&About");
@@ -242,9 +280,11 @@ void MainWindow::createControls()
         case Kind::Lamp:
         case Kind::Label:
         case Kind::Notice:
+        case Kind::TripLine:
             window = CreateWindowExW(spec.kind == Kind::OnBar ? WS_EX_STATICEDGE : 0, WC_STATICW, spec.caption.c_str(),
-                                     shown | SS_CENTERIMAGE | (spec.kind == Kind::Notice ? SS_RIGHT : SS_LEFT), 0, 0, 0,
-                                     0, m_window, id, m_instance, nullptr);
+                                     shown | SS_CENTERIMAGE | (spec.kind == Kind::Notice ? SS_RIGHT : SS_LEFT) |
+                                         (spec.kind == Kind::TripLine ? SS_ENDELLIPSIS : 0),
+                                     0, 0, 0, 0, m_window, id, m_instance, nullptr);
             break;
         }
         m_placed.push_back({spec, window});
@@ -261,7 +301,8 @@ bool MainWindow::captionsFit(HFONT font, double scale) const
     HGDIOBJ before = SelectObject(dc, font);
     bool fit = true;
     for (const Placed &placed : m_placed) {
-        if (placed.spec.kind == Kind::Gauge || placed.spec.kind == Kind::Frame || placed.spec.kind == Kind::Notice)
+        if (placed.spec.kind == Kind::Gauge || placed.spec.kind == Kind::Frame || placed.spec.kind == Kind::Notice ||
+            placed.spec.kind == Kind::TripLine)
             continue;
         wchar_t text[64];
         const int length = GetWindowTextW(placed.window, text, 64);
@@ -352,7 +393,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             } else if (placed.spec.kind == Kind::Tx && m_runner->station().tx() == station::Tx::Unknown) {
                 SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
             }
-            if (placed.spec.kind == Kind::Notice) {
+            if (placed.spec.kind == Kind::Notice || placed.spec.kind == Kind::TripLine) {
                 SetTextColor(dc, colour);
                 colour = kSystem;
             }
@@ -371,6 +412,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_PAINT: paintTripFrames(); return 0;
     case WM_CLOSE: {
         // A refused save keeps the window open once, so the operator learns of it before
         // the program ends; closing again ends it without saving.
@@ -403,6 +445,11 @@ void MainWindow::command(int id)
     case mnuExit: PostMessageW(m_window, WM_CLOSE, 0, 0); break;
     case mnuHelpContents: openHelp(); break;
     case mnuHelpAbout: showAbout(); break;
+    case mnuSetup: showSetup(); break;
+    case kLimitAck:
+        if (const int meter = latestTrip(s).first; meter >= 0)
+            m_runner->perform(s.acknowledge(meter));
+        break;
     default: break;
     }
 }
@@ -411,18 +458,37 @@ void MainWindow::command(int id)
 // activation, as at every showing by the program.
 void MainWindow::showAbout()
 {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    if (!m_dialogFont)
-        m_dialogFont = CreateFontIndirectW(&metrics.lfMessageFont);
-    if (!showAboutBox(m_instance, m_window, m_dialogFont, [this] {
+    if (!showAboutBox(m_instance, m_window, dialogFont(), [this] {
             ShowWindow(m_window, SW_SHOW);
             SetForegroundWindow(m_window);
             m_runner->activate();
         }))
         return;
     ShowWindow(m_window, SW_HIDE);
+}
+
+// As with the about box, the main window steps aside while the setup dialog is open and runs
+// the activation when it comes back (new port settings take effect then).
+void MainWindow::showSetup()
+{
+    if (!showSetupDialog(m_instance, m_window, dialogFont(), *m_runner, [this] {
+            ShowWindow(m_window, SW_SHOW);
+            SetForegroundWindow(m_window);
+            m_runner->activate();
+        }))
+        return;
+    ShowWindow(m_window, SW_HIDE);
+}
+
+HFONT MainWindow::dialogFont()
+{
+    if (!m_dialogFont) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        m_dialogFont = CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    return m_dialogFont;
 }
 
 // The help page installed beside the program, in the default browser.
@@ -462,9 +528,11 @@ void MainWindow::stationChanged(station::StationChange change, int index)
     case StationChange::Hold: showHold(); break;
     case StationChange::Board: showBoard(); break;
     case StationChange::Lamps: showLamps(); break;
+    case StationChange::Trip: showTrips(); break;
     case StationChange::Link:
     case StationChange::Port:
-    case StationChange::Response: break;
+    case StationChange::Response:
+    case StationChange::Limit: break;
     case StationChange::All:
         showWindowPlace();
         for (int i = 0; i < station::kMeterCount; ++i)
@@ -475,6 +543,7 @@ void MainWindow::stationChanged(station::StationChange change, int index)
         showFollowing();
         showHold();
         showBoard();
+        showTrips();
         layOut(); // the relays' labels may ask for a smaller text
         break;
     }
@@ -535,6 +604,42 @@ void MainWindow::showLamps()
     const bool a = m_runner->station().lampALit();
     show(pictureId(3), a);
     show(pictureId(5), !a);
+}
+
+// The latest latched trip on the line under the panel, with "Acknowledge"; each tripped
+// gauge framed in red.
+void MainWindow::showTrips()
+{
+    const station::Station &s = m_runner->station();
+    const auto [latest, latched] = latestTrip(s);
+    if (latest >= 0) {
+        std::string text = tripText(s, latest);
+        if (latched > 1)
+            text += " (" + std::to_string(latched - 1) + " more tripped)";
+        SetWindowTextW(control(kLimitTrip), widen(text).value_or(L"").c_str());
+    }
+    show(kLimitTrip, latest >= 0);
+    show(kLimitAck, latest >= 0);
+    InvalidateRect(m_window, nullptr, TRUE);
+}
+
+void MainWindow::paintTripFrames()
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_window, &paint);
+    static HBRUSH red = CreateSolidBrush(kTripColour);
+    for (int i = 0; i < station::kMeterCount; ++i) {
+        if (!m_runner->station().trip(i).latched)
+            continue;
+        RECT place;
+        GetWindowRect(control(gaugeId(i)), &place);
+        MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT *>(&place), 2);
+        for (int edge = 1; edge <= kTripFramePixels; ++edge) {
+            InflateRect(&place, 1, 1);
+            FrameRect(dc, &place, red);
+        }
+    }
+    EndPaint(m_window, &paint);
 }
 
 // -- The window's place and size, as stored

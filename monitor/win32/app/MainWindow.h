@@ -53,6 +53,10 @@ private:
     void rememberWindowPlace();
     void openHelp();
     void showAbout();
+    void showSetup();
+    HFONT dialogFont();
+    void showTrips();
+    void paintTripFrames();
 
     std::unique_ptr<StationRunner> m_runner;
     HWND m_window = nullptr;

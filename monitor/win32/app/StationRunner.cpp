@@ -3,6 +3,8 @@
 #include "StationRunner.h"
 
 #include "BoardProtocol.h"
+#include "KeyCatalogue.h"
+#include "LimitSettings.h"
 #include "Settings.h"
 
 #include <chrono>
@@ -64,10 +66,19 @@ StationRunner::StationRunner(std::function<void(const std::string &)> message, b
     type.lpszClassName = kTimerClass;
     RegisterClassW(&type);
     m_timers = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
+    // Trips are stamped with the system's time, milliseconds since 1970.
+    m_station.setClock([] {
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        const std::int64_t ticks = std::int64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime; // 100 ns since 1601
+        return ticks / 10000 - 11644473600000;
+    });
+    m_station.addObserver(this);
 }
 
 StationRunner::~StationRunner()
 {
+    m_station.removeObserver(this);
     if (m_timers)
         DestroyWindow(m_timers);
 }
@@ -114,6 +125,13 @@ void StationRunner::activate()
     if (m_station.portOpen())
         perform(m_station.portClosed(false));
     m_station.load(prefs, station::GetMultiplier(m_store, prefs.meters));
+    std::vector<std::string> problems;
+    station::UnreadableLimits unreadable;
+    m_station.setLimits(station::loadLimits(m_store, problems, &unreadable));
+    m_unreadableLimits = unreadable; // after setLimits, whose notices would clear them
+    if (!problems.empty())
+        m_message("These limits could not be read and are off:\n" + problems.front() +
+                  (problems.size() > 1 ? " (and " + std::to_string(problems.size() - 1) + " more)" : ""));
     if (!m_activated) {
         std::string error;
         if (!m_link.start(&error))
@@ -147,14 +165,14 @@ void StationRunner::portLost(const std::string &reason)
     SetTimer(m_timers, kReopen, kReopenMs, nullptr);
 }
 
-// Band while following and PTT while the hold is on are read on every tick: the fallback
+// Band while following and PTT while the hold or a limit needs it are read on every tick: the fallback
 // for a server whose announcements do not come.
 void StationRunner::tick()
 {
     perform(m_station.tick());
     if (m_station.following())
         m_link.read(ComLink::Field::Band);
-    if (m_station.holdWhileTx())
+    if (m_station.wantsTx())
         m_link.read(ComLink::Field::PTT);
 }
 
@@ -193,10 +211,28 @@ bool StationRunner::save()
 {
     if (m_beforeSave)
         m_beforeSave();
+    station::saveLimits(m_store, m_station.limits(), '.', m_unreadableLimits);
     if (station::SaveSettings(m_store, m_station.preferences(), m_station.decimalSeparator()))
         return true;
     m_message("The settings could not be saved: " + m_store.error());
     return false;
+}
+
+// A limit set anew replaces the text that could not be read.
+void StationRunner::stationChanged(station::StationChange change, int index)
+{
+    if (change == station::StationChange::Limit && index >= 0)
+        m_unreadableLimits[std::size_t(index)] = false;
+}
+
+bool StationRunner::saveMultiplier(int meter, double multiplier)
+{
+    if (!station::SaveMultiplier(m_store, meter, multiplier, m_station.decimalSeparator())) {
+        m_message("The multiplier could not be saved: " + m_store.error());
+        return false;
+    }
+    m_station.setMultiplier(meter, m_store.get(station::kStartUpSection, station::multiplierKey(meter)).value_or(""));
+    return true;
 }
 
 } // namespace tovana::win32::app

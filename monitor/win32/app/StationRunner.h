@@ -13,6 +13,7 @@
 #include "RegistryStore.h"
 #include "SerialLine.h"
 #include "Station.h"
+#include "StationObserver.h"
 
 #include <windows.h>
 
@@ -21,14 +22,14 @@
 
 namespace tovana::win32::app {
 
-class StationRunner {
+class StationRunner : private station::StationObserver {
 public:
     static constexpr UINT kTickMs = 200;
     static constexpr UINT kReopenMs = 2000;
 
     // subscribe: false leaves the server's change notification unused (the tick alone).
     StationRunner(std::function<void(const std::string &)> message, bool subscribe);
-    ~StationRunner();
+    ~StationRunner() override;
     StationRunner(const StationRunner &) = delete;
     StationRunner &operator=(const StationRunner &) = delete;
 
@@ -39,8 +40,11 @@ public:
     void activate();
     void perform(station::Outcome outcome);
     bool save();
+    // Stores one meter's multiplier at once and has the station scale with it.
+    bool saveMultiplier(int meter, double multiplier);
 
 private:
+    void stationChanged(station::StationChange change, int index) override;
     static LRESULT CALLBACK timerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void timerElapsed(UINT_PTR id);
     void openPort(bool retry);
@@ -53,7 +57,8 @@ private:
     std::function<void()> m_beforeSave;
     SerialLine m_line;
     ComLink m_link;
-    HWND m_timers = nullptr; // a message-only window for the cycle's timers and the tick
+    HWND m_timers = nullptr;                        // a message-only window for the cycle's timers and the tick
+    station::UnreadableLimits m_unreadableLimits{}; // left as written until set anew
     bool m_activated = false;
 };
 

@@ -4,6 +4,7 @@
 // server's change notification unused, so band following runs on the tick alone (for
 // measuring the fallback).
 #include "MainWindow.h"
+#include "SetupDialog.h"
 
 #include <windows.h>
 
@@ -36,6 +37,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t *commandLine, int sho
         if (window.create(instance, show)) {
             MSG message;
             while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                if (tovana::win32::app::setupDialogMessage(message))
+                    continue;
                 TranslateMessage(&message);
                 DispatchMessageW(&message);
             }
