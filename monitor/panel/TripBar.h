@@ -36,7 +36,4 @@ private:
     int m_meter = -1;
 };
 
-// How a trip reads on the panel, e.g. "SWR above 3: 3.92 at 14:05:09".
-QString tripText(const station::Station &station, int meter);
-
 } // namespace tovana

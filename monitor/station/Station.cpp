@@ -504,6 +504,31 @@ void Station::checkLimits(Outcome &outcome)
         outcome.line.insert(outcome.line.begin(), {LineAction::Kind::Write, bytes});
 }
 
+int Station::latestTrip() const
+{
+    int latest = -1;
+    for (int i = 0; i < kMeterCount; ++i) {
+        if (m_trips[i].latched && (latest < 0 || m_trips[i].at > m_trips[latest].at))
+            latest = i;
+    }
+    return latest;
+}
+
+std::string Station::latestTripLine(const std::string &timeOfDay) const
+{
+    const int latest = latestTrip();
+    if (latest < 0)
+        return {};
+    const LimitConfig &limit = m_limits[latest];
+    std::string line = m_meters[latest].caption + (limit.kind == LimitKind::Below ? " below " : " above ") +
+                       formatReal(limit.value, 6, m_separator) + ": " +
+                       formatReal(m_trips[latest].reading, 3, m_separator) + " at " + timeOfDay;
+    const auto latched = std::count_if(m_trips.begin(), m_trips.end(), [](const LimitTrip &t) { return t.latched; });
+    if (latched > 1)
+        line += " (" + std::to_string(latched - 1) + " more tripped)";
+    return line;
+}
+
 Outcome Station::acknowledge(int index)
 {
     Outcome outcome;

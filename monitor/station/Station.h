@@ -151,6 +151,11 @@ public:
     void setClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
     const LimitTable &limits() const { return m_limits; }
     const LimitTrip &trip(int index) const { return m_trips[index]; }
+    // The trip a panel shows: the latest latched one, -1 when none is.
+    int latestTrip() const;
+    // How the latest trip reads on a panel, e.g. "SWR above 3.5: 3.73 at 16:01:16 (1 more
+    // tripped)"; the view gives its time of day in the operator's own time.
+    std::string latestTripLine(const std::string &timeOfDay) const;
     const LimitEvent &lastLimitEvent() const { return m_lastLimitEvent; }
     // Loaded limits; a latched trip stays latched.
     void setLimits(const LimitTable &limits);

@@ -23,8 +23,10 @@ namespace {
 
 const wchar_t kClassName[] = L"TovanaMonitor";
 constexpr int kDesignWidthTwips = 3480;
-// The design's 7155, and a row below it for the trip line.
-constexpr int kDesignHeightTwips = 7500;
+// The design's 7155, and a row below it for the trip line, two lines high: the line names
+// the meter, its limit, the reading and the time, more than one line holds at the design's
+// width.
+constexpr int kDesignHeightTwips = 7650;
 constexpr int kTwipsPerPixel = station::kTwipsPerPixel;
 // The design's own pixels are too small to read on today's screens: the window opens at
 // this multiple of them (at 96 DPI) unless a size is stored.
@@ -109,8 +111,8 @@ std::vector<ControlSpec> layoutTable()
     table.push_back({pictureId(3), Kind::Lamp, L"", RGB(255, 40, 40), {2880, 6840, 225, 225}, false});
     table.push_back({pictureId(4), Kind::Lamp, L"", RGB(0, 90, 0), {3120, 6840, 225, 225}});
     table.push_back({pictureId(5), Kind::Lamp, L"", RGB(40, 255, 40), {3120, 6840, 225, 225}, false});
-    table.push_back({kLimitTrip, Kind::TripLine, L"", kTripColour, {75, 7185, 2265, 255}, false});
-    table.push_back({kLimitAck, Kind::Button, L"Acknowledge", kSystem, {2385, 7155, 1020, 300}, false});
+    table.push_back({kLimitTrip, Kind::TripLine, L"", kTripColour, {75, 7185, 2265, 420}, false});
+    table.push_back({kLimitAck, Kind::Button, L"Acknowledge", kSystem, {2385, 7245, 1020, 300}, false});
     return table;
 }
 
@@ -135,35 +137,18 @@ int coveredButton(int id)
     return id;
 }
 
-// The latest of the latched trips (-1 when none), and how many are latched.
-std::pair<int, int> latestTrip(const station::Station &s)
+// The time of day of a trip, in the operator's own time: "14:05:09".
+std::string timeOfDay(std::int64_t msSince1970)
 {
-    int latest = -1, latched = 0;
-    for (int i = 0; i < station::kMeterCount; ++i) {
-        if (!s.trip(i).latched)
-            continue;
-        ++latched;
-        if (latest < 0 || s.trip(i).at > s.trip(latest).at)
-            latest = i;
-    }
-    return {latest, latched};
-}
-
-// How a trip reads on the panel, e.g. "SWR above 3: 3.92 at 14:05:09".
-std::string tripText(const station::Station &s, int meter)
-{
-    const station::LimitConfig &limit = s.limits()[std::size_t(meter)];
-    const station::LimitTrip &trip = s.trip(meter);
-    const std::int64_t ticks = (trip.at + 11644473600000) * 10000; // 100 ns since 1601
+    const std::int64_t ticks = (msSince1970 + 11644473600000) * 10000; // 100 ns since 1601
     FILETIME utc{DWORD(ticks), DWORD(ticks >> 32)}, local;
     SYSTEMTIME time{};
     FileTimeToLocalFileTime(&utc, &local);
     FileTimeToSystemTime(&local, &time);
-    char text[64];
-    std::snprintf(text, sizeof text, " %s %g: %.3g at %02u:%02u:%02u",
-                  limit.kind == station::LimitKind::Below ? "below" : "above", limit.value, trip.reading,
-                  unsigned(time.wHour), unsigned(time.wMinute), unsigned(time.wSecond));
-    return s.meter(meter).caption + text;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", unsigned(time.wHour), unsigned(time.wMinute),
+                  unsigned(time.wSecond));
+    return text;
 }
 
 } // namespace
@@ -282,8 +267,10 @@ void MainWindow::createControls()
         case Kind::Notice:
         case Kind::TripLine:
             window = CreateWindowExW(spec.kind == Kind::OnBar ? WS_EX_STATICEDGE : 0, WC_STATICW, spec.caption.c_str(),
-                                     shown | SS_CENTERIMAGE | (spec.kind == Kind::Notice ? SS_RIGHT : SS_LEFT) |
-                                         (spec.kind == Kind::TripLine ? SS_ENDELLIPSIS : 0),
+                                     shown | SS_NOPREFIX |
+                                         (spec.kind == Kind::TripLine ? SS_LEFT | SS_EDITCONTROL
+                                          : spec.kind == Kind::Notice ? SS_CENTERIMAGE | SS_RIGHT
+                                                                      : SS_CENTERIMAGE | SS_LEFT),
                                      0, 0, 0, 0, m_window, id, m_instance, nullptr);
             break;
         }
@@ -447,7 +434,7 @@ void MainWindow::command(int id)
     case mnuHelpAbout: showAbout(); break;
     case mnuSetup: showSetup(); break;
     case kLimitAck:
-        if (const int meter = latestTrip(s).first; meter >= 0)
+        if (const int meter = s.latestTrip(); meter >= 0)
             m_runner->perform(s.acknowledge(meter));
         break;
     default: break;
@@ -611,12 +598,10 @@ void MainWindow::showLamps()
 void MainWindow::showTrips()
 {
     const station::Station &s = m_runner->station();
-    const auto [latest, latched] = latestTrip(s);
+    const int latest = s.latestTrip();
     if (latest >= 0) {
-        std::string text = tripText(s, latest);
-        if (latched > 1)
-            text += " (" + std::to_string(latched - 1) + " more tripped)";
-        SetWindowTextW(control(kLimitTrip), widen(text).value_or(L"").c_str());
+        const std::string line = s.latestTripLine(timeOfDay(s.trip(latest).at));
+        SetWindowTextW(control(kLimitTrip), widen(line).value_or(L"").c_str());
     }
     show(kLimitTrip, latest >= 0);
     show(kLimitAck, latest >= 0);

@@ -144,15 +144,18 @@ void StationRunner::activate()
     openPort(false);
 }
 
-// A port that failed under the cycle is tried again quietly; the first opening says why
-// it could not.
+// The first opening says why the port could not open; from then on it is tried again
+// quietly, as a port that failed under the cycle is, so that a board plugged in later is
+// taken up by itself.
 void StationRunner::openPort(bool retry)
 {
     const station::PortConfig &port = m_station.port();
     if (!m_line.open(port.number, port.settings)) {
-        if (!retry)
+        if (!retry) {
             m_message("COM " + std::to_string(port.number) + ": not available. Check Comm Port setting.\n" +
                       m_line.error());
+            SetTimer(m_timers, kReopen, kReopenMs, nullptr);
+        }
         return;
     }
     KillTimer(m_timers, kReopen);

@@ -101,6 +101,26 @@ TEST(LimitRules, TripsOnTheThirdReadingInARowLatchesAndIsAcknowledgedOnlyOnceWit
     EXPECT_EQ(written(s.station.switchRelay(1)).front(), '\x21') << "free again";
 }
 
+TEST(LimitRules, PanelLineNamesTheLatestTripAndHowManyMoreWait)
+{
+    LimitStation s;
+    for (int i = 0; i < 3; ++i)
+        s.cycle(kBeyond);
+    ASSERT_EQ(s.station.latestTrip(), 0);
+    EXPECT_EQ(s.station.latestTripLine("16:01:16"), "SWR above 3: 3.92 at 16:01:16");
+
+    LimitConfig low;
+    low.kind = LimitKind::Below;
+    low.value = 0.25;
+    s.station.setLimit(1, low);
+    s.now += 1000;
+    for (int i = 0; i < 3; ++i)
+        s.cycle(kBeyond);
+    ASSERT_EQ(s.station.latestTrip(), 1);
+    EXPECT_EQ(s.station.latestTripLine("16:01:17"),
+              s.station.meter(1).caption + " below 0.25: 0 at 16:01:17 (1 more tripped)");
+}
+
 TEST(LimitRules, OnlyWhileTransmittingCountsNothingUnderReceiveAndAsksForTheTransmitState)
 {
     LimitStation s;
