@@ -5,6 +5,7 @@
 #include "frmSetup.h"
 
 #include "LimitsTab.h"
+#include "MeterChoice.h"
 #include "Station.h"
 #include "StationHost.h"
 #include "TextForms.h"
@@ -34,23 +35,6 @@ QString formatReal(double value)
 std::optional<double> parseReal(const QString &text)
 {
     return station::parseReal(text.toStdString());
-}
-
-// "Meter 3" (also "Meter 3.5": the integer part counts) names meter index 2; text that
-// names none of "Meter 1" .. "Meter 8" gives nothing.
-std::optional<int> meterNamedBy(const QString &text)
-{
-    const QString prefix = QStringLiteral("Meter ");
-    const QString trimmed = text.trimmed();
-    if (!trimmed.startsWith(prefix, Qt::CaseInsensitive))
-        return std::nullopt;
-    const std::optional<double> number = parseReal(trimmed.mid(prefix.size()));
-    if (!number)
-        return std::nullopt;
-    const double whole = std::trunc(*number);
-    if (whole < 1 || whole > station::kMeterCount)
-        return std::nullopt;
-    return int(whole) - 1;
 }
 
 // 0x00BBGGRR, as the station and the store keep colours.
@@ -121,13 +105,13 @@ void frmSetup::loadMultiplier()
 
 void frmSetup::pickMeter()
 {
-    if (const std::optional<int> meter = meterNamedBy(m_meterChoice->currentText()))
+    if (const std::optional<int> meter = face::meterNamedBy(m_meterChoice->currentText().toStdString()))
         loadMeter(*meter, Loading::Picking);
 }
 
 void frmSetup::titleEdited(const QString &title)
 {
-    m_meter = meterNamedBy(m_meterChoice->currentText()).value_or(m_meter);
+    m_meter = face::meterNamedBy(m_meterChoice->currentText().toStdString()).value_or(m_meter);
     m_station.setCaption(m_meter, title.toStdString());
 }
 

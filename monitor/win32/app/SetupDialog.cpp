@@ -4,6 +4,7 @@
 
 #include "ControlIds.h"
 #include "MainWindow.h"
+#include "MeterChoice.h"
 #include "SetupDialogWindow.h"
 #include "Text.h"
 #include "TextForms.h"
@@ -30,23 +31,6 @@ struct ScrollRange {
 const ScrollRange kScrolls[] = {{hScrollId(2), 0, 9, 1, 1, 0},
                                 {hScrollId(3), 0, kResponseMax, 1000, 5000, kResponseMax - 15000},
                                 {hScrollId(4), 1, 1000, 1, 10, 100}};
-
-// "Meter 3" (also "Meter 3.5": the integer part counts) names meter index 2; text that
-// names none of "Meter 1" .. "Meter 8" gives nothing.
-std::optional<int> meterNamedBy(std::wstring text)
-{
-    text.erase(0, text.find_first_not_of(L' '));
-    const std::wstring prefix = L"meter ";
-    if (text.size() < prefix.size() || _wcsnicmp(text.c_str(), prefix.c_str(), prefix.size()) != 0)
-        return std::nullopt;
-    const std::optional<double> number = station::parseReal(narrow(text.substr(prefix.size())));
-    if (!number)
-        return std::nullopt;
-    const double whole = std::trunc(*number);
-    if (whole < 1 || whole > station::kMeterCount)
-        return std::nullopt;
-    return int(whole) - 1;
-}
 
 std::wstring wide(const std::string &text)
 {
@@ -222,7 +206,7 @@ void SetupDialog::command(int id, int code)
     if (id == IDOK && GetAncestor(GetFocus(), GA_PARENT) == control(kCombo1)) {
         wchar_t typed[64] = {};
         GetWindowTextW(control(kCombo1), typed, 64);
-        if (const std::optional<int> meter = meterNamedBy(typed))
+        if (const std::optional<int> meter = face::meterNamedBy(narrow(typed)))
             loadMeter(*meter, Loading::Picking);
         return;
     }
@@ -443,7 +427,7 @@ void SetupDialog::titleEdited()
 {
     wchar_t chosen[64] = {};
     GetWindowTextW(control(kCombo1), chosen, 64);
-    m_meter = meterNamedBy(chosen).value_or(m_meter);
+    m_meter = face::meterNamedBy(narrow(chosen)).value_or(m_meter);
     m_station.setCaption(m_meter, utf8Of(textId(1)));
 }
 
