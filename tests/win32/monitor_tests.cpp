@@ -31,7 +31,17 @@ using wine_tests::pumpUntil;
 
 const wchar_t kStoreKey[] = L"Software\\VB and VBA Program Settings\\Tovana2";
 const wchar_t kStartUpKey[] = L"Software\\VB and VBA Program Settings\\Tovana2\\StartUp";
-constexpr DWORD kLimitMs = 15000;
+// An emulated machine runs everything several times slower: TOVANA_TEST_PATIENCE, a whole
+// factor (1 when unset), stretches every wait of these tests.
+DWORD patience()
+{
+    wchar_t text[8] = {};
+    const DWORD factor =
+        GetEnvironmentVariableW(L"TOVANA_TEST_PATIENCE", text, 8) ? std::wcstoul(text, nullptr, 10) : 0;
+    return factor > 0 ? factor : 1;
+}
+const DWORD kPatience = patience();
+const DWORD kLimitMs = 15000 * kPatience;
 
 std::wstring g_monitor, g_boardLog;
 
@@ -283,10 +293,10 @@ void checkHold(Checks &checks)
     checks.check(pumpUntil([&] { return IsWindowVisible(GetDlgItem(monitor.window(), commandId(kFollowOnIndicator))); },
                            kLimitMs),
                  "band following switched on");
-    wine_tests::pumpFor(1000); // PTT read on the tick
+    wine_tests::pumpFor(1000 * kPatience); // PTT read on the tick
     const std::size_t from = boardBytes().size();
     checks.check(writeBand(4), "another COM client writes Band 4");
-    wine_tests::pumpFor(1500);
+    wine_tests::pumpFor(1500 * kPatience);
     checks.check(boardBytes().find(bandBytes(4), from) == std::string::npos, "band 4 waits while transmitting");
     checks.check(SUCCEEDED(g_varnex->put_PTT(0)), "the radio receives (PTT 0)");
     checks.check(boardReceives(bandBytes(4), from), "band 4's bytes go out");
