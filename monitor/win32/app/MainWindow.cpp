@@ -355,6 +355,10 @@ void MainWindow::layOut()
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case kShowBandsMessage:
+        m_bandsPending = false;
+        showBands();
+        return 0;
     case WM_SIZE: layOut(); return 0;
     case WM_DPICHANGED: {
         const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
@@ -510,7 +514,12 @@ void MainWindow::stationChanged(station::StationChange change, int index)
     case StationChange::Meter: showMeter(index); break;
     case StationChange::Readings: showReadings(); break;
     case StationChange::Relay: showRelay(index); break;
-    case StationChange::Bands: showBands(); break;
+    case StationChange::Bands:
+        // Shown once this rule's bytes are on their way: under Wine each indicator shown or
+        // hidden repaints at once, and the band relays would wait for it.
+        if (!m_bandsPending)
+            m_bandsPending = PostMessageW(m_window, kShowBandsMessage, 0, 0);
+        break;
     case StationChange::Following: showFollowing(); break;
     case StationChange::Hold: showHold(); break;
     case StationChange::Board: showBoard(); break;

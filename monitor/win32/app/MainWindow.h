@@ -65,6 +65,8 @@ private:
     HFONT m_dialogFont = nullptr;
     std::vector<Placed> m_placed;
     bool m_closeDespiteFailedSave = false;
+    static constexpr UINT kShowBandsMessage = WM_APP + 1;
+    bool m_bandsPending = false; // a kShowBandsMessage is on its way
 };
 
 // Tells the operator, in a box of its own thread: the window goes on meanwhile.
